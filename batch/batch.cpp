@@ -1,0 +1,1 @@
+// Anchors the library while its commands are being written.

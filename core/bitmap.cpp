@@ -1,0 +1,68 @@
+#include "core/bitmap.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace vimbra {
+
+size_t Bitmap::strideFor(int width, int depth) {
+    return ((size_t(width) * size_t(depth) + 31) / 32) * 4;
+}
+
+Bitmap::Bitmap(int width, int height, int depth) {
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 24)
+        throw std::invalid_argument("Unsupported bit depth " + std::to_string(depth) + ".");
+    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide ||
+        int64_t(width) * height > kMaxPixels)
+        throw std::invalid_argument("Picture size " + std::to_string(width) + " x " +
+                                    std::to_string(height) + " is out of range.");
+    width_ = width;
+    height_ = height;
+    depth_ = depth;
+    stride_ = strideFor(width, depth);
+    pixels_.assign(stride_ * size_t(height), 0);
+    if (depth <= 8) palette_.assign(size_t(1) << depth, PaletteEntry{});
+}
+
+void Bitmap::clear() {
+    std::vector<uint8_t>().swap(pixels_);
+    std::vector<PaletteEntry>().swap(palette_);
+    width_ = height_ = 0;
+    depth_ = 24;
+    stride_ = 0;
+}
+
+int Bitmap::paletteIndex(int x, int y) const {
+    const uint8_t* row = scanLine(y);
+    switch (depth_) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    case 8: return row[x];
+    default: return 0;
+    }
+}
+
+void Bitmap::convertTo24() {
+    if (depth_ == 24) return;
+    Bitmap out(width_, height_, 24);
+    const size_t n = palette_.size();
+    for (int y = 0; y < height_; ++y) {
+        uint8_t* dst = out.scanLine(y);
+        for (int x = 0; x < width_; ++x, dst += 3) {
+            const size_t i = size_t(paletteIndex(x, y));
+            if (i < n) {
+                dst[0] = palette_[i].blue;
+                dst[1] = palette_[i].green;
+                dst[2] = palette_[i].red;
+            }
+        }
+    }
+    *this = std::move(out);
+}
+
+bool Bitmap::operator==(const Bitmap& other) const {
+    return width_ == other.width_ && height_ == other.height_ && depth_ == other.depth_ &&
+           pixels_ == other.pixels_ && palette_ == other.palette_;
+}
+
+}  // namespace vimbra

@@ -1,0 +1,79 @@
+#pragma once
+// All the state one editing session works on: the working picture, its companion
+// bitmaps, the tone curves, statistics, current operation values, selection and
+// activity flags. The main window and the CLI each own one; tests make fresh ones.
+#include <cstdint>
+#include <string>
+
+#include "core/bitmap.h"
+#include "core/tone_tables.h"
+
+namespace vimbra {
+
+class FrameHost;
+
+struct SelRect {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+    bool operator==(const SelRect&) const = default;
+    bool isEmpty() const { return right <= left || bottom <= top; }
+};
+
+class Workspace {
+public:
+    Workspace();
+    explicit Workspace(FrameHost& host);
+
+    FrameHost& host() const { return *host_; }
+    void setHost(FrameHost& host) { host_ = &host; }
+
+    // The working picture (the display control's bitmap) and its companions.
+    Bitmap Image;
+    Bitmap UndoBitmap, BackupBitmap, DuplicateBitmap, ScratchBitmap;
+
+    int16_t ImageBitDepth = 24;
+    int32_t ImageWidth = 0, ImageHeight = 0;
+    int32_t DisplayBitDepth = 24;
+
+    ToneCurves curves;
+    Histograms hist;
+    ChannelStats stats;
+
+    int32_t EffectValue1 = 0, EffectValue2 = 0, EffectValue3 = 0;
+    std::string BatchString;
+    SelRect SelectionRect;
+
+    bool Modified = false;
+    bool BatchRunning = false;
+    bool RecordingActive = false;
+    bool CriticalProcess = false;
+    bool StopRequested = false;
+    bool CancelRequested = false;
+    std::string StatusText = "Ready.";
+    std::string CurrentFileName;
+
+    // Replaces the working picture (a load or a new picture): sizes and depth
+    // follow it, Modified is cleared.
+    void setImage(Bitmap image);
+    // Re-reads ImageWidth/ImageHeight from the working picture.
+    void syncImageSize();
+    // Makes the working picture 24-bit (colours kept); ImageBitDepth becomes 24.
+    void ForceTrueColor();
+    // Empties the four companion bitmaps.
+    void clearBuffers();
+
+private:
+    FrameHost* host_;
+};
+
+// Maps a rubber band drawn on the display to picture pixels and back.
+struct ViewGeometry {
+    bool fitToWindow = true;
+    int controlWidth = 1, controlHeight = 1;  // size of the display control
+    int zoomPercent = 100;
+};
+SelRect DisplayToImageRect(const SelRect& screen, const ViewGeometry& view, int bitmapWidth,
+                           int bitmapHeight);
+SelRect ImageToDisplayRect(const SelRect& image, const ViewGeometry& view, int bitmapWidth,
+                           int bitmapHeight);
+
+}  // namespace vimbra

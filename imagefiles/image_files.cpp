@@ -1,0 +1,1 @@
+// Anchors the library while its codecs are being written.
