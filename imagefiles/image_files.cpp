@@ -1,1 +1,0 @@
-// Anchors the library while its codecs are being written.
