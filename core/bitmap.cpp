@@ -60,6 +60,17 @@ void Bitmap::convertTo24() {
     *this = std::move(out);
 }
 
+bool Bitmap::hasGreyPalette() const {
+    if (depth_ > 8 || palette_.size() != (size_t(1) << depth_)) return false;
+    const int n = int(palette_.size());
+    for (int i = 0; i < n; ++i) {
+        const int v = i * 255 / (n - 1);
+        const PaletteEntry& e = palette_[size_t(i)];
+        if (e.red != v || e.green != v || e.blue != v) return false;
+    }
+    return true;
+}
+
 bool Bitmap::operator==(const Bitmap& other) const {
     return width_ == other.width_ && height_ == other.height_ && depth_ == other.depth_ &&
            pixels_ == other.pixels_ && palette_ == other.palette_;

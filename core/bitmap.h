@@ -52,6 +52,13 @@ public:
 
     static size_t strideFor(int width, int depth);
 
+    // True when the palette is the ascending grey ramp of the depth
+    // (black..white), i.e. a grey picture rather than a colour-mapped one.
+    bool hasGreyPalette() const;
+
+    // Pixels per inch as recorded in the file (0: unknown). Not compared by ==.
+    int xDotsPerInch = 0, yDotsPerInch = 0;
+
     bool operator==(const Bitmap& other) const;
 
 private:
