@@ -16,8 +16,9 @@ struct PaletteEntry {
 class Bitmap {
 public:
     // Largest side and pixel count we ever allocate; readers check against these.
+    // The pixel cap keeps a 24-bit working picture within 1 GiB.
     static constexpr int kMaxSide = 30000;
-    static constexpr int64_t kMaxPixels = int64_t(1) << 30;
+    static constexpr int64_t kMaxPixels = (int64_t(1) << 30) / 3;
 
     Bitmap() = default;
     // Zero-filled bitmap. Throws std::invalid_argument for a bad depth or size,
