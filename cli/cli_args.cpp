@@ -1,0 +1,281 @@
+#include "cli/cli_args.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <filesystem>
+#include <span>
+
+namespace vimbra::cli {
+namespace {
+
+constexpr std::array<std::string_view, kFormatCount> kFormatNames = {
+    "bmp", "pcx",         "png",               "jpg-gray", "jpg",    "tga",
+    "tif", "tif-deflate", "tif-adobe-deflate", "tif-g3",   "tif-g4", "tif-packbits"};
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return out;
+}
+
+// Digits only (no sign, no blanks); anything too long to fit reads as out of range.
+std::optional<long long> ParseCount(std::string_view text) {
+    if (text.empty() || !std::all_of(text.begin(), text.end(),
+                                     [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    long long value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec == std::errc::result_out_of_range) return -1;
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+struct OptionSpec {
+    std::string_view name;
+    bool takesValue;
+};
+
+constexpr OptionSpec kRunOptions[] = {
+    {"-e", true}, {"-o", true}, {"--format", true}, {"--quality", true}, {"--answer", true}};
+constexpr OptionSpec kConvertOptions[] = {{"--format", true}, {"--quality", true}};
+constexpr OptionSpec kAnalyzeOptions[] = {{"--complexity", false}};
+
+std::span<const OptionSpec> OptionsOf(Command command) {
+    switch (command) {
+        case Command::Run: return kRunOptions;
+        case Command::Convert: return kConvertOptions;
+        case Command::Analyze: return kAnalyzeOptions;
+        default: return {};
+    }
+}
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+// Applies one option with its value; returns an error text or empty.
+std::string ApplyOption(CliArgs& args, std::string_view name, const std::string& value,
+                        bool& formatGiven) {
+    if (name == "-e") {
+        args.lines.push_back(value);
+    } else if (name == "-o") {
+        if (value.empty()) return "option '-o' needs a folder";
+        args.outDir = value;
+    } else if (name == "--format") {
+        auto format = FormatFromName(value);
+        if (!format)
+            return "unknown format " + Quoted(value) +
+                   " (expected bmp, pcx, png, jpg-gray, jpg, tga, tif, tif-deflate, "
+                   "tif-adobe-deflate, tif-g3, tif-g4, tif-packbits or 1..12)";
+        args.format = *format;
+        formatGiven = true;
+    } else if (name == "--quality") {
+        auto q = ParseCount(value);
+        if (!q || *q < 1 || *q > 100)
+            return "quality must be a whole number from 1 to 100, not " + Quoted(value);
+        args.quality = static_cast<int>(*q);
+    } else if (name == "--answer") {
+        if (value != "yes" && value != "no")
+            return "option '--answer' takes yes or no, not " + Quoted(value);
+        args.answerYes = value == "yes";
+    } else if (name == "--complexity") {
+        args.complexity = true;
+    }
+    return {};
+}
+
+bool HasBipExtension(std::string_view file) {
+    return Lower(std::filesystem::path(file).extension().string()) == ".bip";
+}
+
+// Checks the positional arguments of each command and sorts them into args.
+std::string TakePositionals(CliArgs& args, const std::vector<std::string>& pos,
+                            bool formatGiven) {
+    for (const auto& p : pos)
+        if (p.empty()) return "empty file name";
+    const std::string cmd(CommandName(args.command));
+    auto extra = [&](size_t from) {
+        return pos.size() > from ? cmd + ": unexpected argument " + Quoted(pos[from]) : "";
+    };
+    switch (args.command) {
+        case Command::Run: {
+            size_t first = 0;
+            if (args.lines.empty()) {
+                if (pos.empty()) return "run: no script given (a .bip file or -e lines)";
+                args.script = pos[0];
+                first = 1;
+            } else if (!pos.empty() && HasBipExtension(pos[0])) {
+                args.script = pos[0];
+                first = 1;
+            }
+            args.files.assign(pos.begin() + static_cast<std::ptrdiff_t>(first), pos.end());
+            if (args.files.empty()) return "run: no files given";
+            return {};
+        }
+        case Command::Convert:
+            if (pos.size() < 2) return "convert: needs an input and an output file";
+            args.input = pos[0];
+            args.output = pos[1];
+            if (!formatGiven) {
+                auto format = FormatFromExtension(args.output);
+                if (!format)
+                    return "convert: cannot tell the format from " + Quoted(args.output) +
+                           "; give --format";
+                args.format = *format;
+            }
+            return extra(2);
+        case Command::Info:
+        case Command::Analyze:
+            if (pos.empty()) return cmd + ": no file given";
+            args.input = pos[0];
+            return extra(1);
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+std::optional<int> FormatFromName(std::string_view text) {
+    const std::string lower = Lower(text);
+    for (size_t i = 0; i < kFormatNames.size(); ++i)
+        if (kFormatNames[i] == lower) return static_cast<int>(i) + 1;
+    if (auto n = ParseCount(text); n && *n >= 1 && *n <= kFormatCount)
+        return static_cast<int>(*n);
+    return std::nullopt;
+}
+
+std::optional<int> FormatFromExtension(std::string_view fileName) {
+    const std::string ext = Lower(std::filesystem::path(fileName).extension().string());
+    if (ext == ".jpg" || ext == ".jpeg") return kFormatJpeg;
+    if (ext == ".tif" || ext == ".tiff") return kFormatTiff;
+    if (ext == ".bmp") return 1;
+    if (ext == ".pcx") return 2;
+    if (ext == ".png") return 3;
+    if (ext == ".tga") return 6;
+    return std::nullopt;
+}
+
+std::string_view FormatName(int format) {
+    if (format < 1 || format > kFormatCount) return {};
+    return kFormatNames[static_cast<size_t>(format - 1)];
+}
+
+std::string_view CommandName(Command command) {
+    switch (command) {
+        case Command::Help: return "help";
+        case Command::Version: return "--version";
+        case Command::Run: return "run";
+        case Command::Convert: return "convert";
+        case Command::Info: return "info";
+        case Command::Analyze: return "analyze";
+    }
+    return {};
+}
+
+ParseResult ParseArgs(const std::vector<std::string>& argv) {
+    ParseResult result;
+    CliArgs& args = result.args;
+    if (argv.empty()) {
+        result.error = "no command given";
+        return result;
+    }
+    const std::string& first = argv[0];
+    if (first == "--help" || first == "-h" || first == "help") return result;
+    if (first == "--version") {
+        args.command = Command::Version;
+        if (argv.size() > 1) result.error = "unexpected argument " + Quoted(argv[1]);
+        return result;
+    }
+    if (first == "run") args.command = Command::Run;
+    else if (first == "convert") args.command = Command::Convert;
+    else if (first == "info") args.command = Command::Info;
+    else if (first == "analyze") args.command = Command::Analyze;
+    else {
+        const bool looksLikeOption = first.size() > 1 && first[0] == '-';
+        result.error = (looksLikeOption ? "unknown option " : "unknown command ") + Quoted(first);
+        return result;
+    }
+
+    const std::string cmd(CommandName(args.command));
+    std::vector<std::string> positionals;
+    bool formatGiven = false;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < argv.size(); ++i) {
+        const std::string& arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            positionals.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            args = CliArgs{};
+            return result;
+        }
+        std::string_view name = arg;
+        std::optional<std::string> inlineValue;
+        if (auto eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
+            name = std::string_view(arg).substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        auto options = OptionsOf(args.command);
+        auto spec = std::find_if(options.begin(), options.end(),
+                                 [&](const OptionSpec& o) { return o.name == name; });
+        if (spec == options.end()) {
+            result.error = cmd + ": unknown option " + Quoted(name);
+            return result;
+        }
+        std::string value;
+        if (spec->takesValue) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < argv.size()) {
+                value = argv[++i];
+            } else {
+                result.error = cmd + ": option " + Quoted(name) + " needs a value";
+                return result;
+            }
+        } else if (inlineValue) {
+            result.error = cmd + ": option " + Quoted(name) + " takes no value";
+            return result;
+        }
+        if (auto error = ApplyOption(args, name, value, formatGiven); !error.empty()) {
+            result.error = cmd + ": " + error;
+            return result;
+        }
+    }
+    result.error = TakePositionals(args, positionals, formatGiven);
+    return result;
+}
+
+std::string UsageText() {
+    return R"(Usage:
+  vimbra-cli run [SCRIPT.bip] [-e LINE]... [-o DIR] [--format F] [--quality Q]
+                 [--answer yes|no] FILE...
+  vimbra-cli convert IN OUT [--format F] [--quality Q]
+  vimbra-cli info FILE
+  vimbra-cli analyze FILE [--complexity]
+  vimbra-cli --help | --version
+
+run       runs a BIP script over FILE... (the bookmark list; the first is loaded).
+          The script is SCRIPT.bip, the -e lines in order, or both (file first);
+          with -e lines a script file must end in .bip. SAVE writes into DIR
+          (default: each source's folder) in format F (default bmp). Prompts take
+          the --answer (default no).
+convert   reads IN and writes OUT in format F (default: from OUT's extension).
+info      prints the size and depth of FILE.
+analyze   prints the analysis report of FILE.
+
+Formats F: bmp pcx png jpg-gray jpg tga tif tif-deflate tif-adobe-deflate tif-g3
+           tif-g4 tif-packbits, or their numbers 1..12.
+Quality Q: 1..100 (JPEG).
+Options may come before or after the files; "--" ends the options.
+Exit status: 0 success, 1 bad file or failed save, 2 bad usage.
+)";
+}
+
+}  // namespace vimbra::cli

@@ -1,0 +1,63 @@
+#pragma once
+// Command-line parsing for vimbra-cli, kept apart from main() so it can be tested
+// without running anything.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vimbra::cli {
+
+enum class Command { Help, Version, Run, Convert, Info, Analyze };
+
+// Output variants in save-format order; the value is the save-format number.
+inline constexpr int kFormatBmp = 1;
+inline constexpr int kFormatJpeg = 5;
+inline constexpr int kFormatTiff = 7;
+inline constexpr int kFormatCount = 12;
+
+struct CliArgs {
+    Command command = Command::Help;
+
+    // run: the script file (may be empty when -e lines are given), the -e lines
+    // in order, and the files that form the bookmark list.
+    std::string script;
+    std::vector<std::string> lines;
+    std::vector<std::string> files;
+    std::string outDir;  // empty: each source's own folder
+    bool answerYes = false;
+
+    // convert: input and output; info / analyze: input only.
+    std::string input;
+    std::string output;
+    bool complexity = false;
+
+    int format = kFormatBmp;     // save-format number 1..12
+    std::optional<int> quality;  // 1..100; empty: the writer's default
+};
+
+struct ParseResult {
+    CliArgs args;
+    std::string error;  // empty on success; otherwise a one-line usage error
+    bool ok() const { return error.empty(); }
+};
+
+// Parses the arguments after the program name.
+ParseResult ParseArgs(const std::vector<std::string>& argv);
+
+// A format name ("jpg", case ignored) or number ("5") to its save-format
+// number; nullopt if neither.
+std::optional<int> FormatFromName(std::string_view text);
+
+// The save-format number for a file name's extension (".jpg" colour JPEG,
+// ".tif" uncompressed TIFF), case ignored; nullopt for anything else.
+std::optional<int> FormatFromExtension(std::string_view fileName);
+
+// The canonical name of a save-format number ("tif-g4"); empty if out of range.
+std::string_view FormatName(int format);
+
+std::string_view CommandName(Command command);
+
+std::string UsageText();
+
+}  // namespace vimbra::cli

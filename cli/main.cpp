@@ -1,0 +1,33 @@
+// vimbra-cli: parses the command line and hands over to one function per command.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+
+using namespace vimbra::cli;
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const ParseResult parsed = ParseArgs(arguments);
+    if (!parsed.ok()) {
+        std::fprintf(stderr, "vimbra-cli: %s\nTry 'vimbra-cli --help' for more information.\n",
+                     parsed.error.c_str());
+        return kExitUsage;
+    }
+    const CliArgs& args = parsed.args;
+    switch (args.command) {
+        case Command::Help:
+            std::fputs(UsageText().c_str(), stdout);
+            return kExitOk;
+        case Command::Version:
+            std::puts("vimbra-cli " VIMBRA_VERSION);
+            return kExitOk;
+        case Command::Run: return RunScript(args);
+        case Command::Convert: return Convert(args);
+        case Command::Info: return Info(args);
+        case Command::Analyze: return Analyze(args);
+    }
+    return kExitUsage;
+}
