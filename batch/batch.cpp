@@ -1,1 +1,0 @@
-// Anchors the library while its commands are being written.

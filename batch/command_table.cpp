@@ -1,0 +1,240 @@
+#include "batch/command_table.h"
+
+#include <algorithm>
+
+#include "core/frame_host.h"
+#include "core/tone_commands.h"
+
+namespace vimbra {
+namespace {
+
+constexpr ArgCheck kAny{};
+constexpr ArgCheck In(int32_t lo, int32_t hi) { return {true, lo, hi}; }
+
+constexpr std::array<ArgCheck, 3> kNone{};
+constexpr std::array<ArgCheck, 3> kConform{In(1, 254), In(1, 254), kAny};
+constexpr std::array<ArgCheck, 3> k1To255{In(1, 255), kAny, kAny};
+constexpr std::array<ArgCheck, 3> kCompositeMask{In(1, 500), In(0, 99), kAny};
+constexpr std::array<ArgCheck, 3> kTwoBytes{In(0, 255), In(0, 255), kAny};
+constexpr std::array<ArgCheck, 3> kThreeBytes{In(0, 255), In(0, 255), In(0, 255)};
+constexpr std::array<ArgCheck, 3> kThreeGammas{In(1, 500), In(1, 500), In(1, 500)};
+constexpr std::array<ArgCheck, 3> kThreeOffsets{In(-127, 127), In(-127, 127), In(-127, 127)};
+constexpr std::array<ArgCheck, 3> kBorder{kAny, In(1, 239), In(1, 239)};
+constexpr std::array<ArgCheck, 3> kParametricEq{In(0, 255), In(7, 127), In(-127, 127)};
+constexpr std::array<ArgCheck, 3> kSize{In(1, 16384), In(1, 16384), kAny};
+
+constexpr std::array<ArgCheck, 3> One(int32_t lo, int32_t hi) { return {In(lo, hi), kAny, kAny}; }
+
+constexpr uint8_t kCtl = kControl;
+constexpr uint8_t kStr = kString;
+constexpr uint8_t kOp = kOperation;
+
+// One line per command. Order is dispatch order and decides where a trace
+// confirmation falls, so keep it.
+constexpr BipCommand kTable[] = {
+    {"TEXTMARK_TOPLEFT", 'A', kNone, kStr, nullptr},
+    {"TEXTMARK_TOPRIGHT", 'A', kNone, kStr, nullptr},
+    {"TEXTMARK_BOTTOMLEFT", 'A', kNone, kStr, nullptr},
+    {"TEXTMARK_BOTTOMRIGHT", 'A', kNone, kStr, nullptr},
+
+    {"DELACE", 'B', kNone, kOp, nullptr},
+    {"ENRICH", 'B', kNone, kOp, nullptr},
+    {"OPTIMIZE", 'B', kNone, kOp, nullptr},
+    {"NORMALIZE", 'B', kNone, kOp, nullptr},
+    {"ZEROMAP", 'B', kNone, kOp, nullptr},
+    {"CENTER", 'B', kNone, kOp, nullptr},
+    {"EQUALIZE", 'B', kNone, kOp, nullptr},
+    {"WHITEBALANCE", 'B', kNone, kOp, nullptr},
+    {"NEGATIVE", 'B', kNone, kOp, nullptr},
+
+    {"MAP_RGB", 'C', kNone, kOp, nullptr},
+    {"MAP_RED", 'C', kNone, kOp, nullptr},
+    {"MAP_GRN", 'C', kNone, kOp, nullptr},
+    {"MAP_BLU", 'C', kNone, kOp, nullptr},
+
+    {"CONFORM_RED", 'D', kConform, kOp, nullptr},
+    {"CONFORM_GRN", 'D', kConform, kOp, nullptr},
+    {"CONFORM_BLU", 'D', kConform, kOp, nullptr},
+    {"CONFORM_GAMMA_RGB", 'D', kNone, kOp, nullptr},
+    {"CONFORM_GAMMA", 'D', One(1, 254), kOp, nullptr},
+    {"CONFORM_LIT", 'D', kConform, kOp, nullptr},
+    {"CONFORM_SAT", 'D', kConform, kOp, nullptr},
+
+    {"MAP_EQ", 'E', kNone, kOp, nullptr},
+    {"MAP_LIT", 'E', kNone, kOp, nullptr},
+    {"AUTO_SATURATE", 'E', kNone, kOp, nullptr},
+    {"AUTO_LIGHTING", 'E', kNone, kOp, nullptr},
+    {"AUTO_CONTRAST", 'E', kNone, kOp, nullptr},
+    {"AUTO_FLASH", 'E', kNone, kOp, nullptr},
+    {"AUTO_GAMMA", 'E', kNone, kOp, nullptr},
+    {"AUTO_BALANCE", 'E', kNone, kOp, nullptr},
+    {"AUTO_WHITE", 'E', kNone, kOp, nullptr},
+    {"MAP_SAT", 'E', kNone, kOp, nullptr},
+    {"LIMIT_RED", 'E', kNone, kOp, nullptr},
+    {"LIMIT_GRN", 'E', kNone, kOp, nullptr},
+    {"LIMIT_BLU", 'E', kNone, kOp, nullptr},
+    {"LIMIT_ALL", 'E', kNone, kOp, nullptr},
+
+    {"RELOAD", 'F', kNone, kCtl, nullptr},
+    {"NOMODIFYFLAG", 'F', kNone, kCtl, nullptr},
+    {"NEXT", 'F', kNone, kCtl, nullptr},
+    {"PREVIOUS", 'F', kNone, kCtl, nullptr},
+
+    {"PROMPT", 'G', kNone, kCtl, nullptr},
+    {"TRACE", 'G', kNone, kCtl, nullptr},
+    {"PROMPTSTRING", 'G', kNone, kCtl | kStr, nullptr},
+    {"PROMPT_NOT_FILESTRING", 'G', kNone, kCtl | kStr, nullptr},
+    {"PROMPT_HAS_FILESTRING", 'G', kNone, kCtl | kStr, nullptr},
+    {"DELETE", 'G', kNone, kCtl, nullptr},
+    {"LOOP", 'G', kNone, kCtl, nullptr},
+
+    {"CROP", 'H', kNone, kCtl, nullptr},
+    {"SAVE", 'H', kNone, kCtl | kStr, nullptr},
+    {"ARTIFACT", 'H', kNone, kOp, nullptr},
+
+    {"DUPLICATE", 'I', kNone, kOp, nullptr},
+    {"SWAP", 'I', kNone, kOp, nullptr},
+    {"COPYTOBACKUP", 'I', kNone, kOp, nullptr},
+    {"COPYFROMBACKUP", 'I', kNone, kOp, nullptr},
+    {"CLEARBUFFERS", 'I', kNone, kCtl, nullptr},
+    {"AVERAGE", 'I', k1To255, kOp, nullptr},
+    {"MULTIPLY", 'I', kNone, kOp, nullptr},
+    {"MINIMUM", 'I', kNone, kOp, nullptr},
+    {"MAXIMUM", 'I', kNone, kOp, nullptr},
+    {"DIFFERENCE", 'I', kNone, kOp, nullptr},
+    {"SUBTRACT", 'I', kNone, kOp, nullptr},
+
+    {"MOSAIC", 'J', One(2, 16), kOp, nullptr},
+    {"DESCREEN_LIGHT", 'J', kNone, kOp, nullptr},
+    {"DESCREEN_MEDIUM", 'J', kNone, kOp, nullptr},
+    {"DESCREEN_STRONG", 'J', kNone, kOp, nullptr},
+    {"DESCREEN_HIGH", 'J', kNone, kOp, nullptr},
+    {"DEFOCUS", 'J', k1To255, kOp, nullptr},
+    {"GAUSSIAN", 'J', k1To255, kOp, nullptr},
+    {"OUTLIER", 'J', k1To255, kOp, nullptr},
+    {"SOFTEN", 'J', One(1, 10), kOp, nullptr},
+    {"DESPECKLE", 'J', One(1, 9), kOp, nullptr},
+    {"UNSPOT", 'J', One(-127, 127), kOp, nullptr},
+    {"MEANREMOVAL", 'J', One(1, 8), kOp, nullptr},
+    {"HIGHPASSMEDIUM", 'J', One(1, 4), kOp, nullptr},
+    {"HIGHPASSLIGHT", 'J', One(1, 4), kOp, nullptr},
+
+    {"BORDER", 'K', kBorder, kOp, nullptr},
+    {"BORDER_TOPBOT", 'K', kBorder, kOp, nullptr},
+    {"INTERLACE", 'K', {In(1, 255), In(0, 1), kAny}, kOp, nullptr},
+
+    {"MASK_HLS", 'L', kNone, kOp, nullptr},
+    {"MASK_HLSINV", 'L', kNone, kOp, nullptr},
+    {"REPLACE_RGB", 'L', kNone, kOp, nullptr},
+    {"REPLACE_RGBINV", 'L', kNone, kOp, nullptr},
+    {"REPLACE_HLS", 'L', kNone, kOp, nullptr},
+    {"REPLACE_HLSINV", 'L', kNone, kOp, nullptr},
+    {"AIRBRUSH", 'L', kNone, kOp, nullptr},
+    {"MASK_GRAYSCALE", 'L', kNone, kOp, nullptr},
+    {"MASK_CONTRAST", 'L', kCompositeMask, kOp, nullptr},
+    {"MASK_MIDTONES", 'L', kCompositeMask, kOp, nullptr},
+    {"MASK_SHADOWS", 'L', kCompositeMask, kOp, nullptr},
+    {"MASK_HIGHLIGHTS", 'L', kCompositeMask, kOp, nullptr},
+
+    {"GAMMA", 'M', kThreeGammas, kOp, BipGamma},
+    {"GAMMA_SUPRESS", 'M', kThreeGammas, kOp, BipGammaSupress},
+    {"BRIGHTNESS", 'M', kThreeOffsets, kOp, BipBrightness},
+    {"SHIFT", 'M', kThreeOffsets, kOp, BipShift},
+    {"ZERO", 'M', kNone, kOp, BipZero},
+    {"CONTRAST", 'M', kThreeOffsets, kOp, BipContrast},
+    {"UNCOOK", 'M', kNone, kOp, BipUncook},
+    {"UNWASH", 'M', kNone, kOp, BipUnwash},
+    {"ATTENUATE", 'M', kNone, kOp, BipAttenuate},
+    {"SUPRESS", 'M', kTwoBytes, kOp, BipSupress},
+    {"ENHANCE", 'M', kTwoBytes, kOp, BipEnhance},
+    {"LIGHTING", 'M', kTwoBytes, kOp, BipLighting},
+    {"SATURATION", 'M', kTwoBytes, kOp, BipSaturation},
+    // Gamma 0 would divide by zero in the curve; the menu offers 1..500 too.
+    {"GAMMA_SATURATION", 'M', One(1, 500), kOp, BipGammaSaturation},
+
+    {"UNSHARPMASK", 'N', kTwoBytes, kOp, nullptr},
+    {"CLEAN", 'N', kTwoBytes, kOp, nullptr},
+    {"MASK_EDGES", 'N', kTwoBytes, kOp, nullptr},
+    {"DEFOG", 'N', kTwoBytes, kOp, nullptr},
+
+    {"SHADOWS", 'O', kThreeBytes, kOp, BipShadows},
+    {"HIGHLIGHTS", 'O', kThreeBytes, kOp, BipHighlights},
+    {"HLS", 'O', {In(-999, 999), In(-999, 999), In(-999, 999)}, kOp, nullptr},
+    {"RGBMAX", 'O', kNone, kOp, nullptr},
+    {"GRAYSCALE", 'O', kNone, kOp, nullptr},
+    {"TRUECOLOR", 'O', kNone, kCtl, nullptr},
+    {"REFRESH", 'O', kNone, kCtl, nullptr},
+    {"POSTERIZE", 'O', One(2, 7), kRefreshWhenOutOfRange, nullptr},
+    {"QUANTIZE16", 'O', kNone, kOp, nullptr},
+    {"QUANTIZE256", 'O', kNone, kOp, nullptr},
+
+    {"PARAMETRIC_EQ_ALL", 'P', kParametricEq, kOp, nullptr},
+    {"PARAMETRIC_EQ_RED", 'P', kParametricEq, kOp, nullptr},
+    {"PARAMETRIC_EQ_GRN", 'P', kParametricEq, kOp, nullptr},
+    {"PARAMETRIC_EQ_BLU", 'P', kParametricEq, kOp, nullptr},
+
+    {"RESIZE", 'Q', kSize, kOp, nullptr},
+    {"RESAMPLE", 'Q', kSize, kOp, nullptr},
+    {"DOWNSAMPLE", 'Q', kSize, kOp, nullptr},
+    {"ROTATE", 'Q', One(1, 359), kOp, nullptr},
+};
+
+constexpr size_t kCount = std::size(kTable);
+
+// Table indices sorted by keyword, for binary search.
+const std::array<uint8_t, kCount>& SortedIndex() {
+    static const std::array<uint8_t, kCount> index = [] {
+        std::array<uint8_t, kCount> order{};
+        for (size_t i = 0; i < kCount; ++i) order[i] = uint8_t(i);
+        std::stable_sort(order.begin(), order.end(), [](uint8_t x, uint8_t y) {
+            return kTable[x].keyword < kTable[y].keyword;
+        });
+        return order;
+    }();
+    return index;
+}
+
+}  // namespace
+
+bool BipCommand::argumentsInRange(const Workspace& ws) const {
+    return args[0].accepts(ws.EffectValue1) && args[1].accepts(ws.EffectValue2) &&
+           args[2].accepts(ws.EffectValue3);
+}
+
+std::span<const BipCommand> BipCommands() { return kTable; }
+
+const BipCommand* FindBipCommand(std::string_view keyword) {
+    const auto& index = SortedIndex();
+    // stable_sort keeps equal keywords in table order, so lower_bound finds the first.
+    const auto it = std::lower_bound(index.begin(), index.end(), keyword,
+                                     [](uint8_t i, std::string_view k) { return kTable[i].keyword < k; });
+    if (it == index.end() || kTable[*it].keyword != keyword) return nullptr;
+    return &kTable[*it];
+}
+
+size_t BipCommandIndex(const BipCommand& command) { return size_t(&command - kTable); }
+
+bool RunsBeforeTracePoint(const BipCommand* command) {
+    static const size_t prompt = BipCommandIndex(*FindBipCommand("PROMPT"));
+    return command != nullptr && BipCommandIndex(*command) < prompt;
+}
+
+BipDispatch RunBipCommand(const BipCommand& command, Workspace& ws) {
+    if (!command.argumentsInRange(ws)) {
+        if (command.refreshesWhenOutOfRange()) ws.host().RefreshView(ws);
+        return {BipOutcome::OutOfRange, &command};
+    }
+    if (command.isControl()) return {BipOutcome::Control, &command};
+    if (command.run == nullptr) return {BipOutcome::NotBuilt, &command};
+    command.run(ws);
+    return {BipOutcome::Ran, &command};
+}
+
+BipDispatch DispatchBipKeyword(std::string_view keyword, Workspace& ws) {
+    if (keyword.empty()) return {BipOutcome::Skipped};
+    const BipCommand* command = FindBipCommand(keyword);
+    if (command == nullptr) return {BipOutcome::Unknown};
+    return RunBipCommand(*command, ws);
+}
+
+}  // namespace vimbra
