@@ -12,6 +12,8 @@ void BipGammaSupress(Workspace& ws);
 void BipGammaSaturation(Workspace& ws);
 void BipBrightness(Workspace& ws);
 void BipShift(Workspace& ws);
+// Shifts each channel down by its first well-populated level.
+void BipZero(Workspace& ws);
 void BipContrast(Workspace& ws);
 void BipSupress(Workspace& ws);
 void BipEnhance(Workspace& ws);
@@ -23,8 +25,11 @@ void BipUnwash(Workspace& ws);
 void BipUncook(Workspace& ws);
 void BipAttenuate(Workspace& ws);
 
-// Menu commands of Colors > Gamma, Brightness, Contrast and Enhance.
+// Menu commands of Colors > Gamma, Brightness, Contrast and Enhance, and
+// UnWash, UnCook and Attenuate, named after their handlers
+// ("mnuGammaGlobalClick", "mnuUnWashClick", ...).
 std::span<const EditCommand> ToneMenuCommands();
+// Null when no tone command has that name.
 const EditCommand* FindToneMenuCommand(std::string_view name);
 
 }  // namespace vimbra

@@ -1,0 +1,408 @@
+#include "core/tone_commands.h"
+
+#include <array>
+#include <string_view>
+
+#include "core/histogram.h"
+#include "core/tone_curves.h"
+#include "core/tone_filters.h"
+
+namespace vimbra {
+namespace {
+
+using Builder = void (*)(ToneCurves&, int, int);
+
+// One value per channel, red, green, blue.
+void PerChannel(Workspace& ws, Builder build) {
+    build(ws.curves, ws.EffectValue1, 0);
+    build(ws.curves, ws.EffectValue2, 1);
+    build(ws.curves, ws.EffectValue3, 2);
+}
+
+void ShadowsCurves(Workspace& ws) {
+    SetStretchLUT(ws.curves, ws.EffectValue1, 255, 0);
+    SetStretchLUT(ws.curves, ws.EffectValue2, 255, 1);
+    SetStretchLUT(ws.curves, ws.EffectValue3, 255, 2);
+}
+
+void HighlightsCurves(Workspace& ws) {
+    SetStretchLUT(ws.curves, 0, ws.EffectValue1, 0);
+    SetStretchLUT(ws.curves, 0, ws.EffectValue2, 1);
+    SetStretchLUT(ws.curves, 0, ws.EffectValue3, 2);
+}
+
+// Lightness curve on GrnLut, saturation kept by an identity BluLut.
+void SaturationStretchCurves(Workspace& ws, int lo, int hi) {
+    SetStretchLUT(ws.curves, lo, hi, 1);
+    SetGammaLUT(ws.curves, 100, 2);
+}
+
+void GammaSaturationCurves(Workspace& ws, int v) {
+    SetStretchLUT(ws.curves, 0, 255, 1);
+    SetGammaLUT(ws.curves, v, 2);
+}
+
+void ApplyCurves(Workspace& ws) {
+    ColorFilterBitmap(ws.Image, ws.curves);
+    ws.host().RefreshView(ws);
+}
+
+PassTarget Main(Workspace& ws) { return PassTarget::mainPicture(ws); }
+
+}  // namespace
+
+void BipGamma(Workspace& ws) {
+    PerChannel(ws, SetGammaLUT);
+    ApplyCurves(ws);
+}
+
+void BipGammaSupress(Workspace& ws) {
+    PerChannel(ws, SetGammaLUT);
+    NegColorFilter(ws, Main(ws));
+}
+
+void BipGammaSaturation(Workspace& ws) {
+    if (ws.EffectValue1 < 1) return;  // a gamma of 0 has no curve
+    GammaSaturationCurves(ws, ws.EffectValue1);
+    SaturationFilter(ws, Main(ws));
+}
+
+void BipBrightness(Workspace& ws) {
+    PerChannel(ws, SetBrightLUT);
+    ApplyCurves(ws);
+}
+
+void BipShift(Workspace& ws) {
+    PerChannel(ws, SetShiftLUT);
+    ApplyCurves(ws);
+}
+
+void BipZero(Workspace& ws) {
+    DoCalcHistogram(ws, Main(ws), false, false, false);
+    SetShiftLUT(ws.curves, -FirstPopulatedBin(ws.hist.HistRed), 0);
+    SetShiftLUT(ws.curves, -FirstPopulatedBin(ws.hist.HistGrn), 1);
+    SetShiftLUT(ws.curves, -FirstPopulatedBin(ws.hist.HistBlu), 2);
+    ApplyCurves(ws);
+}
+
+void BipContrast(Workspace& ws) {
+    PerChannel(ws, SetContrastLUT);
+    ApplyCurves(ws);
+}
+
+void BipSupress(Workspace& ws) {
+    for (int ch = 0; ch < 3; ++ch) SetSupressLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, ch);
+    ApplyCurves(ws);
+}
+
+void BipEnhance(Workspace& ws) {
+    for (int ch = 0; ch < 3; ++ch) SetStretchLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, ch);
+    ApplyCurves(ws);
+}
+
+void BipLighting(Workspace& ws) {
+    SetStretchLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, 1);
+    LuminanceFilter(ws, Main(ws));
+}
+
+void BipSaturation(Workspace& ws) {
+    SaturationStretchCurves(ws, ws.EffectValue1, ws.EffectValue2);
+    SaturationFilter(ws, Main(ws));
+}
+
+void BipShadows(Workspace& ws) {
+    ShadowsCurves(ws);
+    ApplyCurves(ws);
+}
+
+void BipHighlights(Workspace& ws) {
+    HighlightsCurves(ws);
+    ApplyCurves(ws);
+}
+
+void BipUnwash(Workspace& ws) { MultiplyRGB(ws, Main(ws)); }
+void BipUncook(Workspace& ws) { UnWashMore(ws, Main(ws)); }
+void BipAttenuate(Workspace& ws) { MultiplyLuminance(ws, Main(ws)); }
+
+
+// ---- Menu commands -------------------------------------------------------
+
+namespace {
+
+SliderParam Slider(int min, int max, int position, int largeStep, const char* labelMin = "",
+                   const char* labelMax = "") {
+    return SliderParam{min, max, position, largeStep, 1, labelMin, labelMax};
+}
+
+// count sliders sharing one range, position and labels.
+void Uniform(FilterDlgParam& p, int effectCode, const char* title, int count,
+             const SliderParam& s) {
+    p.title = title;
+    p.EffectCode = effectCode;
+    p.sliderCount = count;
+    p.sliders[0] = p.sliders[1] = p.sliders[2] = s;
+}
+
+const SliderParam kGamma = Slider(1, 500, 100, 10, "1 (dark)", "500 (bright)");
+const SliderParam kBrightness = Slider(-127, 127, 0, 8, "-127 (less)", "+127 (more)");
+const SliderParam kPlusMinus127 = Slider(-127, 127, 0, 8);
+
+constexpr const char* kAdjustGamma = "Adjust Gamma (1/100)";
+constexpr const char* kAdjustBrightness = "Adjust Brightness";
+constexpr const char* kAdjustShifting = "Adjust Brightness (by Shifting)";
+constexpr const char* kAdjustContrast = "Adjust Contrast";
+constexpr const char* kGammaBusy = "Gamma ...";
+constexpr const char* kEnhancingBusy = "Enhancing ...";
+
+void CalcHistograms(Workspace& ws, bool withSat) {
+    DoCalcHistogram(ws, PassTarget::mainPicture(ws), withSat, false, false);
+}
+
+// The shadows/highlights pair, starting at the populated range of the grey
+// (or saturation) histogram.
+void ShadowsHighlights(Workspace& ws, FilterDlgParam& p, int effectCode, const char* title,
+                       bool saturation) {
+    CalcHistograms(ws, saturation);
+    const EndPoints e =
+        HistogramEndPoints(saturation ? ws.hist.HistSat : ws.hist.HistGry, saturation);
+    p.title = title;
+    p.EffectCode = effectCode;
+    p.sliderCount = 2;
+    p.CustomLabels = true;
+    p.sliders[0] = Slider(0, 255, e.lo, 8, "0 (less)", "255 (more)");
+    p.sliders[1] = Slider(0, 255, e.hi, 8, "0 (more)", "255 (less)");
+    p.sliders[2] = p.sliders[0];
+}
+
+template <Builder build>
+void PerChannelColorFilter(Workspace& ws, PassTarget target) {
+    PerChannel(ws, build);
+    ColorFilter(ws, target);
+}
+
+std::string Line3(const char* keyword, const Workspace& ws) {
+    return BipLine(keyword, {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3});
+}
+std::string Line2(const char* keyword, const Workspace& ws) {
+    return BipLine(keyword, {ws.EffectValue1, ws.EffectValue2});
+}
+
+const std::array kMenuCommands = {
+    EditCommand{
+        .name = "mnuGammaGlobalClick",
+        .dialog = [](Workspace&, FilterDlgParam& p) { Uniform(p, 101, kAdjustGamma, 1, kGamma); },
+        .busyMessage = kGammaBusy,
+        .run = PerChannelColorFilter<SetGammaLUT>,
+        .bipLine = [](const Workspace& ws) { return Line3("GAMMA", ws); }},
+    EditCommand{
+        .name = "mnuGammaRGBClick",
+        .dialog = [](Workspace&, FilterDlgParam& p) { Uniform(p, 100, kAdjustGamma, 3, kGamma); },
+        .busyMessage = kGammaBusy,
+        .run = PerChannelColorFilter<SetGammaLUT>,
+        .bipLine = [](const Workspace& ws) { return Line3("GAMMA", ws); }},
+    EditCommand{
+        .name = "mnuGammaSupressClick",
+        .dialog =
+            [](Workspace&, FilterDlgParam& p) {
+                Uniform(p, 102, "Supress Gamma (1/100)", 3,
+                        Slider(1, 500, 100, 10, "1 (bright)", "500 (dark)"));
+            },
+        .busyMessage = kGammaBusy,
+        .run =
+            [](Workspace& ws, PassTarget t) {
+                PerChannel(ws, SetGammaLUT);
+                NegColorFilter(ws, t);
+            },
+        .bipLine = [](const Workspace& ws) { return Line3("GAMMA_SUPRESS", ws); }},
+    // The dialog leaves this one's value in EffectValue3.
+    EditCommand{
+        .name = "mnuGammaSaturationClick",
+        .dialog =
+            [](Workspace&, FilterDlgParam& p) {
+                Uniform(p, 103, "Saturation  Gamma (1/100)", 1,
+                        Slider(1, 500, 100, 10, "1 (less)", "500 (more)"));
+            },
+        .busyMessage = kGammaBusy,
+        .run =
+            [](Workspace& ws, PassTarget t) {
+                if (ws.EffectValue3 < 1) return;
+                GammaSaturationCurves(ws, ws.EffectValue3);
+                SaturationFilter(ws, t);
+            },
+        .bipLine =
+            [](const Workspace& ws) { return BipLine("GAMMA_SATURATION", {ws.EffectValue3}); }},
+    EditCommand{
+        .name = "mnuBrightnessGlobalClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                CalcHistograms(ws, false);
+                Uniform(p, 111, kAdjustBrightness, 1, kBrightness);
+            },
+        .busyMessage = "Adjusting  Brightness ...",
+        .run = PerChannelColorFilter<SetBrightLUT>,
+        .bipLine = [](const Workspace& ws) { return Line3("BRIGHTNESS", ws); }},
+    EditCommand{
+        .name = "mnuBrightnessRGBClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                CalcHistograms(ws, false);
+                Uniform(p, 110, kAdjustBrightness, 3, kBrightness);
+            },
+        .busyMessage = "Adjusting  Brightness ...",
+        .run = PerChannelColorFilter<SetBrightLUT>,
+        .bipLine = [](const Workspace& ws) { return Line3("BRIGHTNESS", ws); }},
+    EditCommand{
+        .name = "mnuBrightnessShiftClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                CalcHistograms(ws, false);
+                Uniform(p, 112, kAdjustShifting, 3, kPlusMinus127);
+            },
+        .busyMessage = "Adjusting  Brightness (by Shifting) ...",
+        .run = PerChannelColorFilter<SetShiftLUT>,
+        .bipLine = [](const Workspace& ws) { return Line3("SHIFT", ws); }},
+    // Starts each channel at minus its first well-populated level; records the
+    // bare keyword, which recomputes the shifts from the picture it runs on.
+    EditCommand{
+        .name = "mnuBrightnessZeroClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                CalcHistograms(ws, false);
+                Uniform(p, 113, kAdjustShifting, 3, Slider(-127, 127, 0, 8, "-127", "127"));
+                p.CustomLabels = true;
+                const Histogram* h[3] = {&ws.hist.HistRed, &ws.hist.HistGrn, &ws.hist.HistBlu};
+                for (int ch = 0; ch < 3; ++ch)
+                    p.sliders[ch].Position = Clamp(-FirstPopulatedBin(*h[ch]), -127, 127);
+            },
+        .busyMessage = "Adjusting  Brightness (by Shifting) ...",
+        .run = PerChannelColorFilter<SetShiftLUT>,
+        .bipLine = [](const Workspace&) { return std::string("ZERO"); }},
+    EditCommand{
+        .name = "mnuContrastGlobalClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                CalcHistograms(ws, false);
+                Uniform(p, 121, kAdjustContrast, 1, kPlusMinus127);
+            },
+        .busyMessage = "Adjusting  Contrast ...",
+        .run = PerChannelColorFilter<SetContrastLUT>,
+        .bipLine = [](const Workspace& ws) { return Line3("CONTRAST", ws); }},
+    EditCommand{
+        .name = "mnuContrastRGBClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                CalcHistograms(ws, false);
+                Uniform(p, 120, kAdjustContrast, 3, kPlusMinus127);
+            },
+        .busyMessage = "Adjusting  Contrast ...",
+        .run = PerChannelColorFilter<SetContrastLUT>,
+        .bipLine = [](const Workspace& ws) { return Line3("CONTRAST", ws); }},
+    EditCommand{
+        .name = "mnuContrastSupressClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                ShadowsHighlights(ws, p, 134, "Supress Shadows/Highlights", false);
+            },
+        .busyMessage = kEnhancingBusy,
+        .run =
+            [](Workspace& ws, PassTarget t) {
+                for (int ch = 0; ch < 3; ++ch)
+                    SetSupressLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, ch);
+                ColorFilter(ws, t);
+            },
+        .bipLine = [](const Workspace& ws) { return Line2("SUPRESS", ws); }},
+    EditCommand{
+        .name = "mnuEnhanceGlobalClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                ShadowsHighlights(ws, p, 130, "Enhance Shadows/Highlights (Global)", false);
+            },
+        .busyMessage = kEnhancingBusy,
+        .run =
+            [](Workspace& ws, PassTarget t) {
+                for (int ch = 0; ch < 3; ++ch)
+                    SetStretchLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, ch);
+                ColorFilter(ws, t);
+            },
+        .bipLine = [](const Workspace& ws) { return Line2("ENHANCE", ws); }},
+    EditCommand{
+        .name = "mnuEnhanceLightingClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                ShadowsHighlights(ws, p, 133, "Enhance Shadows/Highlights (Lighting)", false);
+            },
+        .busyMessage = kEnhancingBusy,
+        .run =
+            [](Workspace& ws, PassTarget t) {
+                SetStretchLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, 1);
+                LuminanceFilter(ws, t);
+            },
+        .bipLine = [](const Workspace& ws) { return Line2("LIGHTING", ws); }},
+    EditCommand{
+        .name = "mnuEnhanceShadowsClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                CalcHistograms(ws, false);
+                const EndPoints e = HistogramEndPoints(ws.hist.HistGry, false);
+                Uniform(p, 131, "Enhance Shadows (RGB)", 3,
+                        Slider(0, 255, e.lo, 8, "0 (less)", "255 (more)"));
+            },
+        .busyMessage = kEnhancingBusy,
+        .run =
+            [](Workspace& ws, PassTarget t) {
+                ShadowsCurves(ws);
+                ColorFilter(ws, t);
+            },
+        .bipLine = [](const Workspace& ws) { return Line3("SHADOWS", ws); }},
+    EditCommand{
+        .name = "mnuEnhanceHighlightsClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                CalcHistograms(ws, false);
+                const EndPoints e = HistogramEndPoints(ws.hist.HistGry, false);
+                Uniform(p, 132, "Enhance Highlights (RGB)", 3,
+                        Slider(0, 255, e.hi, 8, "0 (more)", "255 (less)"));
+            },
+        .busyMessage = kEnhancingBusy,
+        .run =
+            [](Workspace& ws, PassTarget t) {
+                HighlightsCurves(ws);
+                ColorFilter(ws, t);
+            },
+        .bipLine = [](const Workspace& ws) { return Line3("HIGHLIGHTS", ws); }},
+    EditCommand{
+        .name = "mnuEnhanceSaturationClick",
+        .dialog =
+            [](Workspace& ws, FilterDlgParam& p) {
+                ShadowsHighlights(ws, p, 135, "Enhance Shadows/Highlights (Saturation)", true);
+            },
+        .busyMessage = kEnhancingBusy,
+        .run =
+            [](Workspace& ws, PassTarget t) {
+                ResetMaps(ws.curves);
+                SaturationStretchCurves(ws, ws.EffectValue1, ws.EffectValue2);
+                SaturationFilter(ws, t);
+            },
+        .bipLine = [](const Workspace& ws) { return Line2("SATURATION", ws); }},
+    EditCommand{.name = "mnuUnWashClick",
+                .run = [](Workspace& ws, PassTarget t) { MultiplyRGB(ws, t); },
+                .bipLine = [](const Workspace&) { return std::string("UNWASH"); }},
+    EditCommand{.name = "mnuUnCookClick",
+                .run = [](Workspace& ws, PassTarget t) { UnWashMore(ws, t); },
+                .bipLine = [](const Workspace&) { return std::string("UNCOOK"); }},
+    EditCommand{.name = "mnuAttenuateClick",
+                .run = [](Workspace& ws, PassTarget t) { MultiplyLuminance(ws, t); },
+                .bipLine = [](const Workspace&) { return std::string("ATTENUATE"); }},
+};
+
+}  // namespace
+
+std::span<const EditCommand> ToneMenuCommands() { return kMenuCommands; }
+
+const EditCommand* FindToneMenuCommand(std::string_view name) {
+    for (const EditCommand& c : kMenuCommands)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+}  // namespace vimbra
