@@ -1,0 +1,233 @@
+#include "core/color_commands.h"
+
+#include <array>
+#include <string>
+
+#include "core/color_adjust.h"
+#include "core/histogram.h"
+#include "core/tone_curves.h"
+#include "core/tone_filters.h"
+
+namespace vimbra {
+namespace {
+
+PassTarget Main(Workspace& ws) { return PassTarget::mainPicture(ws); }
+
+// The HLS dialog's saturation slider spans -999..999 for the full 0..3600 scale.
+int SaturationShift(int slider) { return int(int64_t(slider) * 3600 / 999); }
+
+// Gain 0 first resets all three curves, so a single-channel bump leaves the
+// other two channels as they are.
+void EqCurves(Workspace& ws, int channel) {
+    SetEqLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, 0, 0);
+    if (channel < 0) {
+        for (int c = 0; c < 3; ++c)
+            SetEqLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, ws.EffectValue3, c);
+    } else {
+        SetEqLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, ws.EffectValue3, channel);
+    }
+}
+
+void BipEq(Workspace& ws, int channel) {
+    EqCurves(ws, channel);
+    ColorFilterBitmap(ws.Image, ws.curves);
+    ws.host().RefreshView(ws);
+}
+
+SliderParam Slider(int32_t min, int32_t max, int32_t position, int32_t large, int32_t small,
+                   std::string labelMin, std::string labelMax) {
+    return {min, max, position, large, small, std::move(labelMin), std::move(labelMax)};
+}
+
+// --- Tune > HLS
+
+void HlsDialog(Workspace&, FilterDlgParam& p) {
+    p.title = "Adjust Hue-Luminance-Saturation";
+    p.sliderCount = 3;
+    p.CustomLabels = true;
+    p.EffectCode = 150;
+    p.sliders[0] = Slider(-999, 999, 0, 10, 1, "-999 (mag)", "+999 (yel)");
+    p.sliders[1] = Slider(-999, 999, 0, 10, 1, "-999 (less)", "+999 (more)");
+    p.sliders[2] = p.sliders[1];
+}
+
+// The frame has already warned and taken the snapshot.
+void HlsRun(Workspace& ws, PassTarget target) {
+    TuneHLSBitmap(target.bitmap, ws.EffectValue1, ws.EffectValue2, SaturationShift(ws.EffectValue3));
+    EndPass(ws, target);
+}
+
+std::string HlsLine(const Workspace& ws) {
+    return BipLine("HLS", {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3});
+}
+
+// --- Parametric EQ
+
+template <int Channel>
+void EqDialog(Workspace&, FilterDlgParam& p) {
+    static constexpr const char* kNames[] = {"[All channels]", "[Red channel]", "[Green channel]",
+                                             "[Blue channel]"};
+    p.title = std::string("Parametric Equalizer ") + kNames[Channel + 1];
+    p.sliderCount = 3;
+    p.CustomLabels = true;
+    p.EffectCode = 141 + Channel;
+    p.sliders[0] = Slider(0, 255, 127, 8, 1, "0 (dark)", "255 (bright)");
+    p.sliders[1] = Slider(7, 127, 63, 8, 1, "7 (narrow)", "127 (wide)");
+    p.sliders[2] = Slider(-127, 127, 0, 8, 1, "-127 (cut)", "+127 (boost)");
+}
+
+template <int Channel>
+void EqRun(Workspace& ws, PassTarget target) {
+    EqCurves(ws, Channel);
+    ColorFilter(ws, target);
+}
+
+template <int Channel>
+std::string EqLine(const Workspace& ws) {
+    static constexpr const char* kKeywords[] = {"PARAMETRIC_EQ_ALL", "PARAMETRIC_EQ_RED",
+                                                "PARAMETRIC_EQ_GRN", "PARAMETRIC_EQ_BLU"};
+    return BipLine(kKeywords[Channel + 1], {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3});
+}
+
+// --- Brightness > Balance
+
+// The colour base, the whitest pixel, goes to the dialog packed in EffectValue3.
+void BalanceDialog(Workspace& ws, FilterDlgParam& p) {
+    WhiteMax(ws, Main(ws));
+    p.title = "White Balance";
+    p.sliderCount = 1;
+    p.EffectCode = 160;
+    p.sliders[0] = Slider(-127, 127, ColorTags().Balance, 8, 1, "-127 (less)", "+127 (more)");
+}
+
+// Applies the offsets of the last preview, which may differ from the slider
+// if it moved after the last Test.
+void BalanceRun(Workspace& ws, PassTarget target) {
+    // Script lines may carry any offsets. Beyond these bounds the curves are
+    // all 0 or all 255 anyway, and the gain arithmetic stays within int.
+    const auto offset = [](int32_t v) { return Clamp(v, -127, 32767); };
+    SetBrightLUT(ws.curves, offset(ws.EffectValue1), 0);
+    SetBrightLUT(ws.curves, offset(ws.EffectValue2), 1);
+    SetBrightLUT(ws.curves, offset(ws.EffectValue3), 2);
+    ColorFilter(ws, target);
+}
+
+std::string BalanceLine(const Workspace& ws) {
+    return BipLine("WHITEBALANCE", {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3});
+}
+
+// --- Posterize
+
+void PosterizeDialog(Workspace&, FilterDlgParam& p) {
+    p.title = "Cut resolution (posterize) to";
+    p.sliderCount = 1;
+    p.EffectCode = 251;
+    p.sliders[0] = Slider(2, 7, ColorTags().Posterize, 1, 1, "2 bpp", "7 bpp");
+}
+
+void PosterizeRun(Workspace& ws, PassTarget target) { LowRes(ws, target, ws.EffectValue1); }
+
+std::string PosterizeLine(const Workspace& ws) { return BipLine("POSTERIZE", {ws.EffectValue1}); }
+
+// --- RGB Max and Negative
+
+void RgbMaxRun(Workspace& ws, PassTarget target) { RGBMax(ws, target); }
+std::string RgbMaxLine(const Workspace&) { return "RGBMAX"; }
+
+void NegativeRun(Workspace& ws, PassTarget target) {
+    Negative(ws, target);
+    if (target.isMainPicture) ws.syncImageSize();
+}
+std::string NegativeLine(const Workspace&) { return "NEGATIVE"; }
+
+const std::array<EditCommand, 9> kCommands{{
+    {"mnuHLS1Click", HlsDialog, "Adjusting HLS ...", HlsRun, HlsLine},
+    {"mnuParametricEQAll1Click", EqDialog<-1>, "Parametric EQ ...", EqRun<-1>, EqLine<-1>},
+    {"mnuParametricEQRed1Click", EqDialog<0>, "Parametric EQ ...", EqRun<0>, EqLine<0>},
+    {"mnuParametricEQGreen1Click", EqDialog<1>, "Parametric EQ ...", EqRun<1>, EqLine<1>},
+    {"mnuParametricEQBlue1Click", EqDialog<2>, "Parametric EQ ...", EqRun<2>, EqLine<2>},
+    {"mnuWhiteBalance1Click", BalanceDialog, "White balance ...", BalanceRun, BalanceLine},
+    {"mnuPosterize1Click", PosterizeDialog, nullptr, PosterizeRun, PosterizeLine},
+    {"mnuRGBmaxClick", nullptr, nullptr, RgbMaxRun, RgbMaxLine, false},
+    {"mnuNegativeClick", nullptr, nullptr, NegativeRun, NegativeLine, false},
+}};
+
+// Where a command's frame differs from RunEditCommand's.
+struct FrameDifferences {
+    bool warnSVGA = true;
+    int32_t* tag = nullptr;  // takes the dialog's result
+};
+
+FrameDifferences DifferencesOf(const EditCommand& command) {
+    const std::string_view name = command.name;
+    if (name == "mnuRGBmaxClick") return {false, nullptr};
+    if (name == "mnuPosterize1Click") return {true, &ColorTags().Posterize};
+    if (name == "mnuWhiteBalance1Click") return {true, &ColorTags().Balance};
+    return {};
+}
+
+}  // namespace
+
+ColorMenuTags& ColorTags() {
+    static thread_local ColorMenuTags tags;
+    return tags;
+}
+
+std::span<const EditCommand> ColorMenuCommands() { return kCommands; }
+
+const EditCommand* FindColorMenuCommand(std::string_view name) {
+    for (const EditCommand& c : kCommands)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+bool RunColorMenuCommand(Workspace& ws, const EditCommand& command) {
+    const FrameDifferences diff = DifferencesOf(command);
+    FrameHost& host = ws.host();
+    if (diff.warnSVGA && host.WarnSVGA(ws)) return false;
+    if (!host.AutoBackUp(ws)) return false;
+    ws.ForceTrueColor();
+    if (command.dialog) {
+        FilterDlgParam param;
+        command.dialog(ws, param);
+        const int result = host.ExecuteEffectsDlg(ws, param);
+        if (result == kDialogCancelled) {
+            host.Undo(ws);
+            return false;
+        }
+        if (diff.tag) {
+            *diff.tag = result;
+            // Posterize runs with the returned bit count; Balance keeps the preview's offsets.
+            if (diff.tag == &ColorTags().Posterize) ws.EffectValue1 = result;
+        }
+    }
+    if (command.busyMessage) host.ShowBusy(ws, command.busyMessage);
+    command.run(ws, Main(ws));
+    if (command.autoConvert) host.AutoConvert(ws);
+    if (!ws.BatchRunning && command.bipLine) host.RecordBatchLine(ws, command.bipLine(ws));
+    return true;
+}
+
+void BipWhiteBalance(Workspace& ws) { BalanceRun(ws, Main(ws)); }
+
+void BipNegative(Workspace& ws) { RunColorMenuCommand(ws, *FindColorMenuCommand("mnuNegativeClick")); }
+
+void BipHLS(Workspace& ws) {
+    ColorTuneHLS(ws, Main(ws), ws.EffectValue1, ws.EffectValue2, SaturationShift(ws.EffectValue3));
+}
+
+void BipRGBMax(Workspace& ws) { RunColorMenuCommand(ws, *FindColorMenuCommand("mnuRGBmaxClick")); }
+
+void BipPosterize(Workspace& ws) {
+    if (ws.EffectValue1 >= 2 && ws.EffectValue1 <= 7)
+        LowRes(ws, Main(ws), ws.EffectValue1);
+    else
+        ws.host().RefreshView(ws);
+}
+
+void BipParametricEqAll(Workspace& ws) { BipEq(ws, -1); }
+void BipParametricEqRed(Workspace& ws) { BipEq(ws, 0); }
+void BipParametricEqGrn(Workspace& ws) { BipEq(ws, 1); }
+void BipParametricEqBlu(Workspace& ws) { BipEq(ws, 2); }
+
+}  // namespace vimbra

@@ -1,0 +1,39 @@
+#pragma once
+// The colour commands of the Colors menu (Tune > HLS, Parametric EQ, Brightness
+// > Balance, Posterize, RGB Max, Negative): their BIP handlers and menu commands.
+#include <span>
+#include <string_view>
+
+#include "core/frame.h"
+
+namespace vimbra {
+
+// BIP handlers; the arguments are in EffectValue1..3. The dispatcher checks the
+// ranges of HLS and the PARAMETRIC_EQ lines; WHITEBALANCE takes any values and
+// POSTERIZE checks its own (it refreshes the view even when it skips the pass).
+void BipWhiteBalance(Workspace& ws);
+void BipNegative(Workspace& ws);
+void BipHLS(Workspace& ws);
+void BipRGBMax(Workspace& ws);
+void BipPosterize(Workspace& ws);
+void BipParametricEqAll(Workspace& ws);
+void BipParametricEqRed(Workspace& ws);
+void BipParametricEqGrn(Workspace& ws);
+void BipParametricEqBlu(Workspace& ws);
+
+// Values last chosen in Posterize and Balance, where their next dialog starts.
+struct ColorMenuTags {
+    int32_t Posterize = 3;
+    int32_t Balance = 0;
+};
+ColorMenuTags& ColorTags();
+
+std::span<const EditCommand> ColorMenuCommands();
+const EditCommand* FindColorMenuCommand(std::string_view name);
+
+// Runs one of ColorMenuCommands() in its frame: RunEditCommand's, except that
+// Posterize and Balance keep the dialog's result in their tag and RGB Max skips
+// the 256-colour warning. Returns false when abandoned or cancelled.
+bool RunColorMenuCommand(Workspace& ws, const EditCommand& command);
+
+}  // namespace vimbra
