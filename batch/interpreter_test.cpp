@@ -195,9 +195,11 @@ TEST_F(Interp, TraceAsksAtThePromptPointOfTheTable) {
                                 "refresh", std::string("ask:PROMPT") + kTraceTail}));
 
     // A group B/E command has changed the picture by the time it is asked about.
-    Bitmap low(8, 8);
-    for (int y = 0; y < 8; ++y)
-        for (int i = 0; i < 24; ++i) low.scanLine(y)[i] = uint8_t(100 + y * 3 + i);
+    // Greys 100..115, a hundred pixels each: enough for the histogram end points.
+    Bitmap low(40, 40);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            for (int c = 0; c < 3; ++c) low.scanLine(y)[3 * x + c] = uint8_t(100 + (y * 40 + x) % 16);
     for (const char* keyword : {"NORMALIZE", "AUTO_CONTRAST"}) {
         ws_.setImage(low);
         host_.questions.clear();

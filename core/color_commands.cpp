@@ -97,7 +97,7 @@ void BalanceDialog(Workspace& ws, FilterDlgParam& p) {
     p.title = "White Balance";
     p.sliderCount = 1;
     p.EffectCode = 160;
-    p.sliders[0] = Slider(-127, 127, ColorTags().Balance, 8, 1, "-127 (less)", "+127 (more)");
+    p.sliders[0] = Slider(-127, 127, ws.remembered.Balance, 8, 1, "-127 (less)", "+127 (more)");
 }
 
 // Applies the offsets of the last preview, which may differ from the slider
@@ -118,16 +118,24 @@ std::string BalanceLine(const Workspace& ws) {
 
 // --- Posterize
 
-void PosterizeDialog(Workspace&, FilterDlgParam& p) {
+void PosterizeDialog(Workspace& ws, FilterDlgParam& p) {
     p.title = "Cut resolution (posterize) to";
     p.sliderCount = 1;
     p.EffectCode = 251;
-    p.sliders[0] = Slider(2, 7, ColorTags().Posterize, 1, 1, "2 bpp", "7 bpp");
+    p.sliders[0] = Slider(2, 7, ws.remembered.Posterize, 1, 1, "2 bpp", "7 bpp");
 }
 
 void PosterizeRun(Workspace& ws, PassTarget target) { LowRes(ws, target, ws.EffectValue1); }
 
 std::string PosterizeLine(const Workspace& ws) { return BipLine("POSTERIZE", {ws.EffectValue1}); }
+
+// Posterize runs with the bit count the dialog returns; Balance keeps the
+// offsets of the last preview and only remembers the match value.
+void PosterizeChosen(Workspace& ws, int bits) {
+    ws.remembered.Posterize = bits;
+    ws.EffectValue1 = bits;
+}
+void BalanceChosen(Workspace& ws, int match) { ws.remembered.Balance = match; }
 
 // --- RGB Max and Negative
 
@@ -146,32 +154,15 @@ const std::array<EditCommand, 9> kCommands{{
     {"mnuParametricEQRed1Click", EqDialog<0>, "Parametric EQ ...", EqRun<0>, EqLine<0>},
     {"mnuParametricEQGreen1Click", EqDialog<1>, "Parametric EQ ...", EqRun<1>, EqLine<1>},
     {"mnuParametricEQBlue1Click", EqDialog<2>, "Parametric EQ ...", EqRun<2>, EqLine<2>},
-    {"mnuWhiteBalance1Click", BalanceDialog, "White balance ...", BalanceRun, BalanceLine},
-    {"mnuPosterize1Click", PosterizeDialog, nullptr, PosterizeRun, PosterizeLine},
-    {"mnuRGBmaxClick", nullptr, nullptr, RgbMaxRun, RgbMaxLine, false},
+    {"mnuWhiteBalance1Click", BalanceDialog, "White balance ...", BalanceRun, BalanceLine, true,
+     true, BalanceChosen},
+    {"mnuPosterize1Click", PosterizeDialog, nullptr, PosterizeRun, PosterizeLine, true, true,
+     PosterizeChosen},
+    {"mnuRGBmaxClick", nullptr, nullptr, RgbMaxRun, RgbMaxLine, false, false},
     {"mnuNegativeClick", nullptr, nullptr, NegativeRun, NegativeLine, false},
 }};
 
-// Where a command's frame differs from RunEditCommand's.
-struct FrameDifferences {
-    bool warnSVGA = true;
-    int32_t* tag = nullptr;  // takes the dialog's result
-};
-
-FrameDifferences DifferencesOf(const EditCommand& command) {
-    const std::string_view name = command.name;
-    if (name == "mnuRGBmaxClick") return {false, nullptr};
-    if (name == "mnuPosterize1Click") return {true, &ColorTags().Posterize};
-    if (name == "mnuWhiteBalance1Click") return {true, &ColorTags().Balance};
-    return {};
-}
-
 }  // namespace
-
-ColorMenuTags& ColorTags() {
-    static thread_local ColorMenuTags tags;
-    return tags;
-}
 
 std::span<const EditCommand> ColorMenuCommands() { return kCommands; }
 
@@ -181,42 +172,15 @@ const EditCommand* FindColorMenuCommand(std::string_view name) {
     return nullptr;
 }
 
-bool RunColorMenuCommand(Workspace& ws, const EditCommand& command) {
-    const FrameDifferences diff = DifferencesOf(command);
-    FrameHost& host = ws.host();
-    if (diff.warnSVGA && host.WarnSVGA(ws)) return false;
-    if (!host.AutoBackUp(ws)) return false;
-    ws.ForceTrueColor();
-    if (command.dialog) {
-        FilterDlgParam param;
-        command.dialog(ws, param);
-        const int result = host.ExecuteEffectsDlg(ws, param);
-        if (result == kDialogCancelled) {
-            host.Undo(ws);
-            return false;
-        }
-        if (diff.tag) {
-            *diff.tag = result;
-            // Posterize runs with the returned bit count; Balance keeps the preview's offsets.
-            if (diff.tag == &ColorTags().Posterize) ws.EffectValue1 = result;
-        }
-    }
-    if (command.busyMessage) host.ShowBusy(ws, command.busyMessage);
-    command.run(ws, Main(ws));
-    if (command.autoConvert) host.AutoConvert(ws);
-    if (!ws.BatchRunning && command.bipLine) host.RecordBatchLine(ws, command.bipLine(ws));
-    return true;
-}
-
 void BipWhiteBalance(Workspace& ws) { BalanceRun(ws, Main(ws)); }
 
-void BipNegative(Workspace& ws) { RunColorMenuCommand(ws, *FindColorMenuCommand("mnuNegativeClick")); }
+void BipNegative(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand("mnuNegativeClick")); }
 
 void BipHLS(Workspace& ws) {
     ColorTuneHLS(ws, Main(ws), ws.EffectValue1, ws.EffectValue2, SaturationShift(ws.EffectValue3));
 }
 
-void BipRGBMax(Workspace& ws) { RunColorMenuCommand(ws, *FindColorMenuCommand("mnuRGBmaxClick")); }
+void BipRGBMax(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand("mnuRGBmaxClick")); }
 
 void BipPosterize(Workspace& ws) {
     if (ws.EffectValue1 >= 2 && ws.EffectValue1 <= 7)

@@ -21,19 +21,7 @@ void BipParametricEqRed(Workspace& ws);
 void BipParametricEqGrn(Workspace& ws);
 void BipParametricEqBlu(Workspace& ws);
 
-// Values last chosen in Posterize and Balance, where their next dialog starts.
-struct ColorMenuTags {
-    int32_t Posterize = 3;
-    int32_t Balance = 0;
-};
-ColorMenuTags& ColorTags();
-
 std::span<const EditCommand> ColorMenuCommands();
 const EditCommand* FindColorMenuCommand(std::string_view name);
-
-// Runs one of ColorMenuCommands() in its frame: RunEditCommand's, except that
-// Posterize and Balance keep the dialog's result in their tag and RGB Max skips
-// the 256-colour warning. Returns false when abandoned or cancelled.
-bool RunColorMenuCommand(Workspace& ws, const EditCommand& command);
 
 }  // namespace vimbra

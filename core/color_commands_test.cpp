@@ -51,11 +51,10 @@ struct Session {
     explicit Session(Bitmap image) {
         ws.setImage(std::move(image));
         ws.RecordingActive = true;
-        ColorTags() = {};
     }
     bool run(std::string_view name) {
         const EditCommand* c = FindColorMenuCommand(name);
-        return c && RunColorMenuCommand(ws, *c);
+        return c && RunEditCommand(ws, *c);
     }
 };
 
@@ -173,7 +172,7 @@ TEST(ColorMenu, CancelRestoresPictureAndRecordsNothing) {
     EXPECT_FALSE(s.run("mnuPosterize1Click"));
     EXPECT_EQ(At(s.ws.Image), (RGB{1, 2, 3}));
     EXPECT_TRUE(s.host.recordedLines.empty());
-    EXPECT_EQ(ColorTags().Posterize, 3);
+    EXPECT_EQ(s.ws.remembered.Posterize, 3);
 }
 
 TEST(ColorMenu, PosterizeStartsAtLastChoice) {
@@ -198,7 +197,7 @@ TEST(ColorMenu, BalanceAppliesLastPreviewAndKeepsMatch) {
     EXPECT_EQ(s.host.lastParam.EffectCode, 160);
     EXPECT_EQ(s.host.lastParam.sliders[0].Position, 0);
     EXPECT_EQ(At(s.ws.Image), (RGB{10, 20, 153}));
-    EXPECT_EQ(ColorTags().Balance, 10);
+    EXPECT_EQ(s.ws.remembered.Balance, 10);
     EXPECT_EQ(s.host.recordedLines, std::vector<std::string>{"WHITEBALANCE=0,0,68"});
 }
 

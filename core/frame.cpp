@@ -90,21 +90,23 @@ void EndPass(Workspace& ws, const PassTarget& target) {
 
 bool RunEditCommand(Workspace& ws, const EditCommand& command) {
     FrameHost& host = ws.host();
-    if (host.WarnSVGA(ws)) return false;
+    if (command.warnSVGA && host.WarnSVGA(ws)) return false;
     if (!host.AutoBackUp(ws)) return false;
     ws.ForceTrueColor();
     if (command.dialog) {
         FilterDlgParam param;
         command.dialog(ws, param);
-        if (host.ExecuteEffectsDlg(ws, param) == kDialogCancelled) {
+        const int result = host.ExecuteEffectsDlg(ws, param);
+        if (result == kDialogCancelled) {
             host.Undo(ws);
             return false;
         }
+        if (command.dialogResult) command.dialogResult(ws, result);
         if (!ws.BatchRunning && command.bipLine) host.RecordBatchLine(ws, command.bipLine(ws));
     }
     if (command.busyMessage) host.ShowBusy(ws, command.busyMessage);
     command.run(ws, PassTarget::mainPicture(ws));
-    host.AutoConvert(ws);
+    if (command.autoConvert) host.AutoConvert(ws);
     if (!command.dialog && !ws.BatchRunning && command.bipLine)
         host.RecordBatchLine(ws, command.bipLine(ws));
     return true;

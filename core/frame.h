@@ -31,6 +31,12 @@ struct EditCommand {
     void (*run)(Workspace& ws, PassTarget target) = nullptr;
     // The BIP line the command records.
     std::string (*bipLine)(const Workspace& ws) = nullptr;
+    // Whether a 256-colour display is offered the reduction afterwards.
+    bool autoConvert = true;
+    // Whether a 256-colour display is warned about first.
+    bool warnSVGA = true;
+    // Receives the dialog's result (slider 1 on Apply) before the pass.
+    void (*dialogResult)(Workspace& ws, int result) = nullptr;
 };
 
 // Runs the command through WarnSVGA, AutoBackUp, ForceTrueColor, the dialog,

@@ -39,6 +39,12 @@ public:
     ChannelStats stats;
 
     int32_t EffectValue1 = 0, EffectValue2 = 0, EffectValue3 = 0;
+
+    // Values a menu command remembers for its next dialog.
+    struct Remembered {
+        int32_t Posterize = 3;  // bits per channel
+        int32_t Balance = 0;    // white-balance match value
+    } remembered;
     std::string BatchString;
     SelRect SelectionRect;
 
