@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 
+#include "core/exact_division.h"
 #include "core/parallel_rows.h"
 #include "core/tone_curves.h"
 #include "core/tone_filters.h"
@@ -15,18 +16,6 @@ namespace {
 // the two conversions; the steps are rearranged: per-pixel divisors become exact
 // reciprocals, what depends only on max + min is looked up, and the hue is
 // worked out per sector instead of channel by channel.
-
-// ceil(2^40 / d): exact quotients for numerators below 2^29 (ours stay below 2^20).
-constexpr int kShift = 40;
-constexpr auto kReciprocals = [] {
-    std::array<uint64_t, 511> m{};
-    for (uint64_t d = 1; d < uint64_t(m.size()); ++d) m[d] = ((uint64_t(1) << kShift) + d - 1) / d;
-    return m;
-}();
-
-inline int divideBy(int numerator, uint64_t reciprocal) {
-    return int((uint64_t(numerator) * reciprocal) >> kShift);
-}
 
 // A 0..3600 hue component scaled to a channel.
 constexpr auto kToChannel = [] {
@@ -61,12 +50,11 @@ inline void tunePixel(uint8_t* px, const TuneTables& t) {
         const int d = mx - mn;
         // Lightness at most 1800 exactly when max + min is at most 255.
         const int den = sum <= 255 ? sum : 510 - sum;
-        S = divideBy(d * 3600 + den / 2, kReciprocals[size_t(den)]);
+        S = DivideExact(d * 3600 + den / 2, den);
         // The smallest channel's term is exactly 600, so the middle one alone
         // decides where in its sector the hue lies.
-        const uint64_t rd = kReciprocals[size_t(d)];
         const int h2 = d / 2;
-        const auto part = [&](int mid) { return divideBy(h2 + (mx - mid) * 600, rd); };
+        const auto part = [&](int mid) { return DivideExact(h2 + (mx - mid) * 600, d); };
         if (r == mx)
             H = g >= b ? 600 - part(g) : 3000 + part(b);
         else if (g == mx)

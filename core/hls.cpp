@@ -1,24 +1,10 @@
 #include "core/hls.h"
 
-#include <array>
-#include <cstddef>
+#include "core/exact_division.h"
+
 
 namespace vimbra {
 namespace {
-
-// Division by the pixel-dependent divisors (1..510) as a multiply and shift.
-// With m = ceil(2^40 / d) the quotient is exact for every numerator below 2^29,
-// far above the largest one here (255 × 3600 + 255).
-constexpr int kShift = 40;
-constexpr auto kReciprocals = [] {
-    std::array<uint64_t, 511> m{};
-    for (uint64_t d = 1; d < uint64_t(m.size()); ++d) m[d] = ((uint64_t(1) << kShift) + d - 1) / d;
-    return m;
-}();
-
-inline int divideBy(int numerator, int divisor) {
-    return int((uint64_t(numerator) * kReciprocals[std::size_t(divisor)]) >> kShift);
-}
 
 inline int Hue(int p, int q, int x) {
     if (x < 0) x += 3600;
@@ -44,13 +30,13 @@ HLS RGBtoHLS(int r, int g, int b) {
     }
     const int d = mx - mn;
     if (out.L <= 1800)
-        out.S = divideBy(d * 3600 + sum / 2, sum);
+        out.S = DivideExact(d * 3600 + sum / 2, sum);
     else
-        out.S = divideBy(d * 3600 + (510 - sum) / 2, 510 - sum);
+        out.S = DivideExact(d * 3600 + (510 - sum) / 2, 510 - sum);
     const int h2 = d / 2;
-    const int Rd = divideBy(h2 + (mx - r) * 600, d);
-    const int Gd = divideBy(h2 + (mx - g) * 600, d);
-    const int Bd = divideBy(h2 + (mx - b) * 600, d);
+    const int Rd = DivideExact(h2 + (mx - r) * 600, d);
+    const int Gd = DivideExact(h2 + (mx - g) * 600, d);
+    const int Bd = DivideExact(h2 + (mx - b) * 600, d);
     int H;
     if (r == mx)
         H = Bd - Gd;
