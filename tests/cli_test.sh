@@ -48,8 +48,8 @@ expect 2 "" "needs a value" run s.bip a.jpg -o
 
 # Well-formed commands not yet wired to the engine: status 1, never a crash.
 expect 1 "" "run is not available yet" run -e "SAVE _x" a.jpg
-expect 1 "" "convert is not available yet" convert a.png b.jpg
-expect 1 "" "info is not available yet" info a.png
+expect 1 "" "a.png not found." convert a.png b.jpg
+expect 1 "" "a.png not found." info a.png
 expect 1 "" "analyze is not available yet" analyze --complexity a.png
 
 [ $failures -eq 0 ] && echo "all vimbra-cli checks passed"

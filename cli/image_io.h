@@ -1,0 +1,52 @@
+#pragma once
+// Loading and saving for the vimbra-cli commands: the dispatches do the work,
+// their messages go to stderr as the program's own text.
+#include <cstdio>
+#include <string>
+
+#include "cli/cli_args.h"
+#include "core/workspace.h"
+#include "imagefiles/jpeg_settings.h"
+#include "imagefiles/load_dispatch.h"
+#include "imagefiles/save_dispatch.h"
+
+namespace vimbra::cli {
+
+inline void PrintError(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+}
+
+// Loads the first page at full size and depth; false (message printed) on failure.
+inline bool LoadForCli(Workspace& ws, const std::string& path, LoadedFile* facts = nullptr) {
+    const LoadResult loaded = LoadImageFile(ws, path);
+    if (!loaded) {
+        PrintError(loaded.message);
+        return false;
+    }
+    if (facts) *facts = loaded.file;
+    return true;
+}
+
+inline SaveOptions CliSaveOptions(const CliArgs& args) {
+    SaveOptions options;
+    options.quality = args.quality.value_or(kDefaultDialogQuality);
+    return options;
+}
+
+// Saves in save-format `format` (1..12); prints the failure and returns it.
+inline SaveResult SaveForCli(Workspace& ws, const std::string& path, int format,
+                             const SaveOptions& options) {
+    SaveResult result;
+    const auto saveFormat = SaveFormatFromNumber(format);
+    if (!saveFormat) {
+        result.message = "Unknown save format " + std::to_string(format) + ".";
+        PrintError(result.message);
+        return result;
+    }
+    result = SaveImageFile(ws, path, *saveFormat, options);
+    if (!result.ok())
+        PrintError(result.detail.empty() ? result.message : result.message + "\n" + result.detail);
+    return result;
+}
+
+}  // namespace vimbra::cli
