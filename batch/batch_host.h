@@ -43,7 +43,7 @@ enum class SaveOutcome {
     DiskFull,   // nothing written; the interpreter shows the disk-space warning
 };
 
-struct SaveResult {
+struct BatchSaveResult {
     SaveOutcome outcome = SaveOutcome::Completed;
     uint64_t requiredBytes = 0, freeBytes = 0;  // DiskFull only
 };
@@ -67,7 +67,7 @@ public:
 
     // The save command for a SAVE line. A Completed save leaves the file written
     // and the workspace's CurrentFileName unchanged.
-    virtual SaveResult save(Workspace& ws, const SaveRequest& request) = 0;
+    virtual BatchSaveResult save(Workspace& ws, const SaveRequest& request) = 0;
     // Folder chosen in the last Save Image As dialog (the silent save's target).
     virtual std::string lastSaveFolder() const = 0;
     // The type last chosen in that dialog is the first, "BMP (Windows Bitmap)".

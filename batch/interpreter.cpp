@@ -315,7 +315,7 @@ BatchInterpreter::Step BatchInterpreter::save() {
         request.silent = !request.silentWouldReplaceSource;
     }
 
-    const SaveResult result = host_.save(ws_, request);
+    const BatchSaveResult result = host_.save(ws_, request);
     switch (result.outcome) {
         case SaveOutcome::Completed:
             ws_.Modified = false;

@@ -44,7 +44,7 @@ struct FakeHost : BatchHost {
     std::function<void(Workspace&, int)> onEvents;  // (ws, event number)
     std::map<std::string, Bitmap> pictures;
     std::deque<Choice> answers;  // then No (Ok for messages)
-    std::deque<SaveResult> saveResults;  // then Completed
+    std::deque<BatchSaveResult> saveResults;  // then Completed
     std::string folder = "/out";
     bool bmp = false;
 
@@ -71,9 +71,9 @@ struct FakeHost : BatchHost {
         ws.CurrentFileName = path;
         return true;
     }
-    SaveResult save(Workspace&, const SaveRequest& r) override {
+    BatchSaveResult save(Workspace&, const SaveRequest& r) override {
         saves.push_back(r);
-        SaveResult res;
+        BatchSaveResult res;
         if (!saveResults.empty()) res = saveResults.front(), saveResults.pop_front();
         return res;
     }

@@ -274,7 +274,7 @@ Formats F: bmp pcx png jpg-gray jpg tga tif tif-deflate tif-adobe-deflate tif-g3
            tif-g4 tif-packbits, or their numbers 1..12.
 Quality Q: 1..100 (JPEG).
 Options may come before or after the files; "--" ends the options.
-Exit status: 0 success, 1 bad file or failed save, 2 bad usage.
+Exit status: 0 success, 1 bad file or failed save, 2 bad usage, 130 interrupted (run).
 )";
 }
 

@@ -47,7 +47,7 @@ expect 2 "" "give --format" convert a.png b.xyz
 expect 2 "" "needs a value" run s.bip a.jpg -o
 
 # Well-formed commands not yet wired to the engine: status 1, never a crash.
-expect 1 "" "run is not available yet" run -e "SAVE _x" a.jpg
+expect 1 "" "a.jpg not found." run -e "SAVE _x" a.jpg
 expect 1 "" "a.png not found." convert a.png b.jpg
 expect 1 "" "a.png not found." info a.png
 expect 1 "" "analyze is not available yet" analyze --complexity a.png

@@ -1,0 +1,83 @@
+#pragma once
+// The batch host of vimbra-cli run: questions answered from --answer, SAVE
+// written into the output folder in the chosen format, every failure ending
+// the run, Ctrl+C honoured between lines, and every run made finite.
+#include <csignal>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "batch/batch_host.h"
+#include "batch/bookmarks.h"
+#include "cli/run_command.h"
+#include "core/frame_host.h"
+
+namespace vimbra::cli {
+
+// Where SAVE writes: outDir (or the source's folder) / suggestedName, with
+// "." + extension appended unless the name already ends so (case ignored).
+std::string OutputPath(const std::string& sourceFile, const std::string& suggestedName,
+                       const std::string& outDir, const std::string& extension);
+
+struct CliHostSettings {
+    std::string outDir;  // empty: each source's folder
+    bool answerYes = false;
+    const volatile std::sig_atomic_t* interrupt = nullptr;  // set by the SIGINT handler
+    std::FILE* out = stdout;  // one line per file saved
+    std::FILE* err = stderr;  // messages and questions
+};
+
+class CliBatchHost final : public BatchHost {
+public:
+    // The bookmark entries present now are the input files no SAVE may replace.
+    CliBatchHost(Workspace& ws, const Bookmarks& bookmarks, std::vector<std::string> lines,
+                 RunFileIo io, CliHostSettings settings);
+
+    bool failed() const { return failed_; }
+    bool interrupted() const { return interrupted_; }
+    int savedCount() const { return saved_; }
+
+    std::vector<std::string> scriptLines() override;
+    Choice ask(MessageKind kind, std::string_view text, ChoiceSet choices) override;
+    bool loadFile(Workspace& ws, const std::string& path, LoadReason reason) override;
+    BatchSaveResult save(Workspace& ws, const SaveRequest& request) override;
+    std::string lastSaveFolder() const override { return settings_.outDir; }
+    bool lastSaveTypeIsBmp() const override { return io_.extension == "bmp"; }
+    bool deleteFile(const std::string& path) override;
+    void processEvents(Workspace& ws) override;
+    // The pause only lets a display catch up; there is none.
+    void sleepMs(int) override {}
+
+private:
+    using FileId = std::pair<unsigned long long, unsigned long long>;  // device, inode
+
+    void fail(const std::string& message);
+    const std::string* inputAt(const std::string& path) const;
+
+    Workspace& ws_;
+    const Bookmarks& bookmarks_;
+    std::vector<std::string> lines_;
+    RunFileIo io_;
+    CliHostSettings settings_;
+    std::map<FileId, std::string> inputs_;
+    // Where each pass started; a pass never starts twice at the same entry.
+    std::set<std::pair<int32_t, std::string>> passStarts_;
+    std::map<std::string, std::string> writtenFrom_;  // output -> source
+    bool failed_ = false, interrupted_ = false;
+    int saved_ = 0;
+};
+
+// The workspace's host: operations' messages go to stderr instead of piling up.
+class CliFrameHost final : public FrameHost {
+public:
+    explicit CliFrameHost(std::FILE* err = stderr) : err_(err) {}
+    Answer Ask(MessageKind kind, std::string_view text, Buttons buttons) override;
+
+private:
+    std::FILE* err_;
+};
+
+}  // namespace vimbra::cli
