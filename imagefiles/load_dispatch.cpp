@@ -1,5 +1,7 @@
 #include "imagefiles/load_dispatch.h"
 
+#include "imagefiles/codecs/psd_codec.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -10,6 +12,7 @@
 #include "imagefiles/codecs/bmp_codec.h"
 #include "imagefiles/codecs/pcx_codec.h"
 #include "imagefiles/codecs/png_codec.h"
+#include "imagefiles/codecs/psd_codec.h"
 #include "imagefiles/codecs/tga_codec.h"
 #include "imagefiles/codecs/tiff_codec.h"
 
@@ -333,9 +336,14 @@ std::vector<ImageReader> AttemptOrder(std::string_view path, ByteSpan head) {
 }
 
 const PluginReaders& StandardPluginReaders() {
-    // Photoshop, Photo CD, metafile and imaging-library readers are set here
-    // as their modules arrive.
-    static const PluginReaders readers;
+    // Photo CD, metafile and imaging-library readers are set here as their
+    // modules arrive.
+    static const PluginReaders readers = [] {
+        PluginReaders r;
+        r.photoshop.probe = [](const ReadRequest& q) { return ReadPsdInfo(q.data); };
+        r.photoshop.decode = [](const ReadRequest& q) { return DecodePsd(q.data); };
+        return r;
+    }();
     return readers;
 }
 

@@ -127,14 +127,29 @@ TEST(LoadFailures, FilesThatAreNoPictureAreRoutedNotLoaded) {
 
 TEST(LoadFailures, FormatsOfOtherModulesSayNotSupportedYet) {
     TempDir dir;
-    WriteBytes(dir.file("a.psd"), {'8', 'B', 'P', 'S', 0, 1});
-    EXPECT_EQ(LoadMessage(dir.file("a.psd")), "Photoshop (PSD) files are not supported yet.");
     WriteBytes(dir.file("img0001.pcd"), std::vector<uint8_t>(4096, 0));
     EXPECT_EQ(LoadMessage(dir.file("img0001.pcd")), "Photo CD (PCD) files are not supported yet.");
     WriteBytes(dir.file("a.wmf"), {1, 2, 3});
     EXPECT_EQ(LoadMessage(dir.file("a.wmf")),
               "Windows metafiles (WMF, EMF) are not supported yet.");
+}
+
+TEST(LoadFailures, PhotoshopFilesGoThroughTheirReader) {
+    TempDir dir;
+    WriteBytes(dir.file("a.psd"), {'8', 'B', 'P', 'S', 0, 1});
+    EXPECT_EQ(LoadMessage(dir.file("a.psd")), "Invalid image format");
     EXPECT_EQ(ProbeImageFile(dir.file("a.psd")).code, kProbeFailed);
+    // A 2 x 1 greyscale picture, raw: header, empty sections, then the samples.
+    std::vector<uint8_t> psd = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 1,  // 1 channel
+                                0, 0, 0, 1, 0, 0, 0, 2, 0, 8, 0, 1,              // 1 x 2, 8 bits, grey
+                                0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,        // no sections, raw
+                                10, 250};
+    WriteBytes(dir.file("b.psd"), psd);
+    Workspace ws;
+    ASSERT_TRUE(LoadImageFile(ws, dir.file("b.psd"))) << LoadMessage(dir.file("b.psd"));
+    EXPECT_EQ(ws.Image.width(), 2);
+    EXPECT_EQ(ws.Image.height(), 1);
+    EXPECT_EQ(ws.Image.paletteIndex(1, 0), 250);
 }
 
 // A stand-in plug-in: a 3 × 2 picture of one colour.
