@@ -223,14 +223,14 @@ ParseResult ParseArgs(const std::vector<std::string>& argv) {
             inlineValue = arg.substr(eq + 1);
         }
         auto options = OptionsOf(args.command);
-        auto spec = std::find_if(options.begin(), options.end(),
+        auto option = std::find_if(options.begin(), options.end(),
                                  [&](const OptionSpec& o) { return o.name == name; });
-        if (spec == options.end()) {
+        if (option == options.end()) {
             result.error = cmd + ": unknown option " + Quoted(name);
             return result;
         }
         std::string value;
-        if (spec->takesValue) {
+        if (option->takesValue) {
             if (inlineValue) {
                 value = *inlineValue;
             } else if (i + 1 < argv.size()) {
