@@ -15,6 +15,8 @@
 #include "imagefiles/codecs/psd_codec.h"
 #include "imagefiles/codecs/tga_codec.h"
 #include "imagefiles/codecs/tiff_codec.h"
+#include "imagefiles/imglib/imglib.h"
+#include "imagefiles/imglib/photocd.h"
 
 namespace vimbra {
 namespace {
@@ -246,7 +248,8 @@ const char* NotAPictureMessage(FileKind kind) {
     }
 }
 
-// Runs the readers in order; the last one that ran decides the message.
+// Runs the readers in order; the last one that ran decides the message, except
+// the imaging library: as the catch-all it knows least about the file.
 template <typename Attempt>
 auto TryReaders(const std::string& path, ByteSpan data, const LoadOptions& options, Attempt attempt)
     -> decltype(attempt(ImageReader::Bmp, std::declval<Context&>())) {
@@ -260,7 +263,7 @@ auto TryReaders(const std::string& path, ByteSpan data, const LoadOptions& optio
         } catch (const std::bad_alloc&) {
             message = "Not enough memory to load " + FileNameOf(path) + ".";
         } catch (const std::exception& e) {
-            message = e.what();
+            if (r != ImageReader::ImagingLibrary) message = e.what();
         }
     }
     if (message.empty()) message = "Unknown file type: " + FileNameOf(path);
@@ -335,13 +338,52 @@ std::vector<ImageReader> AttemptOrder(std::string_view path, ByteSpan head) {
     return order;
 }
 
+namespace {
+
+// The Photo CD resolution index asked for, capped at the three base ones.
+int PhotoCdResolution(const LoadOptions& o) { return std::clamp(o.photoCdStep, 0, 2); }
+
+ImageInfo InfoOf(const Bitmap& b, int bitCount) {
+    ImageInfo info;
+    info.width = b.width();
+    info.height = b.height();
+    info.bitCount = bitCount;
+    return info;
+}
+
+// Decodes page q.page through the imaging library; its status text on failure.
+Bitmap ImagingLibraryDecode(const ReadRequest& q) {
+    std::string type = UpperExtension(q.path);
+    if (!type.empty()) type.erase(0, 1);  // the library names formats without the dot
+    CurrentImg img;
+    img.replace(ImgOpenMem(q.data, type.c_str()));
+    Bitmap out;
+    if (!img.get() || (q.page > 0 && !ImgSetPage(img.get(), q.page)) ||
+        !ImgToBitmap(img.get(), out))
+        throw ImageFileError(ImgGetStatus().text);
+    return out;
+}
+
+}  // namespace
+
 const PluginReaders& StandardPluginReaders() {
-    // Photo CD, metafile and imaging-library readers are set here as their
-    // modules arrive.
+    // The metafile reader is set here when its module arrives.
     static const PluginReaders readers = [] {
         PluginReaders r;
         r.photoshop.probe = [](const ReadRequest& q) { return ReadPsdInfo(q.data); };
         r.photoshop.decode = [](const ReadRequest& q) { return DecodePsd(q.data); };
+        // Photo CD pictures are small enough that the probe simply decodes.
+        r.photoCd.decode = [](const ReadRequest& q) {
+            return DecodePhotoCd(q.data, PhotoCdResolution(q.options));
+        };
+        r.photoCd.probe = [](const ReadRequest& q) {
+            return InfoOf(DecodePhotoCd(q.data, PhotoCdResolution(q.options)), 24);
+        };
+        r.imagingLibrary.decode = ImagingLibraryDecode;
+        r.imagingLibrary.probe = [](const ReadRequest& q) {
+            const Bitmap b = ImagingLibraryDecode(q);
+            return InfoOf(b, b.depth());
+        };
         return r;
     }();
     return readers;

@@ -127,11 +127,25 @@ TEST(LoadFailures, FilesThatAreNoPictureAreRoutedNotLoaded) {
 
 TEST(LoadFailures, FormatsOfOtherModulesSayNotSupportedYet) {
     TempDir dir;
-    WriteBytes(dir.file("img0001.pcd"), std::vector<uint8_t>(4096, 0));
-    EXPECT_EQ(LoadMessage(dir.file("img0001.pcd")), "Photo CD (PCD) files are not supported yet.");
     WriteBytes(dir.file("a.wmf"), {1, 2, 3});
     EXPECT_EQ(LoadMessage(dir.file("a.wmf")),
               "Windows metafiles (WMF, EMF) are not supported yet.");
+}
+
+TEST(LoadFailures, PhotoCdAndLibraryFormatsGoThroughTheirReaders) {
+    TempDir dir;
+    WriteBytes(dir.file("img0001.pcd"), std::vector<uint8_t>(4096, 0));
+    const std::string pcd = LoadMessage(dir.file("img0001.pcd"));
+    EXPECT_NE(pcd.find("Bad Photo CD file"), std::string::npos) << pcd;
+    // A 1 x 1 GIF, read through the imaging library.
+    const std::vector<uint8_t> gif = {
+        'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 255, 0, 0, 0, 0, 255,
+        0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B};
+    WriteBytes(dir.file("dot.gif"), gif);
+    Workspace ws;
+    ASSERT_TRUE(LoadImageFile(ws, dir.file("dot.gif"))) << LoadMessage(dir.file("dot.gif"));
+    EXPECT_EQ(ws.Image.width(), 1);
+    EXPECT_EQ(ws.Image.height(), 1);
 }
 
 TEST(LoadFailures, PhotoshopFilesGoThroughTheirReader) {
