@@ -1,6 +1,8 @@
 #include "core/map_commands.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "core/auto_corrections.h"
 #include "core/histogram.h"
@@ -82,8 +84,12 @@ void TuneRgb(Workspace& ws, PassTarget target, int meanOffset, int deviationOffs
 
 void MapChannelOffset(Workspace& ws, PassTarget target, int channel, int meanOffset,
                       int deviationOffset) {
-    ws.EffectValue1 = RoundedMean(ws.stats, channel) + meanOffset;
-    ws.EffectValue2 = RoundedDeviation(ws.stats, channel) + deviationOffset;
+    // Script offsets are unchecked: saturate instead of overflowing.
+    const auto offset = [](int value, int by) {
+        return int32_t(std::clamp<int64_t>(int64_t(value) + by, INT32_MIN, INT32_MAX));
+    };
+    ws.EffectValue1 = offset(RoundedMean(ws.stats, channel), meanOffset);
+    ws.EffectValue2 = offset(RoundedDeviation(ws.stats, channel), deviationOffset);
     DoNormalize(ws, target, channel);
 }
 

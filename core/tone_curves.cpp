@@ -163,7 +163,7 @@ void SetHiRemap(ToneCurves& c, int hi, int mid, int channelIndex) {
     if (hi <= 255) Fill(curve, hi, 255, 255);
     const int64_t span = int64_t(hi) - mid;
     Ramp(curve, mid, span, [&](int64_t k) {
-        return std::min<int64_t>(255, Nearest(Real(k) * (255 - mid) / span) + mid);
+        return std::min<int64_t>(255, Nearest(Real(k) * (255 - int64_t(mid)) / span) + mid);
     });
 }
 
