@@ -17,6 +17,7 @@
 #include "imagefiles/codecs/tiff_codec.h"
 #include "imagefiles/imglib/imglib.h"
 #include "imagefiles/imglib/photocd.h"
+#include "imagefiles/metafile.h"
 
 namespace vimbra {
 namespace {
@@ -367,9 +368,21 @@ Bitmap ImagingLibraryDecode(const ReadRequest& q) {
 }  // namespace
 
 const PluginReaders& StandardPluginReaders() {
-    // The metafile reader is set here when its module arrives.
     static const PluginReaders readers = [] {
         PluginReaders r;
+        r.metafile.probe = [](const ReadRequest& q) {
+            const MetafileInfo m = ReadMetafileInfo(q.data);
+            ImageInfo info;
+            info.width = m.width;
+            info.height = m.height;
+            info.bitCount = 24;
+            return info;
+        };
+        r.metafile.decode = [](const ReadRequest& q) {
+            VectorOptions o;
+            o.backColor = q.options.backColor;
+            return DecodeVector(q.data, o);
+        };
         r.photoshop.probe = [](const ReadRequest& q) { return ReadPsdInfo(q.data); };
         r.photoshop.decode = [](const ReadRequest& q) { return DecodePsd(q.data); };
         // Photo CD pictures are small enough that the probe simply decodes.

@@ -125,11 +125,10 @@ TEST(LoadFailures, FilesThatAreNoPictureAreRoutedNotLoaded) {
     EXPECT_EQ(LoadImageFile(ws, dir.file("notes.txt")).file.kind, FileKind::Text);
 }
 
-TEST(LoadFailures, FormatsOfOtherModulesSayNotSupportedYet) {
+TEST(LoadFailures, MetafilesGoThroughTheirReader) {
     TempDir dir;
     WriteBytes(dir.file("a.wmf"), {1, 2, 3});
-    EXPECT_EQ(LoadMessage(dir.file("a.wmf")),
-              "Windows metafiles (WMF, EMF) are not supported yet.");
+    EXPECT_EQ(LoadMessage(dir.file("a.wmf")), "Invalid Metafile.");
 }
 
 TEST(LoadFailures, PhotoCdAndLibraryFormatsGoThroughTheirReaders) {
