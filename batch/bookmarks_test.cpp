@@ -8,29 +8,17 @@
 
 #include "core/workspace.h"
 
+#include "batch/temp_folder_test_util.h"
+
 namespace vimbra {
 namespace {
 
 namespace fs = std::filesystem;
 using List = std::vector<std::string>;
 
-class BookmarkFiles : public ::testing::Test {
+class BookmarkFiles : public TempFolderTest {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "vimbra-bm-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
 
-    std::string file(const std::string& name) {
-        const fs::path p = dir_ / name;
-        std::ofstream(p) << "x";
-        return p.string();
-    }
-    std::string missing(const std::string& name) { return (dir_ / name).string(); }
-
-    fs::path dir_;
 };
 
 Bookmarks Make(List entries, int32_t index) {

@@ -11,26 +11,16 @@
 
 #include "batch/bookmarks.h"
 
+#include "batch/temp_folder_test_util.h"
+
 namespace vimbra {
 namespace {
 
 namespace fs = std::filesystem;
 using List = std::vector<std::string>;
 
-class ListFile : public ::testing::Test {
+class ListFile : public TempFolderTest {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "vimbra-vbl-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string file(const std::string& name) {
-        const fs::path p = dir_ / name;
-        std::ofstream(p) << "x";
-        return p.string();
-    }
     fs::path write(const std::string& name, const std::string& bytes) {
         const fs::path p = dir_ / name;
         std::ofstream(p, std::ios::binary) << bytes;
@@ -43,7 +33,6 @@ protected:
         return ss.str();
     }
 
-    fs::path dir_;
 };
 
 TEST_F(ListFile, RoundTripWritesCrLfLinesAndReadsThemBack) {

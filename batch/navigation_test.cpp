@@ -6,38 +6,29 @@
 #include <filesystem>
 #include <fstream>
 
+#include "batch/temp_folder_test_util.h"
+
 namespace vimbra {
 namespace {
 
 namespace fs = std::filesystem;
 using List = std::vector<std::string>;
 
-class Navigation : public ::testing::Test {
+class Navigation : public TempFolderTest {
 protected:
     void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "vimbra-nav-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
+        TempFolderTest::SetUp();
         load_ = [this](const std::string& p) {
             loads_.push_back(p);
             return !failing_;
         };
     }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string file(const std::string& name) {
-        const fs::path p = dir_ / name;
-        std::ofstream(p) << "x";
-        return p.string();
-    }
-    std::string missing(const std::string& name) { return (dir_ / name).string(); }
     Bookmarks list(List entries, int32_t index) {
         Bookmarks b;
         b.replace(std::move(entries), index);
         return b;
     }
 
-    fs::path dir_;
     List loads_;
     bool failing_ = false;
     Loader load_;
