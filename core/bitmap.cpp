@@ -1,9 +1,32 @@
 #include "core/bitmap.h"
 
+#include <sys/mman.h>
+
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
 namespace vimbra {
+
+namespace bitmap_detail {
+
+void* AllocateZeroed(size_t bytes) {
+    void* p = std::calloc(bytes ? bytes : 1, 1);
+    if (!p) throw std::bad_alloc();
+    constexpr size_t kHugePage = size_t(2) << 20;
+    if (bytes >= 4 * kHugePage) {
+        // Only whole huge pages inside the block; the advice is a hint and
+        // may be refused.
+        const uintptr_t start = (uintptr_t(p) + kHugePage - 1) & ~(kHugePage - 1);
+        const uintptr_t end = (uintptr_t(p) + bytes) & ~(kHugePage - 1);
+        if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    }
+    return p;
+}
+
+void ReleaseZeroed(void* p) noexcept { std::free(p); }
+
+}  // namespace bitmap_detail
 
 size_t Bitmap::strideFor(int width, int depth) {
     return ((size_t(width) * size_t(depth) + 31) / 32) * 4;
@@ -20,12 +43,12 @@ Bitmap::Bitmap(int width, int height, int depth) {
     height_ = height;
     depth_ = depth;
     stride_ = strideFor(width, depth);
-    pixels_.assign(stride_ * size_t(height), 0);
+    pixels_.resize(stride_ * size_t(height));  // zero from the allocator
     if (depth <= 8) palette_.assign(size_t(1) << depth, PaletteEntry{});
 }
 
 void Bitmap::clear() {
-    std::vector<uint8_t>().swap(pixels_);
+    decltype(pixels_)().swap(pixels_);
     std::vector<PaletteEntry>().swap(palette_);
     width_ = height_ = 0;
     depth_ = 24;

@@ -132,10 +132,13 @@ bool PixelStage(DecodeState& s, PixelPlan& plan) {
             for (int c = 0; c < 3; ++c)
                 plan.colormap[i][c] = s.cinfo.colormap[s.cinfo.out_color_components == 3 ? c : 0][i];
     }
+    // Straight into the bitmap's rows, as many per call as the library gives.
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
         const JDIMENSION y = s.cinfo.output_scanline;
-        JSAMPROW row = plan.cmykRow ? plan.cmykRow : plan.rows[y];
-        if (jpeg_read_scanlines(&s.cinfo, &row, 1) != 1)
+        JSAMPROW row = plan.cmykRow;
+        JSAMPARRAY target = plan.cmykRow ? &row : plan.rows + y;
+        const JDIMENSION wanted = plan.cmykRow ? 1 : s.cinfo.output_height - y;
+        if (jpeg_read_scanlines(&s.cinfo, target, wanted) == 0)
             JumpWith(reinterpret_cast<j_common_ptr>(&s.cinfo), "JPEG: the file is truncated.");
         if (plan.cmykRow) ConvertCmykRow(plan, plan.rows[y]);
     }

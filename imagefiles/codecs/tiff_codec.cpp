@@ -16,6 +16,7 @@ namespace {
 
 constexpr tmsize_t kMaxSingleAlloc = tmsize_t(512) << 20;
 constexpr size_t kBandPixels = size_t(8) << 20;  // RGBA pixels decoded at a time
+constexpr size_t kStripBufferBytes = size_t(32) << 20;
 
 [[noreturn]] void TiffFail(const std::string& detail) {
     throw ImageFileError("ETiffError " + detail);
@@ -271,28 +272,70 @@ void ReadThroughRgba(TIFF* tif, Bitmap& bitmap) {
     }
 }
 
-void ReadScanlines(TIFF* tif, const Page& p, Bitmap& bitmap) {
-    const tmsize_t lineSize = TIFFScanlineSize(tif);
-    if (lineSize <= 0) TiffFail("TIFFScanlineSize");
-    std::vector<uint8_t> line(static_cast<size_t>(lineSize));
-    const int samples = p.samples;
-    if (p.bits == 24 && size_t(lineSize) < size_t(bitmap.width()) * size_t(samples))
-        TiffFail("TIFFScanlineSize");
+// Rows in file order, first three samples kept, as blue, green, red.
+void CopyRowsBgr(const uint8_t* src, size_t srcStride, int samples, Bitmap& bitmap, int top,
+                 int rows) {
+    for (int i = 0; i < rows; ++i, src += srcStride) {
+        const uint8_t* in = src;
+        uint8_t* dst = bitmap.scanLine(top + i);
+        for (int x = 0; x < bitmap.width(); ++x, in += samples, dst += 3) {
+            const uint8_t r = in[0], g = in[1], b = in[2];  // in may be dst
+            dst[0] = b;
+            dst[1] = g;
+            dst[2] = r;
+        }
+    }
+}
+
+void ReadScanlines(TIFF* tif, const Page& p, Bitmap& bitmap, size_t lineSize) {
+    std::vector<uint8_t> line(lineSize);
     for (int y = 0; y < bitmap.height(); ++y) {
         if (TIFFReadScanline(tif, line.data(), uint32_t(y), 0) < 0)
             TiffFail(IsFax(p.compression) ? "TIFFReadScanline" : "TIFFReadEncodedStrip");
-        uint8_t* dst = bitmap.scanLine(y);
-        if (p.bits == 24) {
-            const uint8_t* src = line.data();
-            for (int x = 0; x < bitmap.width(); ++x, src += samples, dst += 3) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
-            }
-        } else {
-            std::memcpy(dst, line.data(), std::min(size_t(lineSize), bitmap.stride()));
-        }
+        if (p.bits == 24)
+            CopyRowsBgr(line.data(), lineSize, p.samples, bitmap, y, 1);
+        else
+            std::memcpy(bitmap.scanLine(y), line.data(), std::min(lineSize, bitmap.stride()));
     }
+}
+
+// Whole strips at a time: libtiff then hands deflate data to its fastest
+// inflater, and strips whose rows match the bitmap's go straight into it.
+void ReadStrips(TIFF* tif, const Page& p, Bitmap& bitmap, size_t lineSize, uint32_t rowsPerStrip,
+                bool direct) {
+    const int height = bitmap.height();
+    std::vector<uint8_t> buffer(direct ? 0 : lineSize * rowsPerStrip);
+    for (int top = 0; top < height; top += int(rowsPerStrip)) {
+        const int rows = int(std::min<uint32_t>(rowsPerStrip, uint32_t(height - top)));
+        const tmsize_t want = tmsize_t(lineSize * size_t(rows));
+        uint8_t* target = direct ? bitmap.scanLine(top) : buffer.data();
+        if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, uint32_t(top), 0), target, want) != want)
+            TiffFail("TIFFReadEncodedStrip");
+        if (p.bits == 24)
+            CopyRowsBgr(target, lineSize, p.samples, bitmap, top, rows);
+        else if (!direct)
+            for (int i = 0; i < rows; ++i)
+                std::memcpy(bitmap.scanLine(top + i), target + size_t(i) * lineSize,
+                            std::min(lineSize, bitmap.stride()));
+    }
+}
+
+void ReadPixels(TIFF* tif, const Page& p, Bitmap& bitmap) {
+    const tmsize_t lineSize = TIFFScanlineSize(tif);
+    if (lineSize <= 0) TiffFail("TIFFScanlineSize");
+    if (p.bits == 24 && size_t(lineSize) < size_t(bitmap.width()) * size_t(p.samples))
+        TiffFail("TIFFScanlineSize");
+    uint32_t rowsPerStrip = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    rowsPerStrip = std::clamp<uint32_t>(rowsPerStrip, 1, uint32_t(bitmap.height()));
+    // Rows laid out as the bitmap's (colour needs only its order swapped).
+    const bool direct = size_t(lineSize) == bitmap.stride() && (p.bits != 24 || p.samples == 3);
+    // Fax files keep the row reader (and its message); so do strips too large
+    // for a scratch buffer when they cannot go straight into the bitmap.
+    if (IsFax(p.compression) || (!direct && size_t(lineSize) * rowsPerStrip > kStripBufferBytes))
+        ReadScanlines(tif, p, bitmap, size_t(lineSize));
+    else
+        ReadStrips(tif, p, bitmap, size_t(lineSize), rowsPerStrip, direct);
 }
 
 void ClearRowTails(Bitmap& b) {
@@ -524,7 +567,7 @@ Bitmap DecodeTiff(ByteSpan data, int page, const TiffReadOptions& options,
     if (p.general) {
         ReadThroughRgba(h.tif, bitmap);  // already accounts for min-is-white
     } else {
-        ReadScanlines(h.tif, p, bitmap);
+        ReadPixels(h.tif, p, bitmap);
         if (p.photometric == PHOTOMETRIC_MINISWHITE && p.bits <= 8)
             for (int y = 0; y < bitmap.height(); ++y) {
                 uint8_t* row = bitmap.scanLine(y);
