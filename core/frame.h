@@ -39,6 +39,13 @@ struct EditCommand {
     void (*dialogResult)(Workspace& ws, int result) = nullptr;
 };
 
+// A menu command whose steps do not fit the standard frame (Duplicate, Swap,
+// commands that warn before their dialog, ...). It runs its own steps.
+struct CustomMenuCommand {
+    const char* name = "";  // the handler, e.g. "mnuDuplicate1Click"
+    void (*run)(Workspace& ws) = nullptr;
+};
+
 // Runs the command through WarnSVGA, AutoBackUp, ForceTrueColor, the dialog,
 // ShowBusy, the pass, AutoConvert and the recording. Returns false when the
 // command was abandoned or cancelled.

@@ -44,7 +44,20 @@ public:
     struct Remembered {
         int32_t Posterize = 3;  // bits per channel
         int32_t Balance = 0;    // white-balance match value
+        // Smooth, Sharpen and DeFog strengths.
+        int32_t Gaussian = 192, Defocus = 112, Soften = 7, Outlier = 255, Despeckle = 4;
+        int32_t UnSpot = -7, UnsharpMask = 160, MeanRemoval = 4, HighpassMedium = 3;
+        int32_t HighpassLight = 3, Clean = 240, Defog = 255;
+        // Second values of the two-slider filters.
+        int32_t UnsharpAmount = 48, CleanBlend = 64, DefogAmount = 64;
+        // Compute submenu.
+        int32_t Average = 50, InterLace = 99, InterlaceField = 1;
+        int32_t MaskShadows = 100, MaskMidtones = 150, MaskContrast = 150;
+        int32_t MaskEdges = 64, MaskEdgesAmount = 255;
     } remembered;
+    // Centre of the HLS colour band (hue, lightness, saturation on 0..3600),
+    // unpacked from the band values or picked in the effects dialog.
+    int32_t BandCentre[3] = {0, 0, 0};
     std::string BatchString;
     SelRect SelectionRect;
 

@@ -1,0 +1,120 @@
+// Speed of the neighbourhood filters on a 24-megapixel scene, beside the
+// nearest ImageMagick operations run on the same scene in the same run.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "bench/bench_util.h"
+#include "filters/convolution.h"
+#include "filters/defog.h"
+#include "filters/lightness_filters.h"
+#include "filters/median.h"
+
+using namespace vimbra;
+
+namespace {
+
+constexpr const char* kMagick = "/usr/bin/convert-im6.q16";
+
+bool WritePpm(const Bitmap& b, const char* path) {
+    FILE* f = std::fopen(path, "wb");
+    if (!f) return false;
+    std::fprintf(f, "P6\n%d %d\n255\n", b.width(), b.height());
+    std::string row(size_t(3) * b.width(), '\0');
+    for (int y = 0; y < b.height(); ++y) {
+        const uint8_t* s = b.scanLine(y);
+        for (int x = 0; x < b.width(); ++x) {
+            row[3 * x] = char(s[3 * x + 2]), row[3 * x + 1] = char(s[3 * x + 1]);
+            row[3 * x + 2] = char(s[3 * x]);
+        }
+        std::fwrite(row.data(), 1, row.size(), f);
+    }
+    return std::fclose(f) == 0;
+}
+
+// Best of `repeats` wall times of one ImageMagick command, in seconds.
+double TimeMagick(const std::string& args, int repeats) {
+    const std::string cmd = std::string(kMagick) + " /tmp/vimbra_filter_bench.mpc " + args +
+                            " /tmp/vimbra_filter_bench_out.mpc 2>/dev/null";
+    double best = 1e30;
+    for (int i = 0; i < repeats; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        if (std::system(cmd.c_str()) != 0) return -1;
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    constexpr int kWidth = 6000, kHeight = 4000;
+    constexpr double kMpx = kWidth * kHeight / 1e6;
+    const bool magick = !(argc > 1 && std::string(argv[1]) == "--no-magick");
+    const Bitmap scene = bench::MakeScene(kWidth, kHeight);
+    Bitmap b = scene;
+    const auto run = [&](const char* name, auto&& pass) {
+        b = scene;  // each pass then runs on its own previous result
+        bench::ReportMpxPerSecond(name, kMpx, 3, pass);
+    };
+    run("Spatial3x3 MeanRemoval(4)", [&] {
+        const Kernel3x3 k = MeanRemovalKernel(4);
+        Spatial3x3Bitmap(b, k.weights, k.divisor);
+    });
+    run("Spatial3x3 HighPassLight(3)", [&] {
+        const Kernel3x3 k = HighPassLightKernel(3);
+        Spatial3x3Bitmap(b, k.weights, k.divisor);
+    });
+    run("Spatial3x3 Soften(7)", [&] {
+        const Kernel3x3 k = SoftenKernel(7);
+        Spatial3x3Bitmap(b, k.weights, k.divisor);
+    });
+    run("Spatial3x3 DeFocus(143)", [&] {
+        const Kernel3x3 k = DeFocusKernel(143);
+        Spatial3x3Bitmap(b, k.weights, k.divisor);
+    });
+    run("GaussianBlur3x3 (threshold 63)", [&] { GaussianBlur3x3Bitmap(b, 63, false, 9); });
+    run("GaussianBlur3x3 Outlier", [&] { GaussianBlur3x3Bitmap(b, 0, true, 8); });
+    run("DeScreen5x5 strong", [&] { DeScreen5x5Bitmap(b, 1); });
+    run("SharpGaussianBlur5x5 (Clean 240, 64)", [&] { SharpGaussianBlur5x5Bitmap(b, 240, 64); });
+    run("UnSharpGaussianBlur5x5 (95, 48)", [&] { UnSharpGaussianBlur5x5Bitmap(b, 95, 48); });
+    for (int level : {1, 2, 4, 6, 9}) {
+        const std::string name = "Median level " + std::to_string(level);
+        run(name.c_str(), [&] { MedianBitmap(b, level, 0); });
+    }
+    run("DoDefog (255, 64)", [&] { DoDefogBitmap(b, 255, 64); });
+
+    if (!magick) return 0;
+    if (!WritePpm(scene, "/tmp/vimbra_filter_bench.ppm") ||
+        std::system((std::string(kMagick) + " /tmp/vimbra_filter_bench.ppm /tmp/vimbra_filter_bench.mpc")
+                        .c_str()) != 0) {
+        std::printf("ImageMagick not available\n");
+        return 0;
+    }
+    std::printf("\nImageMagick on the same scene (.mpc in /tmp), I/O time subtracted:\n");
+    const double io = TimeMagick("", 3);
+    std::printf("%-40s %10.1f ms\n", "(read + write only)", io * 1000);
+    const std::pair<const char*, const char*> ops[] = {
+        {"-convolve 3x3", "-define convolve:scale=! -morphology Convolve 3x3:-1,-1,-1,-1,13,-1,-1,-1,-1"},
+        {"-blur 0x1", "-blur 0x1"},
+        {"-median 3", "-median 3"},
+        {"-median 5", "-median 5"},
+        {"-unsharp 2x1", "-unsharp 2x1"},
+    };
+    for (auto [name, args] : ops) {
+        const double t = TimeMagick(args, 2);
+        if (t < 0) {
+            std::printf("%-40s failed\n", name);
+            continue;
+        }
+        const double net = std::max(t - io, 1e-6);
+        std::printf("%-40s %10.1f Mpx/s  (%.1f ms total)\n", name, kMpx / net, t * 1000);
+    }
+    std::remove("/tmp/vimbra_filter_bench.ppm");
+    std::remove("/tmp/vimbra_filter_bench.mpc");
+    std::remove("/tmp/vimbra_filter_bench.cache");
+    std::remove("/tmp/vimbra_filter_bench_out.mpc");
+    std::remove("/tmp/vimbra_filter_bench_out.cache");
+    return 0;
+}

@@ -1,0 +1,284 @@
+#include "filters/filter_commands.h"
+
+#include <array>
+#include <string>
+
+#include "filters/convolution.h"
+#include "filters/defog.h"
+#include "filters/lightness_filters.h"
+#include "filters/median.h"
+#include "imagefiles/imglib/imglib.h"
+
+namespace vimbra {
+namespace {
+
+PassTarget Main(Workspace& ws) { return PassTarget::mainPicture(ws); }
+
+using Remembered = Workspace::Remembered;
+
+// One dialog command: slider range, large step and texts, where its strength
+// is remembered and, for the two-slider commands, its second value.
+struct FilterDialog {
+    int32_t Remembered::*tag;
+    int32_t Remembered::*second;  // used when twoSliders
+    bool twoSliders;
+    int effectCode;
+    int32_t min, max, largeStep;
+    const char* title;
+    const char* low;
+    const char* high;
+};
+
+template <const FilterDialog& D>
+void Dialog(Workspace& ws, FilterDlgParam& p) {
+    p.title = D.title;
+    p.EffectCode = D.effectCode;
+    p.sliderCount = D.twoSliders ? 2 : 1;
+    p.sliders[0] = {D.min, D.max, ws.remembered.*D.tag, D.largeStep, 1, D.low, D.high};
+    if (D.twoSliders) p.sliders[1] = {0, 255, ws.remembered.*D.second, D.largeStep, 1, D.low, D.high};
+}
+
+template <const FilterDialog& D>
+void Chosen(Workspace& ws, int value) {
+    ws.remembered.*D.tag = value;
+    ws.EffectValue1 = value;
+    if (D.twoSliders) ws.remembered.*D.second = ws.EffectValue2;
+}
+
+constexpr FilterDialog kGaussian{&Remembered::Gaussian, &Remembered::Gaussian, false, 30, 1, 255, 16,
+                                 "Set Smoothing (Gaussian) effect to", "1 (weak)", "255 (strong)"};
+constexpr FilterDialog kOutlier{&Remembered::Outlier, &Remembered::Outlier, false, 1, 1, 255, 16,
+                                "Set Outlier effect to", "1 (weak)", "255 (strong)"};
+constexpr FilterDialog kDefocus{&Remembered::Defocus, &Remembered::Defocus, false, 31, 1, 255, 16,
+                                "Set Smoothing (Defocus) effect to", "1 (weak)", "255 (strong)"};
+constexpr FilterDialog kSoften{&Remembered::Soften, &Remembered::Soften, false, 3, 1, 10, 1,
+                               "Set Soften (Low Pass) effect to", "1 (weak)", "10 (strong)"};
+constexpr FilterDialog kDespeckle{&Remembered::Despeckle, &Remembered::Despeckle, false, 4, 1, 9, 1,
+                                  "Set Despeckle (Median) effect to", "1 (weak)", "9 (strong)"};
+constexpr FilterDialog kUnSpot{&Remembered::UnSpot, &Remembered::UnSpot, false, 36, -8, 8, 1,
+                               "Set Spot Remover to clean", "-8 pepper", "+8 salt"};
+constexpr FilterDialog kMeanRemoval{&Remembered::MeanRemoval, &Remembered::MeanRemoval, false, 32, 1, 8, 1,
+                                    "Set Sharpening (Mean Removal) effect to", "1 (weak)",
+                                    "8 (strong)"};
+constexpr FilterDialog kHighpassMedium{&Remembered::HighpassMedium, &Remembered::HighpassMedium, false, 33, 1, 4, 1,
+                                       "Set Sharpening (Medium High Pass) effect to", "1 (weak)",
+                                       "4 (strong)"};
+constexpr FilterDialog kHighpassLight{&Remembered::HighpassLight, &Remembered::HighpassLight, false, 34, 1, 4, 1,
+                                      "Set Sharpening (Light High Pass) effect to", "1 (weak)",
+                                      "4 (strong)"};
+constexpr FilterDialog kUnsharp{&Remembered::UnsharpMask, &Remembered::UnsharpAmount, true, 230, 1, 255,
+                                16, "Set UnSharp Mask effect to", "1 (weak)", "255 (strong)"};
+constexpr FilterDialog kClean{&Remembered::Clean, &Remembered::CleanBlend, true, 231, 1, 255, 16,
+                              "Set Cleaning Mask effect to", "1 (weak)", "255 (strong)"};
+constexpr FilterDialog kDefog{&Remembered::Defog, &Remembered::DefogAmount, true, 241, 1, 255, 16,
+                              "Set DeFog effect to", "1 (weak)", "255 (strong)"};
+
+// --- Passes with the current values (working picture or preview)
+
+void GaussianRun(Workspace& ws, PassTarget t) { GaussianBlur3x3(ws, t, 255 - ws.EffectValue1, false, 9); }
+void OutlierRun(Workspace& ws, PassTarget t) { GaussianBlur3x3(ws, t, 255 - ws.EffectValue1, true, 8); }
+void DefocusRun(Workspace& ws, PassTarget t) { DeFocus(ws, t, 255 - ws.EffectValue1); }
+void SoftenRun(Workspace& ws, PassTarget t) { Soften(ws, t, ws.EffectValue1); }
+void DespeckleRun(Workspace& ws, PassTarget t) { Median(ws, t, ws.EffectValue1, 0); }
+void UnSpotRun(Workspace& ws, PassTarget t) { Median(ws, t, 1, ws.EffectValue1); }
+void MeanRemovalRun(Workspace& ws, PassTarget t) { MeanRemoval(ws, t, ws.EffectValue1); }
+void HighpassMediumRun(Workspace& ws, PassTarget t) { HighPassMedium(ws, t, ws.EffectValue1); }
+void HighpassLightRun(Workspace& ws, PassTarget t) { HighPassLight(ws, t, ws.EffectValue1); }
+void UnsharpRun(Workspace& ws, PassTarget t) {
+    UnSharpGaussianBlur5x5(ws, t, 255 - ws.EffectValue1, ws.EffectValue2);
+}
+void CleanRun(Workspace& ws, PassTarget t) {
+    SharpGaussianBlur5x5(ws, t, ws.EffectValue1, ws.EffectValue2);
+}
+void DefogRun(Workspace& ws, PassTarget t) { DoDefog(ws, t, ws.EffectValue1, ws.EffectValue2); }
+
+template <const char* Keyword>
+std::string OneValue(const Workspace& ws) {
+    return BipLine(Keyword, {ws.EffectValue1});
+}
+template <const char* Keyword>
+std::string TwoValues(const Workspace& ws) {
+    return BipLine(Keyword, {ws.EffectValue1, ws.EffectValue2});
+}
+
+constexpr char kGaussianKw[] = "GAUSSIAN", kOutlierKw[] = "OUTLIER", kDefocusKw[] = "DEFOCUS",
+               kSoftenKw[] = "SOFTEN", kDespeckleKw[] = "DESPECKLE", kUnSpotKw[] = "UNSPOT",
+               kMeanRemovalKw[] = "MEANREMOVAL", kHighpassMediumKw[] = "HIGHPASSMEDIUM",
+               kHighpassLightKw[] = "HIGHPASSLIGHT", kUnsharpKw[] = "UNSHARPMASK",
+               kCleanKw[] = "CLEAN", kDefogKw[] = "DEFOG";
+
+const std::array<EditCommand, 12> kCommands{{
+    {"mnuGaussian1Click", Dialog<kGaussian>, "Blurring ...", GaussianRun, OneValue<kGaussianKw>,
+     true, true, Chosen<kGaussian>},
+    {"mnuOutlier1Click", Dialog<kOutlier>, "Cleaning ...", OutlierRun, OneValue<kOutlierKw>, true,
+     true, Chosen<kOutlier>},
+    {"mnuDefocus1Click", Dialog<kDefocus>, "Defocusing ...", DefocusRun, OneValue<kDefocusKw>,
+     true, true, Chosen<kDefocus>},
+    {"mnuSoften1Click", Dialog<kSoften>, "Softening ...", SoftenRun, OneValue<kSoftenKw>, true,
+     true, Chosen<kSoften>},
+    {"mnuDespeckle1Click", Dialog<kDespeckle>, "Cleaning ...", DespeckleRun,
+     OneValue<kDespeckleKw>, true, true, Chosen<kDespeckle>},
+    {"mnuUnSpot1Click", Dialog<kUnSpot>, "Cleaning ...", UnSpotRun, OneValue<kUnSpotKw>, true,
+     true, Chosen<kUnSpot>},
+    {"mnuMeanRemoval1Click", Dialog<kMeanRemoval>, "Sharpening ...", MeanRemovalRun,
+     OneValue<kMeanRemovalKw>, true, true, Chosen<kMeanRemoval>},
+    {"mnuHighpassMedium1Click", Dialog<kHighpassMedium>, "Sharpening ...", HighpassMediumRun,
+     OneValue<kHighpassMediumKw>, true, true, Chosen<kHighpassMedium>},
+    {"mnuHighpassLight1Click", Dialog<kHighpassLight>, "Sharpening ...", HighpassLightRun,
+     OneValue<kHighpassLightKw>, true, true, Chosen<kHighpassLight>},
+    // The Unsharp mask, Clean and DeFog items share one handler in the menu.
+    {"mnuUnsharpMask1Click", Dialog<kUnsharp>, "Unsharp mask ...", UnsharpRun,
+     TwoValues<kUnsharpKw>, true, true, Chosen<kUnsharp>},
+    {"mnuCleanClick", Dialog<kClean>, "Cleaning mask ...", CleanRun, TwoValues<kCleanKw>, true,
+     true, Chosen<kClean>},
+    {"mnuDefog1Click", Dialog<kDefog>, "Defogging ...", DefogRun, TwoValues<kDefogKw>, true, true,
+     Chosen<kDefog>},
+}};
+
+// --- Commands without a dialog
+
+template <int Mode>
+void DescreenFilter(Workspace& ws) {
+    if (Mode < 0)
+        Soften(ws, Main(ws), 7);
+    else
+        DeScreen5x5(ws, Main(ws), Mode);
+}
+
+template <int Mode>
+void DescreenCommand(Workspace& ws) {
+    static constexpr const char* kLines[] = {"DESCREEN_LIGHT", "DESCREEN_MEDIUM", "DESCREEN_STRONG",
+                                             "DESCREEN_HIGH"};
+    FrameHost& host = ws.host();
+    if (!ws.BatchRunning) {
+        if (!host.AutoBackUp(ws)) return;
+        host.ShowBusy(ws, "Descreening...");
+    }
+    // The kernels read three bytes a pixel.
+    ws.ForceTrueColor();
+    DescreenFilter<Mode>(ws);
+    if (!ws.BatchRunning) host.RecordBatchLine(ws, kLines[Mode + 1]);
+}
+
+void AutoFilter(Workspace& ws, bool sharpen) {
+    ws.ForceTrueColor();
+    if (sharpen)
+        UnSharpGaussianBlur5x5(ws, Main(ws), 160, 48);
+    else
+        SharpGaussianBlur5x5(ws, Main(ws), 95, 240);
+}
+
+void DelaceCommand(Workspace& ws) { DelaceOrEnrich(ws, false); }
+void EnrichCommand(Workspace& ws) { DelaceOrEnrich(ws, true); }
+void AutoCleanCommand(Workspace& ws) { AutoFilter(ws, false); }
+void AutoSharpenCommand(Workspace& ws) { AutoFilter(ws, true); }
+
+const std::array<CustomMenuCommand, 8> kCustom{{
+    {"mnuDescreenLight1Click", DescreenCommand<-1>},
+    {"mnuDescreenMedium1Click", DescreenCommand<0>},
+    {"mnuDescreenStrong1Click", DescreenCommand<1>},
+    {"mnuDescreenHigh1Click", DescreenCommand<2>},
+    {"mnuDelace1Click", DelaceCommand},
+    {"mnuEnrich1Click", EnrichCommand},
+    {"mnuAutoCleanClick", AutoCleanCommand},
+    {"mnuAutoSharpenClick", AutoSharpenCommand},
+}};
+
+// Reports a failed library call and stops a running batch.
+bool LibraryFailed(Workspace& ws) {
+    std::string text = ImgGetStatus().text;
+    if (text.empty()) text = "The imaging library could not scale the picture.";
+    ws.host().StatusReady(ws);
+    ws.host().Ask(MessageKind::Error, text, Buttons::Ok);
+    ws.CancelRequested = true;
+    return false;
+}
+
+// The pass a BIP line runs on the working picture, made 24-bit first.
+template <void (*Run)(Workspace&, PassTarget)>
+void OnWorkingPicture(Workspace& ws) {
+    ws.ForceTrueColor();
+    Run(ws, Main(ws));
+}
+
+}  // namespace
+
+std::span<const EditCommand> FilterMenuCommands() { return kCommands; }
+
+const EditCommand* FindFilterMenuCommand(std::string_view name) {
+    for (const EditCommand& c : kCommands)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+std::span<const CustomMenuCommand> FilterCustomCommands() { return kCustom; }
+
+const CustomMenuCommand* FindFilterCustomCommand(std::string_view name) {
+    for (const CustomMenuCommand& c : kCustom)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+bool DelaceOrEnrich(Workspace& ws, bool enrich) {
+    FrameHost& host = ws.host();
+    if (!ws.BatchRunning) {
+        if (host.WarnSVGA(ws)) return false;
+        if (!host.AutoBackUp(ws)) return false;
+    }
+    ws.ForceTrueColor();
+    const int w = ws.Image.width(), h = ws.Image.height();
+    if (w == 0 || h == 0) return false;
+    CurrentImg picture;
+    picture.replace(ImgFromBitmap(ws.Image));
+    if (!picture) return LibraryFailed(ws);
+    host.ShowBusy(ws, enrich ? "Enriching..." : "Delacing...");
+    const int w1 = enrich ? 2 * w + w / 2 : w + w / 2;
+    const int h1 = enrich ? 2 * h + h / 2 : h + h / 2;
+    picture.replace(ImgCopy(picture.get(), w1, h1, nullptr, kImgCopyNormal));
+    Bitmap large;
+    if (!picture || !ImgToBitmap(picture.get(), large)) return LibraryFailed(ws);
+    picture.close();
+    large.convertTo24();
+    Progress progress(host);
+    progress.ProgressReset();
+    if (enrich)
+        SharpGaussianBlur5x5Bitmap(large, 239, 96, &progress);
+    else
+        MedianBitmap(large, 4, 0, &progress);
+    picture.replace(ImgFromBitmap(std::move(large)));
+    if (!picture) return LibraryFailed(ws);
+    picture.replace(ImgCopy(picture.get(), w, h, nullptr, kImgCopySmooth));
+    Bitmap result;
+    if (!picture || !ImgToBitmap(picture.get(), result)) return LibraryFailed(ws);
+    result.convertTo24();
+    ws.Image = std::move(result);
+    ws.ImageBitDepth = 24;
+    ws.syncImageSize();
+    EndPass(ws, Main(ws));
+    if (!ws.BatchRunning) {
+        host.AutoConvert(ws);
+        host.RecordBatchLine(ws, enrich ? "ENRICH" : "DELACE");
+    }
+    return true;
+}
+
+void BipGaussian(Workspace& ws) { OnWorkingPicture<GaussianRun>(ws); }
+void BipOutlier(Workspace& ws) { OnWorkingPicture<OutlierRun>(ws); }
+void BipDefocus(Workspace& ws) { OnWorkingPicture<DefocusRun>(ws); }
+void BipSoften(Workspace& ws) { OnWorkingPicture<SoftenRun>(ws); }
+void BipDespeckle(Workspace& ws) { OnWorkingPicture<DespeckleRun>(ws); }
+void BipUnSpot(Workspace& ws) { OnWorkingPicture<UnSpotRun>(ws); }
+void BipMeanRemoval(Workspace& ws) { OnWorkingPicture<MeanRemovalRun>(ws); }
+void BipHighPassMedium(Workspace& ws) { OnWorkingPicture<HighpassMediumRun>(ws); }
+void BipHighPassLight(Workspace& ws) { OnWorkingPicture<HighpassLightRun>(ws); }
+void BipUnsharpMask(Workspace& ws) { OnWorkingPicture<UnsharpRun>(ws); }
+void BipClean(Workspace& ws) { OnWorkingPicture<CleanRun>(ws); }
+void BipDefog(Workspace& ws) { OnWorkingPicture<DefogRun>(ws); }
+void BipDescreenLight(Workspace& ws) { DescreenCommand<-1>(ws); }
+void BipDescreenMedium(Workspace& ws) { DescreenCommand<0>(ws); }
+void BipDescreenStrong(Workspace& ws) { DescreenCommand<1>(ws); }
+void BipDescreenHigh(Workspace& ws) { DescreenCommand<2>(ws); }
+void BipDelace(Workspace& ws) { DelaceOrEnrich(ws, false); }
+void BipEnrich(Workspace& ws) { DelaceOrEnrich(ws, true); }
+
+}  // namespace vimbra
