@@ -1,0 +1,102 @@
+#include "shell/gui_frame_host.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "core/workspace.h"
+#include "shell/slider_dialog.h"
+
+namespace vimbra {
+
+Answer GuiFrameHost::Ask(MessageKind kind, std::string_view text, Buttons buttons) {
+    messages.emplace_back(text);
+    if (askHook) return askHook(kind, text, buttons);
+    QMessageBox box(parent_);
+    box.setWindowTitle(QStringLiteral("Vimbra"));
+    box.setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    switch (kind) {
+        case MessageKind::Information: box.setIcon(QMessageBox::Information); break;
+        case MessageKind::Warning: box.setIcon(QMessageBox::Warning); break;
+        case MessageKind::Error: box.setIcon(QMessageBox::Critical); break;
+        case MessageKind::Confirmation: box.setIcon(QMessageBox::Question); break;
+    }
+    switch (buttons) {
+        case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case Buttons::YesNoIgnore:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Ignore);
+            break;
+    }
+    // The hourglass must not sit over a question.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int r = box.exec();
+    if (busy) QApplication::restoreOverrideCursor();
+    if (buttons == Buttons::Ok) return Answer::Yes;
+    if (r == QMessageBox::Yes) return Answer::Yes;
+    if (r == QMessageBox::Ignore) return Answer::Ignore;
+    return Answer::No;
+}
+
+Answer GuiFrameHost::AskSilenceable(const std::string& key, MessageKind kind,
+                                    std::string_view text) {
+    if (silenced(key)) return Answer::Ignore;
+    const Answer a = Ask(kind, text, Buttons::YesNoIgnore);
+    if (a == Answer::Ignore) silenced_.insert(key);
+    return a;
+}
+
+bool GuiFrameHost::AutoBackUp(Workspace& ws) { return TakeSnapshot(ws, undo_); }
+
+void GuiFrameHost::Undo(Workspace& ws) {
+    RestoreSnapshot(ws, undo_);
+    RefreshView(ws);
+}
+
+int GuiFrameHost::ExecuteEffectsDlg(Workspace& ws, const FilterDlgParam& param) {
+    if (effectsHook) return effectsHook(ws, param);
+    int values[3] = {0, 0, 0};
+    const int r = ExecuteSliderDialog(parent_, param, values);
+    if (r == kDialogCancelled) return r;
+    ws.EffectValue1 = values[0];
+    ws.EffectValue2 = param.sliderCount > 1 ? values[1] : values[0];
+    ws.EffectValue3 = param.sliderCount > 2 ? values[2] : values[0];
+    return values[0];
+}
+
+void GuiFrameHost::ShowBusy(Workspace& ws, std::string_view message) {
+    FrameHost::ShowBusy(ws, message);
+    ws.StatusText = std::string(message.empty() ? std::string_view("Busy...") : message);
+    if (!busyCursor_) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        busyCursor_ = true;
+    }
+    if (onStatus) onStatus(ws.StatusText);
+}
+
+void GuiFrameHost::StatusReady(Workspace& ws) {
+    FrameHost::StatusReady(ws);
+    if (busyCursor_) {
+        QApplication::restoreOverrideCursor();
+        busyCursor_ = false;
+    }
+    if (onProgress) onProgress(-1);
+    if (onStatus) onStatus(ws.StatusText);
+}
+
+void GuiFrameHost::RefreshView(Workspace& ws) {
+    FrameHost::RefreshView(ws);
+    if (onRefresh) onRefresh();
+}
+
+void GuiFrameHost::DrawProgress(int percent) {
+    if (onProgress) onProgress(percent);
+}
+
+void GuiFrameHost::RecordBatchLine(Workspace& ws, std::string_view line) {
+    if (!ws.RecordingActive) return;
+    if (onRecord && onRecord(line)) return;
+    FrameHost::RecordBatchLine(ws, line);
+}
+
+}  // namespace vimbra

@@ -1,0 +1,54 @@
+#pragma once
+// The main window's side of the editing frame: message boxes, the simple
+// parameter dialog, the hourglass, repaints, progress in the status bar,
+// recording into the open script window, and undo through the undo guard.
+#include <functional>
+#include <set>
+#include <string>
+
+#include "core/frame_host.h"
+#include "shell/undo_guard.h"
+
+class QWidget;
+
+namespace vimbra {
+
+class GuiFrameHost : public FrameHost {
+public:
+    explicit GuiFrameHost(QWidget* parent) : parent_(parent) {}
+
+    Answer Ask(MessageKind kind, std::string_view text, Buttons buttons) override;
+    bool AutoBackUp(Workspace& ws) override;
+    void Undo(Workspace& ws) override;
+    int ExecuteEffectsDlg(Workspace& ws, const FilterDlgParam& param) override;
+    void ShowBusy(Workspace& ws, std::string_view message) override;
+    void StatusReady(Workspace& ws) override;
+    void RefreshView(Workspace& ws) override;
+    void DrawProgress(int percent) override;
+    void RecordBatchLine(Workspace& ws, std::string_view line) override;
+
+    // A question that offers Ignore and is not asked again once so answered.
+    // `key` names the question (the owning command).
+    Answer AskSilenceable(const std::string& key, MessageKind kind, std::string_view text);
+    bool silenced(const std::string& key) const { return silenced_.count(key) != 0; }
+
+    UndoState& undo() { return undo_; }
+
+    // Replace the real dialogs (tests, scripted runs).
+    std::function<Answer(MessageKind, std::string_view, Buttons)> askHook;
+    std::function<int(Workspace&, const FilterDlgParam&)> effectsHook;
+
+    // What the main window does for the frame.
+    std::function<void()> onRefresh;                   // picture changed: re-layout, repaint
+    std::function<void(const std::string&)> onStatus;  // status text changed: repaint panel 0
+    std::function<void(int)> onProgress;               // -1 hides the bar
+    std::function<bool(std::string_view)> onRecord;    // false: no script window open
+
+private:
+    QWidget* parent_;
+    UndoState undo_;
+    std::set<std::string> silenced_;
+    bool busyCursor_ = false;
+};
+
+}  // namespace vimbra

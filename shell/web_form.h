@@ -1,0 +1,223 @@
+#pragma once
+// The main window: the display control in its scroll box, the menu bar, tool
+// bar, path box and status bar, and the viewer's commands (files, view,
+// navigation, bookmarks, editing through the command spans, batch runs).
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QRect>
+
+#include "batch/bookmarks.h"
+#include "batch/interpreter.h"
+#include "core/workspace.h"
+#include "imagefiles/load_dispatch.h"
+#include "imagefiles/save_dispatch.h"
+#include "shell/gui_frame_host.h"
+#include "shell/settings_record.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QScrollArea;
+class QSettings;
+class QToolBar;
+class QToolButton;
+
+namespace vimbra {
+
+class Sky95;
+class GuiBatchHost;
+class TScriptWindow;
+
+class TWebForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // `args`: the command-line arguments after the program name, joined with
+    // blanks into one file name. `settings`: where settings are read and
+    // written (null: the user's settings file; tests pass their own).
+    explicit TWebForm(const QStringList& args, QSettings* settings = nullptr,
+                      QWidget* parent = nullptr);
+    ~TWebForm() override;
+
+    Workspace& workspace() { return ws_; }
+    Bookmarks& bookmarks() { return bookmarks_; }
+    GuiFrameHost& host() { return host_; }
+    Sky95* sky() const { return sky_; }
+    QScrollArea* scrollBox() const { return scrollBox_; }
+    QLineEdit* pathBox() const { return history_; }
+    const SettingsRecord& settings() const { return settings_; }
+    const LoadedFile& loadedFile() const { return loaded_; }
+    // The action of a menu item, by handler and tag; null when not built.
+    QAction* action(const std::string& handler, int tag = 0) const;
+    QMenu* topMenu(const QString& caption) const;
+
+    // View state.
+    bool FitToWindow = true;
+    int ZoomPercent = 100;
+    bool Pannable = false;
+    bool SelectToolActive = false;
+    bool Upsampled = false;
+    bool HalfJpeg = false;
+    bool FullScreen = false;
+    int ViewAreaWidth() const;
+    int ViewAreaHeight() const;
+
+    QString statusPanelText(int panel) const;
+    // The file the command line named ("" when none or missing).
+    const std::string& startFile() const { return startFile_; }
+
+    // Commands (menu handlers), public for the tests and the batch host.
+    void BtnOpenClick();
+    // Opens `path` as the working picture (asks about unsaved changes first
+    // unless `askFirst` is false). False when nothing was opened.
+    bool BtnOpenEx(const std::string& path, bool askFirst = true);
+    void openFiles(const std::vector<std::string>& paths);
+    void mnuReloadClick();
+    void mnuNew1Click();
+    void mnuSaveClick();
+    void mnuImageInfoClick();
+    void mnuPageChange(int tag);
+    void ShowBlankImage(bool rename);
+    void mnuUndoClick();
+    void runMenuCommand(const std::string& handler);
+    void mnuFitWindowClick();
+    void btnZoomUpClick();
+    void btnZoomDnClick();
+    void setZoom(int percent);
+    void mnuZoomClick();
+    void mnuZoomRegionClick();
+    void mnuFitWinToClick(int k);
+    void mnuOptimizeWindowClick();
+    void mnuFullScrnClick();
+    void mnuHandClick();
+    void mnuSelectClick();
+    void btnNextImageClick();
+    void btnPrevImageClick();
+    void mnuFirstImageClick(int last);
+    void btnExploreClick();
+    void HistoryKeyPress();
+    void mnuBookmarksViewClick();
+    void mnuHistoryClearClick();
+    void mnuHistorySortClick();
+    void mnuHistoryLoadClick();
+    void mnuHistorySaveClick();
+    void mnuBookmarkUnmarkClick();
+    void mnuBatchEditorClick();
+    void mnuPerformBatch1Click();
+    void mnuMemoryClick();
+    void mnuOptionsClick();
+    void mnuExitClick();
+    // 6 (Yes: go on, Modified cleared) or 7 (No).
+    int CloseNow();
+
+    // Layout toggles and presets.
+    void setMenuBarShown(bool on);
+    void setToolBarShown(bool on);
+    void setPathBoxShown(bool on);
+    void setStatusBarShown(bool on);
+    void setButtonText(bool on);
+
+    // Re-fits or re-zooms the display control after the picture changed.
+    void ChangeView();
+    void UpdateCaption();
+    void StatusReady();
+    // The mapped selection of the rubber band, as the editing commands see it.
+    SelRect selectionRect() const { return ws_.SelectionRect; }
+    // Milliseconds from construction to the first painted frame (-1: not yet).
+    qint64 firstPaintMs() const { return firstPaintMs_; }
+
+    // Scripts: the text of the script window (creating it hidden if needed).
+    TScriptWindow* scriptWindow(bool create);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void buildMenus();
+    void buildToolBars();
+    void buildStatusBar();
+    void registerHandlers();
+    void EnableControls();
+    void HistoryControls();
+    void UpdateHistoryEdit();
+    void updateZoomControls();
+    void LayoutViewArea();
+    void ResizeImage();
+    void AutoZoom();
+    void ApplyZoom(int percent);
+    void DisplaySelection();
+    void clearRubberBand();
+    void Sky95MouseDown(QMouseEvent* event);
+    void Sky95MouseMove(QMouseEvent* event);
+    void Sky95MouseUp(QMouseEvent* event);
+    void refreshStatusBar();
+    LoadOptions loadOptions() const;
+    Loader navigationLoader();
+    void afterNavigation(const struct NavResult& r);
+    bool FormCloseQuery();
+    void FormClose();
+    void applySettingsLayout();
+    void showError(const std::string& text);
+    int panelsHeight() const;
+    QSize frameSize2() const;
+
+    Workspace ws_;
+    GuiFrameHost host_;
+    Bookmarks bookmarks_;
+    std::unique_ptr<GuiBatchHost> batchHost_;
+    std::unique_ptr<BatchInterpreter> interpreter_;
+    LoadedFile loaded_;
+    SettingsRecord settings_;
+    std::unique_ptr<QSettings> ownSettings_;
+    QSettings* settingsFile_ = nullptr;
+    QString openDir_, saveDir_;
+    int saveFilter_ = int(SaveFormat::Png);
+    std::string startFile_;
+    std::string previousFileName_ = "*";
+    bool activated_ = false;
+    bool closing_ = false;
+
+    Sky95* sky_ = nullptr;
+    QScrollArea* scrollBox_ = nullptr;
+    QToolBar* toolBar1_ = nullptr;
+    QToolBar* pathBar_ = nullptr;
+    QLineEdit* history_ = nullptr;
+    QLabel* panels_[3] = {nullptr, nullptr, nullptr};
+    QProgressBar* progress_ = nullptr;
+    TScriptWindow* script_ = nullptr;
+
+    // Handlers by name; menu items and buttons reach commands through these.
+    std::map<std::string, std::function<void(int tag)>> handlers_;
+    std::map<std::pair<std::string, int>, QAction*> actions_;
+    std::map<QString, QMenu*> menus_;
+    std::map<QString, QToolButton*> buttons_;
+
+    // Mouse tools.
+    QPoint anchor_;
+    bool dragging_ = false;
+    QRect rubberBand_;
+    SelRect lastRegion_{0, 0, 0, 0};
+    bool haveRegion_ = false;
+    QRect normalBounds_;
+
+    QElapsedTimer startTimer_;
+    qint64 firstPaintMs_ = -1;
+
+    friend class GuiBatchHost;
+};
+
+}  // namespace vimbra

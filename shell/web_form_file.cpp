@@ -1,0 +1,264 @@
+// File menu: open (dialog, several files, reopen), reload, new, save as with
+// the twelve variants, file information and the page commands.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QStringList>
+
+#include "filters/gui/resize_form.h"
+#include "imagefiles/file_info.h"
+#include "imagefiles/jpeg_settings.h"
+#include "shell/sky95.h"
+#include "shell/web_form.h"
+
+namespace vimbra {
+namespace {
+
+// The open dialog's filters in Qt's notation.
+QStringList OpenFilters() {
+    return {
+        QStringLiteral("All validated formats (*.jp? *.jpeg *.png *.bmp *.dib *.?cx *.pcd *.tif "
+                       "*.tga *.rtf *.avl *.txt *.wmf *.emf *.psd)"),
+        QStringLiteral("BMP (Windows Bitmaps) (*.bmp *.dib)"),
+        QStringLiteral("JPG (JPEG/JFIF) (*.jp? *.jpeg)"),
+        QStringLiteral("PCD (Kodak Photo-CD) (*.pcd)"),
+        QStringLiteral("PCX (ZSoft) (*.pcx)"),
+        QStringLiteral("PNG (Portable Network Graphics) (*.png)"),
+        QStringLiteral("PSD (Photoshop) (*.psd)"),
+        QStringLiteral("TGA (Truevision Targa) (*.tga)"),
+        QStringLiteral("TIF (Aldus TIFF) (*.tif)"),
+        QStringLiteral("WMF (Windows Metafile) (*.wmf *.emf)"),
+        QStringLiteral("All files (no validation) (*)"),
+    };
+}
+
+QString FolderOf(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).absolutePath();
+}
+
+}  // namespace
+
+LoadOptions TWebForm::loadOptions() const {
+    LoadOptions o;
+    o.fitToWindow = FitToWindow;
+    o.halfJpeg = HalfJpeg;
+    o.autoReduce = settings_.AutoReduce;
+    o.jpegPalette = settings_.JpegPalette;
+    o.faxQuality = settings_.FaxQuality;
+    o.photoCdStep = settings_.PhotoCdStep;
+    const QColor c = scrollBox_->palette().color(QPalette::Base);
+    o.backColor = PaletteEntry{uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue()), 0};
+    o.viewWidth = ViewAreaWidth();
+    o.viewHeight = ViewAreaHeight();
+    return o;
+}
+
+void TWebForm::BtnOpenClick() {
+    if (ws_.Modified && CloseNow() != 6) return;
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("Open"), openDir_, OpenFilters().join(QStringLiteral(";;")));
+    if (files.isEmpty()) return;
+    std::vector<std::string> paths;
+    for (const QString& f : files) paths.push_back(f.toStdString());
+    openFiles(paths);
+}
+
+bool TWebForm::BtnOpenEx(const std::string& path, bool askFirst) {
+    if (ws_.CriticalProcess) {
+        CloseNow();
+        return false;
+    }
+    if (askFirst && ws_.Modified && CloseNow() != 6) return false;
+    const FileKind kind = ClassifyFile(path);
+    if (kind == FileKind::Media || kind == FileKind::Text || kind == FileKind::RichText ||
+        kind == FileKind::Slideshow || kind == FileKind::Archive) {
+        showError(QFileInfo(QString::fromStdString(path)).fileName().toStdString() +
+                  " cannot be shown in this version.");
+        return false;
+    }
+    mnuHandClick();
+    ws_.StatusText = "Loading...";
+    refreshStatusBar();
+    sky_->setSuspendPaint(true);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const LoadResult r = LoadImageFile(ws_, path, 0, loadOptions());
+    QApplication::restoreOverrideCursor();
+    sky_->SuspendPaint = false;
+    if (!r) {
+        // The picture shown before stays, and so does its name.
+        ws_.StatusText = "Ready.";
+        refreshStatusBar();
+        sky_->refresh();
+        if (!ws_.BatchRunning) showError(r.message);
+        return false;
+    }
+    host_.undo().forget();
+    loaded_ = r.file;
+    previousFileName_ = path;
+    ZoomPercent = 100;
+    clearRubberBand();
+    ws_.SelectionRect = SelRect{0, 0, ws_.ImageWidth, ws_.ImageHeight};
+    EnableControls();
+    if (ws_.CurrentFileName != "Untitled") {
+        UpdateHistory(bookmarks_, ws_);
+        openDir_ = FolderOf(path);
+    }
+    HistoryControls();
+    if (QAction* a = action("mnuReloadClick")) a->setEnabled(ws_.CurrentFileName != "Untitled");
+    for (int tag : {1, -1, 0, 999})
+        if (QAction* a = action("mnuPageChange", tag)) a->setEnabled(loaded_.pageCount > 1);
+    sky_->refresh();
+    ChangeView();
+    UpdateCaption();
+    refreshStatusBar();
+    return true;
+}
+
+void TWebForm::mnuReloadClick() {
+    if (ws_.CurrentFileName.empty() || ws_.CurrentFileName == "Untitled") return;
+    BtnOpenEx(ws_.CurrentFileName);
+}
+
+void TWebForm::mnuNew1Click() {
+    const ResizeResult r = ExecuteResizeForm(this, 0, 0, 640, 480, QStringLiteral("New Image"),
+                                             -1, 32000, 32000);
+    if (r.width <= 15 || r.height <= 15) return;
+    if (!host_.AutoBackUp(ws_)) return;
+    Bitmap picture;
+    try {
+        picture = Bitmap(r.width, r.height, 24);
+    } catch (const std::exception&) {
+        showError("Not enough memory for a new picture.");
+        return;
+    }
+    const QColor c = r.color.isValid() ? r.color : QColor(Qt::white);
+    for (int y = 0; y < picture.height(); ++y) {
+        uint8_t* row = picture.scanLine(y);
+        for (int x = 0; x < picture.width(); ++x) {
+            row[3 * x] = uint8_t(c.blue());
+            row[3 * x + 1] = uint8_t(c.green());
+            row[3 * x + 2] = uint8_t(c.red());
+        }
+    }
+    ws_.setImage(std::move(picture));
+    ws_.CurrentFileName = "Untitled";
+    ws_.Modified = true;
+    loaded_ = LoadedFile{};
+    EnableControls();
+    if (QAction* a = action("mnuReloadClick")) a->setEnabled(false);
+    sky_->refresh();
+    ChangeView();
+    UpdateCaption();
+    refreshStatusBar();
+}
+
+void TWebForm::mnuSaveClick() {
+    QStringList filters;
+    const std::string spec = SaveDialogFilter(ws_.ImageBitDepth);
+    const QStringList parts = QString::fromStdString(spec).split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+    QString folder = saveDir_;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = FolderOf(history_->text().toStdString());
+        if (!QFileInfo(folder).isDir()) folder = QDir::homePath();
+    }
+    const std::string& current = ws_.CurrentFileName;
+    QString name = QFileInfo(QString::fromStdString(current)).completeBaseName();
+    for (;;) {
+        QFileDialog dlg(this, QStringLiteral("Save Image As"), folder);
+        dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setOption(QFileDialog::DontConfirmOverwrite);
+        dlg.setNameFilters(filters);
+        saveFilter_ = std::clamp(saveFilter_, 1, int(filters.size()));
+        dlg.selectNameFilter(filters[saveFilter_ - 1]);
+        dlg.selectFile(name);
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
+        saveFilter_ = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+        const SaveFormat format = SaveFormatFromNumber(saveFilter_).value_or(SaveFormat::Png);
+        const std::string target =
+            ApplyExtensionRule(dlg.selectedFiles().front().toStdString(), format);
+        const QFileInfo info(QString::fromStdString(target));
+        if (info.exists()) {
+            QApplication::beep();
+            const Answer a = host_.Ask(MessageKind::Confirmation,
+                                       info.fileName().toStdString() + " exists.\nOverwrite?",
+                                       Buttons::YesNo);
+            if (a != Answer::Yes) {
+                folder = info.absolutePath();
+                name = info.fileName();
+                continue;
+            }
+        }
+        ws_.StatusText = "Saving " + info.fileName().toStdString() + " ...";
+        refreshStatusBar();
+        SaveOptions options;
+        options.quality = kDefaultDialogQuality;
+        options.autoReduce = settings_.AutoReduce;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const SaveResult saved = SaveImageFile(ws_, target, format, options);
+        QApplication::restoreOverrideCursor();
+        switch (saved.status) {
+            case SaveStatus::Saved: {
+                saveDir_ = info.absolutePath();
+                if (history_->text().toStdString() != saved.path) {
+                    UpdateHistory(bookmarks_, ws_);
+                    HistoryControls();
+                }
+                StatusReady();
+                UpdateCaption();
+                break;
+            }
+            case SaveStatus::DiskFull:
+                host_.Ask(MessageKind::Warning, saved.message, Buttons::Ok);
+                StatusReady();
+                break;
+            case SaveStatus::Failed:
+                showError(saved.detail.empty() ? saved.message
+                                               : saved.message + "\n" + saved.detail);
+                StatusReady();
+                break;
+        }
+        return;
+    }
+}
+
+void TWebForm::mnuImageInfoClick() {
+    if (ws_.CurrentFileName.empty() || ws_.CurrentFileName == "Untitled") return;
+    try {
+        const std::string text = FileInfoText(FileInfoFor(ws_, loaded_));
+        host_.Ask(MessageKind::Information, text, Buttons::Ok);
+    } catch (const std::exception& e) {
+        showError(e.what());
+    }
+}
+
+void TWebForm::mnuPageChange(int tag) {
+    if (loaded_.pageCount <= 1) return;
+    if (ws_.Modified && CloseNow() != 6) return;
+    const PageStep step = tag == 1    ? PageStep::Next
+                          : tag == -1 ? PageStep::Previous
+                          : tag == 0  ? PageStep::First
+                                      : PageStep::Last;
+    const int page = PageAfter(step, loaded_.currentPage, loaded_.pageCount);
+    const std::string path = ws_.CurrentFileName;
+    const LoadResult r = LoadImageFile(ws_, path, page, loadOptions());
+    if (!r) {
+        showError(r.message);
+        return;
+    }
+    host_.undo().forget();
+    const int zoom = ZoomPercent;
+    loaded_ = r.file;
+    ZoomPercent = zoom;
+    ws_.StatusText = PageStatusText(loaded_.currentPage, loaded_.pageCount);
+    sky_->refresh();
+    ChangeView();
+    refreshStatusBar();
+}
+
+}  // namespace vimbra

@@ -1,0 +1,176 @@
+// Navigation through the bookmark list, the path box and the Bookmarks menu.
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QUrl>
+
+#include "batch/gui/list_dlg.h"
+#include "batch/list_file.h"
+#include "batch/navigation.h"
+#include "shell/web_form.h"
+
+namespace vimbra {
+
+Loader TWebForm::navigationLoader() {
+    // Unsaved changes were settled before the step was taken.
+    return [this](const std::string& path) { return BtnOpenEx(path, false); };
+}
+
+void TWebForm::afterNavigation(const NavResult& r) {
+    if (r.emptied) {
+        ShowBlankImage(true);
+        bookmarks_.clear();
+    }
+    HistoryControls();
+    UpdateHistoryEdit();
+}
+
+void TWebForm::btnNextImageClick() {
+    if (bookmarks_.size() <= 1) return;
+    if (ws_.Modified && CloseNow() != 6) return;
+    afterNavigation(NavigateNext(bookmarks_, navigationLoader()));
+}
+
+void TWebForm::btnPrevImageClick() {
+    if (bookmarks_.size() <= 1) return;
+    if (ws_.Modified && CloseNow() != 6) return;
+    afterNavigation(NavigatePrevious(bookmarks_, navigationLoader()));
+}
+
+void TWebForm::mnuFirstImageClick(int last) {
+    if (bookmarks_.empty()) return;
+    if (ws_.Modified && CloseNow() != 6) return;
+    afterNavigation(last ? NavigateLast(bookmarks_, navigationLoader())
+                         : NavigateFirst(bookmarks_, navigationLoader()));
+}
+
+void TWebForm::btnExploreClick() {
+    const QString appDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(appDir);
+    const std::string folder =
+        ExploreFolder(history_->text().toStdString(), appDir.toStdString());
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
+}
+
+void TWebForm::HistoryKeyPress() {
+    const TypedPath t = vimbra::HistoryKeyPress(history_->text().toStdString(), ws_.CurrentFileName);
+    switch (t.action) {
+        case TypedPath::Nothing: break;
+        case TypedPath::Open: BtnOpenEx(t.path); break;
+        case TypedPath::Explore:
+            history_->setText(QString::fromStdString(t.path));
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(t.path)));
+            break;
+        case TypedPath::NotFound:
+            host_.Ask(MessageKind::Warning, kFileNotFound, Buttons::Ok);
+            UpdateHistoryEdit();
+            break;
+    }
+}
+
+void TWebForm::HistoryControls() {
+    const bool many = bookmarks_.size() > 1, any = !bookmarks_.empty();
+    for (const char* b : {"Back", "Next"})
+        if (QToolButton* t = buttons_[QString::fromLatin1(b)]) t->setEnabled(many);
+    if (QToolButton* t = buttons_[QStringLiteral("Cut/Unmark")]) t->setEnabled(any);
+    if (QToolButton* t = buttons_[QStringLiteral("Info")]) t->setEnabled(any);
+    for (const char* h : {"btnNextImageClick", "btnPrevImageClick"})
+        if (QAction* a = action(h)) a->setEnabled(many);
+    for (int tag : {0, 1})
+        if (QAction* a = action("mnuFirstImageClick", tag)) a->setEnabled(any);
+    if (QAction* a = action("mnuBookmarkUnmarkClick")) a->setEnabled(any);
+    if (QAction* a = action("mnuHistorySortClick")) a->setEnabled(many);
+}
+
+void TWebForm::UpdateHistoryEdit() {
+    if (!history_) return;
+    const std::string* entry = bookmarks_.current();
+    history_->setText(entry ? QString::fromStdString(*entry) : QString());
+}
+
+void TWebForm::mnuBookmarksViewClick() {
+    if (bookmarks_.empty() || !isVisible()) return;
+    QStringList list;
+    for (const std::string& e : bookmarks_.entries()) list << QString::fromStdString(e);
+    ListDialogOptions o;
+    o.currentPath = history_->text();
+    const int chosen =
+        ShowListDialog(this, kListBookmarks, QStringLiteral("Bookmarked Files"), list, o);
+    if (chosen < 0) return;
+    std::vector<std::string> entries;
+    for (const QString& s : list) entries.push_back(s.toStdString());
+    bookmarks_.replace(std::move(entries), chosen);
+    if (bookmarks_.empty()) {
+        mnuHistoryClearClick();
+        return;
+    }
+    if (ws_.Modified && CloseNow() != 6) {
+        HistoryControls();
+        UpdateHistoryEdit();
+        return;
+    }
+    afterNavigation(HistoryClick(bookmarks_, ws_.CurrentFileName, navigationLoader()));
+}
+
+void TWebForm::mnuHistoryClearClick() {
+    if (ws_.Modified && CloseNow() != 6) return;
+    ShowBlankImage(true);
+    bookmarks_.clear();
+    history_->clear();
+    HistoryControls();
+}
+
+void TWebForm::mnuHistorySortClick() {
+    if (bookmarks_.empty()) return;
+    if (ws_.Modified && CloseNow() != 6) return;
+    bookmarks_.sort();
+    if (bookmarks_.empty()) {
+        mnuHistoryClearClick();
+        return;
+    }
+    afterNavigation(HistoryClick(bookmarks_, ws_.CurrentFileName, navigationLoader()));
+}
+
+void TWebForm::mnuHistoryLoadClick() {
+    const QString file = QFileDialog::getOpenFileName(
+        this, QString::fromLatin1(kListFileLoadTitle), openDir_,
+        QString::fromLatin1(kListFileFilter));
+    if (file.isEmpty()) return;
+    if (ws_.Modified && CloseNow() != 6) return;
+    std::string error;
+    if (!LoadBookmarks(bookmarks_, file.toStdString(), error)) {
+        showError(error);
+        return;
+    }
+    afterNavigation(HistoryClick(bookmarks_, ws_.CurrentFileName, navigationLoader()));
+}
+
+void TWebForm::mnuHistorySaveClick() {
+    QString file = QFileDialog::getSaveFileName(this, QString::fromLatin1(kListFileSaveTitle),
+                                                openDir_, QString::fromLatin1(kListFileFilter));
+    if (file.isEmpty()) return;
+    if (!file.endsWith(QLatin1String(kListFileExtension), Qt::CaseInsensitive))
+        file += QLatin1String(kListFileExtension);
+    const std::string error = SaveBookmarks(bookmarks_, file.toStdString());
+    if (!error.empty()) showError(error);
+}
+
+void TWebForm::mnuBookmarkUnmarkClick() {
+    if (bookmarks_.empty()) return;
+    const std::string name = bookmarks_.current() ? *bookmarks_.current() : ws_.CurrentFileName;
+    const Answer a = host_.AskSilenceable(
+        "mnuBookmarkUnmarkClick", MessageKind::Confirmation,
+        "Remove bookmark for " + name + " ?\n[Ignore] avoids this dialog (for experts).");
+    if (a == Answer::No) return;
+    if (ws_.Modified && CloseNow() != 6) return;
+    const RemovalResult r = bookmarks_.HistoryChangeUpdate(navigationLoader());
+    if (r.emptied) ShowBlankImage(true);
+    HistoryControls();
+    UpdateHistoryEdit();
+}
+
+}  // namespace vimbra
