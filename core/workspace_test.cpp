@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vimbra {
@@ -15,6 +16,19 @@ TEST(Bitmap, RowsArePaddedToFourBytesAndRowZeroIsTop) {
     b.scanLine(0)[0] = 1;
     EXPECT_EQ(b.bits()[0], 1);
     EXPECT_EQ(b.scanLine(2) - b.bits(), 32);
+}
+
+// Decoders rely on fresh pixels being zero, small or huge-page sized, and on a
+// reused allocation being cleared again.
+TEST(Bitmap, FreshPixelsAreZeroAtEverySize) {
+    for (int round = 0; round < 2; ++round)
+        for (const int side : {1, 3, 700, 2100}) {  // up to 13 MB, past the huge-page mark
+            Bitmap b(side, side, 24);
+            const uint8_t* p = b.bits();
+            const size_t n = b.stride() * size_t(side);
+            EXPECT_EQ(std::count(p, p + n, 0), ptrdiff_t(n)) << side;
+            std::fill_n(b.bits(), n, uint8_t(0xA5));  // dirty it before it is freed
+        }
 }
 
 TEST(Bitmap, RejectsBadDepthAndOversizedPictures) {
