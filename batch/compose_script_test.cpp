@@ -4,9 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/bip_line.h"
-#include "batch/command_table.h"
-#include "core/frame_host.h"
+#include "batch/script_test_util.h"
 
 namespace vimbra {
 namespace {
@@ -16,20 +14,6 @@ Bitmap Column(std::vector<uint8_t> greys) {
     for (int y = 0; y < b.height(); ++y) std::fill_n(b.scanLine(y), 3, greys[size_t(y)]);
     return b;
 }
-
-struct Script {
-    FrameHost host;
-    Workspace ws{host};
-    explicit Script(Bitmap picture) {
-        ws.setImage(std::move(picture));
-        ws.BatchRunning = true;
-    }
-    BipOutcome line(std::string_view text) {
-        const ParsedBipLine parsed = ParseBipLine(text, ws);
-        return DispatchBipKeyword(parsed.keyword, ws).outcome;
-    }
-    uint8_t at(int y) const { return ws.Image.scanLine(y)[0]; }
-};
 
 TEST(ComposeScript, EveryKeywordHasItsHandler) {
     for (const char* k : {"DUPLICATE", "SWAP", "COPYTOBACKUP", "COPYFROMBACKUP", "AVERAGE",

@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/bip_line.h"
-#include "batch/command_table.h"
-#include "core/frame_host.h"
+#include "batch/script_test_util.h"
 
 namespace vimbra {
 namespace {
@@ -25,20 +23,6 @@ Bitmap Grey3x3(uint8_t ring, uint8_t centre, uint8_t below) {
         }
     return b;
 }
-
-struct Script {
-    FrameHost host;
-    Workspace ws{host};
-    explicit Script(Bitmap picture) {
-        ws.setImage(std::move(picture));
-        ws.BatchRunning = true;
-    }
-    BipOutcome line(std::string_view text) {
-        const ParsedBipLine parsed = ParseBipLine(text, ws);
-        return DispatchBipKeyword(parsed.keyword, ws).outcome;
-    }
-    const uint8_t* pixel(int x, int y) const { return ws.Image.scanLine(y) + 3 * x; }
-};
 
 TEST(FilterScript, EveryKeywordHasItsHandler) {
     for (const char* k :

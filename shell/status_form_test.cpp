@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/test_app.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,13 +14,6 @@
 
 namespace vimbra {
 namespace {
-
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);  // kept for the whole run
-}
 
 TEST(StatusForm, CancelEscAndClose) {
     EnsureApp();

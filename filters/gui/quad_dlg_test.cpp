@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/test_app.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QMouseEvent>
 
 namespace vimbra {
 namespace {
-
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);  // kept for the whole run
-}
 
 TEST(GridBox, FitsThePictureKeepingItsShape) {
     EXPECT_EQ(GridPreviewBox(640, 480), QSize(320, 240));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/test_app.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
@@ -13,13 +15,6 @@
 
 namespace vimbra {
 namespace {
-
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "gui_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);  // kept for the whole run
-}
 
 TScrollDlgParam Zoom() {
     return {25, 800, 100, 100, 25, {50, 75, 100, 200, 400, 800}, true, false};
