@@ -1,4 +1,5 @@
 #include "shell/options_form.h"
+#include "ui/click_filter.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -22,18 +23,6 @@ namespace {
 
 constexpr int kHelpViewer = 103, kHelpSlideshow = 300, kHelpMultimedia = 500;
 
-class ClickFilter : public QObject {
-public:
-    ClickFilter(QObject* parent, std::function<void()> onClick)
-        : QObject(parent), onClick_(std::move(onClick)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease) onClick_();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> onClick_;
-};
 
 QCheckBox* Check(QWidget* page, QLayout* layout, const char* name, const QString& text) {
     auto* box = new QCheckBox(text, page);

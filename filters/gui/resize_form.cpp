@@ -1,4 +1,5 @@
 #include "filters/gui/resize_form.h"
+#include "ui/click_filter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,19 +33,6 @@ constexpr int kModeKeepAspectOff = 999;
 
 void Beep() { QApplication::beep(); }
 
-// Opens the colour dialog on a click.
-class ClickFilter : public QObject {
-public:
-    ClickFilter(QObject* parent, std::function<void()> onClick)
-        : QObject(parent), onClick_(std::move(onClick)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease) onClick_();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> onClick_;
-};
 
 double PercentOf(const QString& text, bool* ok) { return text.trimmed().toDouble(ok); }
 
