@@ -156,6 +156,28 @@ if [ -x "$identify" ] && [ -e "$tmp/crop/scene_c.png" ]; then
     [ "$("$identify" -format '%wx%h' "$tmp/crop/scene_c.png")" = 80x80 ] || fail "CROP: ImageMagick disagrees"
 fi
 
+# ---- filter, mask and composition lines give their exact pixels ---------------------
+# A 3 x 3 grey picture: ring 50, centre 100. MEANREMOVAL=8 gives 9*100 - 8*50 =
+# 500 -> 255 in the centre; REPLACE_RGB of the ring colour whitens the ring and
+# blackens the rest; a DIFFERENCE with its own duplicate is 127 everywhere.
+magick=/usr/bin/convert-im6.q16
+if [ -x "$magick" ]; then
+    fresh px
+    "$magick" -size 3x3 xc:'rgb(50,50,50)' -fill 'rgb(100,100,100)' -draw 'point 1,1' \
+        -type TrueColor BMP3:"$tmp/px/grey.bmp"
+    # pixel FILE X Y: "r,g,b" as ImageMagick reads it.
+    pixel() { "$magick" "$1" txt:- | sed -n "s/^$2,$3: *(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1,\2,\3/p"; }
+    run 0 -e MEANREMOVAL=8 -e SAVE=_a -e REPLACE_RGB=50,50,50 -e SAVE=_b -e DUPLICATE \
+        -e DIFFERENCE -e SAVE=_c -o "$tmp/px" "$tmp/px/grey.bmp" && {
+        for check in "_a 1 1 255,255,255" "_a 0 0 50,50,50" "_b 0 0 255,255,255" \
+                     "_b 1 1 0,0,0" "_c 1 1 127,127,127" "_c 2 2 127,127,127"; do
+            set -- $check
+            got=$(pixel "$tmp/px/grey$1.bmp" "$2" "$3")
+            [ "$got" = "$4" ] || fail "pixels: grey$1.bmp at $2,$3 is '$got', want $4"
+        done
+    }
+fi
+
 # ---- lines that do not parse are skipped -----------------------------------------
 fresh bad
 printf '%s\n' 'GAMMA=abc' 'NO_SUCH_COMMAND=5' '' '   ' '=5' '>NORMALIZE' 'GAMMA=99999999999' \
