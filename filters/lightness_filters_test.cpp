@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <random>
 
 #include "core/hls.h"
 #include "filters/local_lightness.h"
@@ -31,9 +33,19 @@ RGB At(const Bitmap& b, int x = 2, int y = 2) {
 }
 
 TEST(LocalLightness, LightnessMatchesTheFullConversion) {
-    for (int a = 0; a < 256; a += 3)
-        for (int b = 0; b < 256; b += 2)
-            for (int c = 0; c < 256; ++c) ASSERT_EQ(HlsLightness(a, b, c), RGBtoHLS(a, b, c).L);
+    // Every (largest, smallest) pair, with the third byte at both ends and between.
+    for (int mx = 0; mx < 256; ++mx)
+        for (int mn = 0; mn <= mx; ++mn)
+            for (int mid : {mn, (mn + mx) / 2, mx}) {
+                ASSERT_EQ(HlsLightness(mx, mid, mn), RGBtoHLS(mx, mid, mn).L) << mx << " " << mn;
+                ASSERT_EQ(HlsLightness(mn, mx, mid), RGBtoHLS(mn, mx, mid).L) << mx << " " << mn;
+            }
+    EXPECT_EQ(HlsLightness(128, 128, 128), 1807);
+    EXPECT_EQ(HlsLightness(255, 0, 0), 1800);
+}
+
+TEST(LocalLightness, DivisionBy25IsExactOverAllSums) {
+    for (uint32_t sum = 0; sum <= 25 * 255; ++sum) ASSERT_EQ(DivideBy25(sum), sum / 25) << sum;
 }
 
 TEST(LocalLightness, VisitsTheInnerRangeWithMeans) {
@@ -104,6 +116,72 @@ TEST(UnSharpGaussianBlur5x5, KeepsHueAndSaturationInStoredOrder) {
     Bitmap same = Centre(RGB{200, 100, 100}, 100);
     UnSharpGaussianBlur5x5Bitmap(same, 0, 0);
     EXPECT_EQ(At(same), (RGB{200, 100, 100}));
+}
+
+// The plain definitions, pixel by pixel, on a copy.
+Bitmap ReferenceFilter(const Bitmap& src, bool unsharp, int threshold, int amount) {
+    Bitmap out = src;
+    const int w = src.width(), h = src.height();
+    for (int y = 2; y < h - 2; ++y)
+        for (int x = 2; x < w - 2; ++x) {
+            int mean[3];
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0;
+                for (int dy = -2; dy <= 2; ++dy)
+                    for (int dx = -2; dx <= 2; ++dx) sum += src.scanLine(y + dy)[3 * (x + dx) + c];
+                mean[c] = sum / 25;
+            }
+            const uint8_t* o = src.scanLine(y) + 3 * x;
+            uint8_t* t = out.scanLine(y) + 3 * x;
+            const HLS ho = RGBtoHLS(o[0], o[1], o[2]);
+            const int d = ho.L - RGBtoHLS(mean[0], mean[1], mean[2]).L;
+            if (!unsharp) {
+                if (std::abs(d) < threshold)
+                    for (int c = 0; c < 3; ++c) t[c] = uint8_t(std::clamp(o[c] + (mean[c] - o[c]) * amount / 255, 0, 255));
+            } else if (std::abs(d) > threshold) {
+                const int step = 2 * std::abs(d) * amount / 255;
+                const RGB rgb = HLStoRGB(ho.H, d > 0 ? std::min(ho.L + step, 3600) : std::max(ho.L - step, 0), ho.S);
+                t[0] = uint8_t(std::clamp(rgb.r, 0, 255));
+                t[1] = uint8_t(std::clamp(rgb.g, 0, 255));
+                t[2] = uint8_t(std::clamp(rgb.b, 0, 255));
+            }
+        }
+    return out;
+}
+
+Bitmap Noise(int w, int h, int range, unsigned seed) {
+    std::mt19937 rng(seed);
+    Bitmap b(w, h, 24);
+    for (int y = 0; y < h; ++y)
+        for (int i = 0; i < 3 * w; ++i) b.scanLine(y)[i] = uint8_t(rng() % unsigned(range));
+    return b;
+}
+
+TEST(LightnessFilters, MatchThePlainDefinitionOnRandomPictures) {
+    const std::pair<int, int> sizes[] = {{1, 1}, {1, 9}, {9, 1}, {4, 4}, {5, 5}, {6, 7}, {37, 23}};
+    // Blends outside 0..255 are not offered, but still follow the formula.
+    const std::pair<int, int> settings[] = {{0, 0}, {240, 64}, {95, 240}, {3600, 255}, {239, 96}, {400, 300}, {400, -40}};
+    unsigned seed = 5;
+    for (auto [w, h] : sizes)
+        for (int range : {256, 40})
+            for (auto [threshold, amount] : settings) {
+                const Bitmap src = Noise(w, h, range, seed++);
+                Bitmap clean = src, sharp = src;
+                SharpGaussianBlur5x5Bitmap(clean, threshold, amount);
+                EXPECT_EQ(clean, ReferenceFilter(src, false, threshold, amount)) << w << "x" << h << " " << threshold << " " << amount;
+                if (amount < 0) continue;
+                UnSharpGaussianBlur5x5Bitmap(sharp, threshold / 16, amount);
+                EXPECT_EQ(sharp, ReferenceFilter(src, true, threshold / 16, amount)) << w << "x" << h << " " << threshold << " " << amount;
+            }
+}
+
+TEST(LightnessFilters, LargePicturesSplitOverThreadsMatchToo) {
+    const Bitmap src = Noise(601, 440, 256, 11);
+    Bitmap clean = src, sharp = src;
+    SharpGaussianBlur5x5Bitmap(clean, 900, 128);
+    EXPECT_EQ(clean, ReferenceFilter(src, false, 900, 128));
+    UnSharpGaussianBlur5x5Bitmap(sharp, 300, 48);
+    EXPECT_EQ(sharp, ReferenceFilter(src, true, 300, 48));
 }
 
 TEST(LightnessFilters, RingAndSmallPicturesStayUnchanged) {
