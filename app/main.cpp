@@ -1,33 +1,148 @@
-// The desktop program: one main window; the command line names a file.
+// The desktop program: one main window; the command line names the files.
+//
+//   vimbra [FILE...]                      open FILE (several: bookmarked in order)
+//   vimbra --benchmark-open FILE          print the time to the first painted picture
+//   vimbra --benchmark-next FILE1 FILE2   also the time from Page Down to FILE2 painted,
+//                                         once FILE2 was decoded ahead
+//   vimbra --screenshot OUT.png FILE...   save the window after its first picture
 #include <cstdio>
-#include <cstring>
+#include <functional>
+#include <memory>
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPixmap>
+#include <QScrollArea>
 #include <QTimer>
 
+#include "shell/preloader.h"
+#include "shell/sky95.h"
 #include "shell/web_form.h"
 
+namespace {
+
+using vimbra::TWebForm;
+
+enum class Mode { Normal, BenchmarkOpen, BenchmarkNext, Screenshot };
+
+// Calls `step` every millisecond until it returns true; gives up (exit code 1)
+// after 30 s.
+void PollUntil(QObject* owner, std::function<bool()> step) {
+    auto* timer = new QTimer(owner);
+    QObject::connect(timer, &QTimer::timeout, owner, [timer, step] {
+        if (step()) timer->stop();
+    });
+    timer->start(1);
+    QTimer::singleShot(30000, owner, [] {
+        std::fprintf(stderr, "timed out\n");
+        QApplication::exit(1);
+    });
+}
+
+void PrintMs(const char* what, qint64 ms) {
+    std::printf("%s: %lld ms\n", what, static_cast<long long>(ms));
+    std::fflush(stdout);
+}
+
+// Page Down (Page Up when `back`) through its menu action; prints the time
+// until the display control has painted `target`, then calls `then`.
+void TimeStep(TWebForm& form, bool back, const std::string& target, const char* what,
+              std::function<void()> then) {
+    auto timer = std::make_shared<QElapsedTimer>();
+    auto link = std::make_shared<QMetaObject::Connection>();
+    *link = QObject::connect(form.sky(), &vimbra::Sky95::painted, &form,
+                             [&form, timer, link, target, what, then] {
+                                 if (form.workspace().CurrentFileName != target) return;
+                                 PrintMs(what, timer->elapsed());
+                                 QObject::disconnect(*link);
+                                 then();
+                             });
+    timer->start();
+    form.action(back ? "btnPrevImageClick" : "btnNextImageClick")->trigger();
+}
+
+void BenchmarkNext(TWebForm& form, const std::vector<std::string>& files) {
+    PollUntil(&form, [&form, files] {
+        vimbra::Preloader* p = form.preloader();
+        if (form.firstPaintMs() < 0 || !p || !p->ready(files[1])) return false;
+        TimeStep(form, false, files[1], "Page Down, preloaded", [&form, files] {
+            // The same step back with nothing decoded ahead, for comparison.
+            PollUntil(&form, [&form, files] {
+                if (!form.preloader()->waitIdle(0)) return false;
+                form.preloader()->clear();
+                TimeStep(form, true, files[0], "Page Up, not preloaded",
+                         [] { QApplication::exit(0); });
+                return true;
+            });
+        });
+        return true;
+    });
+}
+
+void SaveScreenshot(TWebForm& form, const QString& out) {
+    const QPixmap shot = form.grab();
+    if (!shot.save(out, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
+        QApplication::exit(1);
+        return;
+    }
+    // Where the picture lies in the shot, for comparisons that treat it apart
+    // from the text around it.
+    const QWidget* view = form.scrollBox()->viewport();
+    QRect r(form.sky()->mapTo(&form, QPoint(0, 0)), form.sky()->size());
+    r &= QRect(view->mapTo(&form, QPoint(0, 0)), view->size());
+    std::printf("picture: %d %d %d %d\n", r.x(), r.y(), r.width(), r.height());
+    QApplication::exit(0);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vimbra"));
     QApplication::setOrganizationName(QStringLiteral("Vimbra"));
     QStringList args = QApplication::arguments().mid(1);
-    // --benchmark-open FILE: time from start to the first painted picture.
-    const bool bench = !args.isEmpty() && args.front() == QLatin1String("--benchmark-open");
-    if (bench) args.removeFirst();
-    vimbra::TWebForm form(args);
+    Mode mode = Mode::Normal;
+    QString screenshot;
+    if (!args.isEmpty() && args.front() == QLatin1String("--benchmark-open")) {
+        mode = Mode::BenchmarkOpen;
+        args.removeFirst();
+    } else if (!args.isEmpty() && args.front() == QLatin1String("--benchmark-next")) {
+        mode = Mode::BenchmarkNext;
+        args.removeFirst();
+    } else if (args.size() >= 2 && args.front() == QLatin1String("--screenshot")) {
+        mode = Mode::Screenshot;
+        screenshot = args[1];
+        args = args.mid(2);
+    }
+    const std::vector<std::string> files = TWebForm::CommandLineFiles(args);
+    if (mode == Mode::BenchmarkNext && files.size() != 2) {
+        std::fprintf(stderr, "usage: vimbra --benchmark-next FILE1 FILE2\n");
+        return 2;
+    }
+    TWebForm form(files.empty() ? args : QStringList{QString::fromStdString(files.front())});
+    form.bookmarkCommandLine(files);
     form.show();
-    if (bench) {
-        auto* timer = new QTimer(&form);
-        QObject::connect(timer, &QTimer::timeout, &form, [&form] {
-            if (form.firstPaintMs() >= 0) {
-                std::printf("first frame: %lld ms\n", static_cast<long long>(form.firstPaintMs()));
-                QApplication::exit(0);
-            }
+    if (mode != Mode::Normal) {
+        // The first frame of the file opened at start, timed from main().
+        auto first = std::make_shared<qint64>(-1);
+        QObject::connect(form.sky(), &vimbra::Sky95::painted, &form, [&form, first, &sinceStart] {
+            if (*first < 0 && form.firstPaintMs() >= 0) *first = sinceStart.elapsed();
         });
-        timer->start(1);
-        QTimer::singleShot(30000, &app, [] { QApplication::exit(1); });
+        PollUntil(&form, [&form, first, mode, files, screenshot] {
+            if (*first < 0) return false;
+            if (mode == Mode::Screenshot) {
+                SaveScreenshot(form, screenshot);
+                return true;
+            }
+            PrintMs("first frame", *first);
+            if (mode == Mode::BenchmarkOpen) QApplication::exit(0);
+            else BenchmarkNext(form, files);
+            return true;
+        });
     }
     return QApplication::exec();
 }

@@ -1,23 +1,98 @@
-// Navigation through the bookmark list, the path box and the Bookmarks menu.
+// Navigation through the bookmark list, the path box and the Bookmarks menu,
+// with the neighbours of the current bookmark decoded ahead.
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
 #include "batch/gui/list_dlg.h"
 #include "batch/list_file.h"
 #include "batch/navigation.h"
+#include "shell/menu_layout.h"
+#include "shell/preloader.h"
+#include "shell/sky95.h"
 #include "shell/web_form.h"
 
 namespace vimbra {
 
 Loader TWebForm::navigationLoader() {
     // Unsaved changes were settled before the step was taken.
-    return [this](const std::string& path) { return BtnOpenEx(path, false); };
+    return [this](const std::string& path) {
+        return openPreloaded(path) || BtnOpenEx(path, false);
+    };
+}
+
+LoadOptions TWebForm::preloadOptions() const {
+    LoadOptions o = loadOptions();
+    o.displayBitDepth = ws_.DisplayBitDepth;  // as LoadImageFile takes it
+    return o;
+}
+
+void TWebForm::schedulePreload() {
+    if (preloadQueued_) return;
+    preloadQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        preloadQueued_ = false;
+        startPreload();
+    });
+}
+
+void TWebForm::startPreload() {
+    const size_t n = bookmarks_.size();
+    // A batch run loads through its own path; a single entry has no neighbour.
+    if (ws_.BatchRunning || closing_ || n <= 1) {
+        if (preloader_) preloader_->clear();
+        return;
+    }
+    const size_t index = size_t(bookmarks_.BookmarkIndex());
+    std::vector<std::string> paths;
+    for (const size_t i : {(index + 1) % n, (index + n - 1) % n}) {
+        const std::string& p = bookmarks_[i];
+        if (p != ws_.CurrentFileName && Preloadable(p)) paths.push_back(p);
+    }
+    if (paths.empty() && !preloader_) return;
+    if (!preloader_) preloader_ = std::make_shared<Preloader>();
+    preloader_->want(paths, preloadOptions());
+}
+
+bool TWebForm::openPreloaded(const std::string& path) {
+    if (!preloader_ || ws_.CriticalProcess || ws_.BatchRunning) return false;
+    std::optional<PreloadedPicture> ready = preloader_->take(path, preloadOptions());
+    if (!ready) return false;
+    mnuHandClick();
+    const LoadResult r = InstallPreloaded(ws_, path, std::move(*ready));
+    FinishLoad(path, r.file);
+    return true;
+}
+
+std::vector<std::string> TWebForm::CommandLineFiles(const QStringList& args) {
+    const QString joined = args.join(QLatin1Char(' '));
+    if (joined.isEmpty()) return {};
+    if (QFileInfo(joined).isFile()) return {QFileInfo(joined).absoluteFilePath().toStdString()};
+    if (args.size() < 2) return {};
+    std::vector<std::string> files;
+    for (const QString& a : args) {
+        const QFileInfo info(a);
+        if (!info.isFile()) return {};
+        files.push_back(info.absoluteFilePath().toStdString());
+    }
+    return files;
+}
+
+void TWebForm::bookmarkCommandLine(const std::vector<std::string>& files) {
+    if (files.size() < 2) return;
+    // Several dropped files are bookmarked from the last back to the second;
+    // handing them over reversed keeps a command line's order instead.
+    std::vector<std::string> order{files.front()};
+    order.insert(order.end(), files.rbegin(), files.rend() - 1);
+    bookmarks_.appendOpenedFiles(order);
+    HistoryControls();
 }
 
 void TWebForm::afterNavigation(const NavResult& r) {
@@ -84,6 +159,8 @@ void TWebForm::HistoryControls() {
         if (QAction* a = action("mnuFirstImageClick", tag)) a->setEnabled(any);
     if (QAction* a = action("mnuBookmarkUnmarkClick")) a->setEnabled(any);
     if (QAction* a = action("mnuHistorySortClick")) a->setEnabled(many);
+    // Every load and every change of the list passes here.
+    schedulePreload();
 }
 
 void TWebForm::UpdateHistoryEdit() {
