@@ -5,6 +5,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/frame_host.h"
 #include "shell/undo_guard.h"
@@ -12,6 +13,9 @@
 class QWidget;
 
 namespace vimbra {
+
+// The buttons of the viewer's own message boxes.
+enum class Reply { Ok, Cancel, Yes, No, Ignore };
 
 class GuiFrameHost : public FrameHost {
 public:
@@ -32,11 +36,25 @@ public:
     Answer AskSilenceable(const std::string& key, MessageKind kind, std::string_view text);
     bool silenced(const std::string& key) const { return silenced_.count(key) != 0; }
 
+    // A message box with exactly these buttons. With `helpContext` >= 0 it
+    // also offers Help, which opens help at that context and keeps the box.
+    Reply AskReply(MessageKind kind, std::string_view text, const std::vector<Reply>& buttons,
+                   int helpContext = -1);
+    // As AskReply with Ignore added; once answered Ignore it is not asked again
+    // and answers Ignore.
+    Reply AskReplySilenceable(const std::string& key, MessageKind kind, std::string_view text,
+                              const std::vector<Reply>& buttons, int helpContext = -1);
+
     UndoState& undo() { return undo_; }
 
     // Replace the real dialogs (tests, scripted runs).
     std::function<Answer(MessageKind, std::string_view, Buttons)> askHook;
     std::function<int(Workspace&, const FilterDlgParam&)> effectsHook;
+    // AskReply's stand-in; without it an askHook answers (Yes: the first
+    // button, No: No or Cancel, Ignore: Ignore when offered).
+    std::function<Reply(MessageKind, std::string_view, const std::vector<Reply>&)> replyHook;
+    // Help asked for from a message box.
+    std::function<void(int context)> onHelp;
 
     // What the main window does for the frame.
     std::function<void()> onRefresh;                   // picture changed: re-layout, repaint

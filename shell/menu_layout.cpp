@@ -54,9 +54,9 @@ constexpr MenuRow kLayout[] = {
     {"&View/Fit to", "1:&2", "Alt+2", "mnuFitWinToClick", 2},
     {"&View/Fit to", "1:&3", "Alt+3", "mnuFitWinToClick", 3},
     {"&View/Fit to", "1:&4", "Alt+4", "mnuFitWinToClick", 4},
-    {"&View/Presets", "&Standard", "Ctrl+1", "mnuStandard1Click"},
-    {"&View/Presets", "&Compact", "Ctrl+2", "mnuCompact1Click"},
-    {"&View/Presets", "&Minimal", "Ctrl+3", "mnuMinimal1Click"},
+    {"&View/Presets", "&Standard", "Ctrl+1", "mnuStandard1Click", 0, true},
+    {"&View/Presets", "&Compact", "Ctrl+2", "mnuCompact1Click", 0, true},
+    {"&View/Presets", "&Minimal", "Ctrl+3", "mnuMinimal1Click", 0, true},
     {"&View", "I&nfo", "", "mnuImageInfoClick"},
     {"&View", "-", "", ""},
     {"&View", "Full screen", "Alt+Return", "mnuFullScrnClick"},
@@ -64,6 +64,7 @@ constexpr MenuRow kLayout[] = {
     {"&View", "&Zoom to", "Alt+Z", "mnuZoomClick"},
     {"&View", "Fit-to-&window", "Ctrl+F", "mnuFitWindowClick", 0, true},
     {"&View", "&Upsampled fit", "", "chkUpsamplingClick", 0, true},
+    {"&View", "&Gamma", "Ctrl+G", "mnuViewGammaClick", 0, true},
     {"&View", "&Half JPEG ", "", "mnuScaleJPGClick", 0, true},
     {"&View", "-", "", ""},
     {"&View", "&Menu bar", "", "mnuMenubarClick", 0, true},
@@ -73,6 +74,12 @@ constexpr MenuRow kLayout[] = {
     {"&View", "&Button text", "", "mnuWin98styleClick", 0, true},
     {"&View", "-", "", ""},
     {"&View", "&Options...", "Alt+O", "mnuOptionsClick"},
+    {"&View", "-", "", ""},
+    {"&View", " &1:1 Monitor", "", "mnuAspectClick", kAspectMonitor, true},
+    {"&View", " 1:1 &Best fit", "", "mnuAspectClick", kAspectBestFit, true},
+    {"&View", " &4:3 TV", "", "mnuAspectClick", kAspectTv, true},
+    {"&View", " &7:3 Cinema", "", "mnuAspectClick", kAspectCinema, true},
+    {"&View", "16:&9 Wide", "", "mnuAspectClick", kAspectWide, true},
 
     {"&Image/A&uto", "Resi&ze", "", "mnuAutoResizeClick"},
     {"&Image/A&uto", "&Clean", "", "mnuAutoCleanClick"},
@@ -185,6 +192,45 @@ constexpr MenuRow kLayout[] = {
     {"&Help", "I&maging", "", "mnuHelpContextClick", 400},
 };
 
+// The context menu: the same handlers, reduced by place when it opens.
+constexpr MenuRow kContext[] = {
+    {"&Edit", "&Undo", "", "mnuUndoClick"},
+    {"&Edit", "-", "", ""},
+    {"&Edit", "C&rop", "", "mnuCropClick"},
+    {"&Edit", "&Trim", "", "mnuTrimClick"},
+    {"&Edit", "Select &all", "", "mnuSelectallClick"},
+    {"&Edit", "-", "", ""},
+    {"&Edit", "&Select tool", "", "mnuSelectClick", 0, true},
+    {"&Edit", "&Hand tool", "", "mnuHandClick", 0, true},
+    {"&View", "&Next", "", "btnNextImageClick"},
+    {"&View", "&Previous", "", "btnPrevImageClick"},
+    {"&View", "&First", "", "mnuFirstImageClick", 0},
+    {"&View", "&Last", "", "mnuFirstImageClick", 1},
+    {"&Page", "&Next", "", "mnuPageChange", 1},
+    {"&Page", "&Previous", "", "mnuPageChange", -1},
+    {"&Page", "&First", "", "mnuPageChange", 0},
+    {"&Page", "&Last", "", "mnuPageChange", 999},
+    {"", "Full screen", "", "mnuFullScrnClick"},
+    {"", "Fit to &window", "", "mnuFitWindowClick", 0, true},
+    {"", "&Zoom to", "", "mnuZoomClick"},
+    {"", "-", "", ""},
+    {"", "&Open", "", "BtnOpenClick"},
+    {"", "&Unmark", "", "mnuBookmarkUnmarkClick", kPictureUnmark},
+    {"", "&Delete", "", "mnuDeleteClick"},
+    {"", "-", "", ""},
+    {"", "Options...", "", "mnuOptionsClick"},
+    {"", "-", "", ""},
+    {"", "&Menu bar", "", "mnuMenubarClick", 0, true},
+    {"", "&Tool bar", "", "mnuToolbarVClick", 0, true},
+    {"", "&Path box", "", "mnuPathboxClick", 0, true},
+    {"", "&Status bar", "", "mnuStatusbarVClick", 0, true},
+    {"", "&Button text", "", "mnuWin98styleClick", 0, true},
+    {"", "-", "", ""},
+    {"", "&Unmark", "", "mnuBookmarkUnmarkClick", kPathBoxUnmark},
+    {"", "&Clear", "", "mnuHistoryClearClick"},
+    {"", "&Sort", "", "mnuHistorySortClick"},
+};
+
 bool IsSeparator(const MenuRow& r) { return std::string_view(r.caption) == "-"; }
 
 // Whether a row of `path` shows in menu `menu`, directly or in a submenu.
@@ -196,6 +242,24 @@ bool InMenu(std::string_view path, std::string_view menu) {
 }  // namespace
 
 std::span<const MenuRow> MainMenuLayout() { return kLayout; }
+std::span<const MenuRow> ContextMenuLayout() { return kContext; }
+
+ColorItemStates ColorItemsFor(int depth) {
+    ColorItemStates s;
+    s.negative = depth >= 8 || depth == 1;
+    s.grayShades = depth >= 8;
+    s.promoteMenu = s.promote16M = depth < 24;
+    s.promote256 = depth < 8;
+    s.promote16 = depth < 4;
+    s.reduceMenu = depth != 1;
+    s.reduce256 = depth > 8;
+    s.reduce16 = depth > 4;
+    return s;
+}
+
+bool SmoothAndSharpenShown(int depth, int width, int height) {
+    return depth >= 8 && width >= 16 && height >= 16;
+}
 
 std::vector<const MenuRow*> ResolveMenuRows(std::span<const MenuRow> rows,
                                             const std::function<bool(std::string_view)>& known) {

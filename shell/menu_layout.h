@@ -21,8 +21,26 @@ struct MenuRow {
     bool checkable = false;
 };
 
+// Tags of the aspect-mode items.
+inline constexpr int kAspectMonitor = 0, kAspectBestFit = 1, kAspectTv = 2, kAspectCinema = 3,
+                     kAspectWide = 4;
+// The context menu's two Unmark items: with the picture items, with the path box's.
+inline constexpr int kPictureUnmark = 0, kPathBoxUnmark = 1;
+
 // The menu bar in menu order.
 std::span<const MenuRow> MainMenuLayout();
+// The context menu; "" is its top level.
+std::span<const MenuRow> ContextMenuLayout();
+
+// Which colour-depth items a picture of `depth` bits can use.
+struct ColorItemStates {
+    bool negative, grayShades;
+    bool promoteMenu, promote16M, promote256, promote16;
+    bool reduceMenu, reduce256, reduce16;  // reduce256/16: the dither and poster items
+};
+ColorItemStates ColorItemsFor(int depth);
+// The neighbourhood filters need 8 bits and 16 x 16 pixels at least.
+bool SmoothAndSharpenShown(int depth, int width, int height);
 
 // The rows to build: those whose handler `known` accepts; separators only
 // between two kept items of the same menu (none leading, trailing or doubled).

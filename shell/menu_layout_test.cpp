@@ -84,3 +84,54 @@ TEST(FindMenuCommandTest, BySpan) {
 
 }  // namespace
 }  // namespace vimbra
+
+namespace vimbra {
+namespace {
+
+TEST(ColorItemsTest, ByDepth) {
+    const ColorItemStates one = ColorItemsFor(1);
+    EXPECT_TRUE(one.negative);
+    EXPECT_FALSE(one.grayShades);
+    EXPECT_TRUE(one.promote16M && one.promote256 && one.promote16 && one.promoteMenu);
+    EXPECT_FALSE(one.reduceMenu);
+    const ColorItemStates four = ColorItemsFor(4);
+    EXPECT_FALSE(four.negative);
+    EXPECT_FALSE(four.promote16);
+    EXPECT_TRUE(four.promote256 && four.reduceMenu);
+    EXPECT_FALSE(four.reduce16 || four.reduce256);
+    const ColorItemStates eight = ColorItemsFor(8);
+    EXPECT_TRUE(eight.negative && eight.grayShades && eight.promote16M && eight.reduce16);
+    EXPECT_FALSE(eight.promote256 || eight.reduce256);
+    const ColorItemStates full = ColorItemsFor(24);
+    EXPECT_FALSE(full.promoteMenu || full.promote16M);
+    EXPECT_TRUE(full.reduce256 && full.reduce16 && full.negative);
+}
+
+TEST(ColorItemsTest, FiltersNeedSixteenSquarePixelsAndEightBits) {
+    EXPECT_TRUE(SmoothAndSharpenShown(8, 16, 16));
+    EXPECT_FALSE(SmoothAndSharpenShown(8, 15, 16));
+    EXPECT_FALSE(SmoothAndSharpenShown(24, 16, 15));
+    EXPECT_FALSE(SmoothAndSharpenShown(4, 640, 480));
+    EXPECT_TRUE(SmoothAndSharpenShown(24, 16, 4000));
+}
+
+TEST(ContextMenuLayoutTest, SharesHandlersWithTheMenuBar) {
+    std::set<std::string> bar;
+    for (const MenuRow& r : MainMenuLayout()) bar.insert(r.handler);
+    std::set<std::pair<std::string, int>> seen;
+    for (const MenuRow& r : ContextMenuLayout()) {
+        if (std::string_view(r.caption) == "-") continue;
+        EXPECT_TRUE(seen.emplace(r.handler, r.tag).second) << r.handler;
+        // Context rows carry no shortcut of their own: the menu bar's run.
+        EXPECT_STREQ(r.shortcut, "") << r.handler;
+    }
+    // The layout switches and bookmark items are the menu bar's handlers too.
+    for (const char* h : {"mnuMenubarClick", "mnuPathboxClick", "mnuHistorySortClick",
+                          "mnuFitWindowClick", "mnuPageChange"})
+        EXPECT_TRUE(bar.count(h)) << h;
+    EXPECT_TRUE(seen.count({"mnuBookmarkUnmarkClick", kPictureUnmark}));
+    EXPECT_TRUE(seen.count({"mnuBookmarkUnmarkClick", kPathBoxUnmark}));
+}
+
+}  // namespace
+}  // namespace vimbra

@@ -114,6 +114,9 @@ void TWebForm::FormCreate() {
     buildMenus();
     buildToolBars();
     buildStatusBar();
+    buildContextMenu();
+    updatePageControls();
+    host_.onHelp = [this](int context) { mnuHelpContextClick(context); };
     applySettingsLayout();
 
     const QSize screenSize = screen() ? screen()->availableSize() : QSize(1280, 1024);
@@ -127,11 +130,14 @@ void TWebForm::FormCreate() {
 }
 
 void TWebForm::applySettingsLayout() {
+    // Showing the tool bar switches its captions on: keep the recorded choice.
+    const bool buttonText = settings_.buttonText;
+    setMergedToolBar(settings_.mergeToolBar);
     setMenuBarShown(settings_.menuBar);
     setToolBarShown(settings_.toolBar);
     setPathBoxShown(settings_.pathBox);
     setStatusBarShown(settings_.statusBar);
-    setButtonText(settings_.toolBar && settings_.buttonText);
+    setButtonText(settings_.toolBar && buttonText);
     if (settings_.BackColor != kSystemWindowColor) {
         QPalette pal = scrollBox_->palette();
         pal.setColor(QPalette::Base, QColor::fromRgb(settings_.BackColor & 0xFFFFFFu));
@@ -202,6 +208,7 @@ void TWebForm::UpdateCaption() {
                               ? QStringLiteral("Untitled")
                               : QFileInfo(QString::fromStdString(name)).fileName();
     setWindowTitle(shown + QStringLiteral(" - ") + QString::fromLatin1(kAppCaption));
+    updateFileNameItem();
     UpdateHistoryEdit();
 }
 
@@ -334,6 +341,7 @@ void TWebForm::keyPressEvent(QKeyEvent* event) {
     const bool ctrl = mods & Qt::ControlModifier;
     const bool pathFocus = history_ && history_->hasFocus();
     switch (event->key()) {
+        case Qt::Key_F1: mnuHelpContextClick(0); return;
         case Qt::Key_Escape:
             ws_.CancelRequested = true;
             if (pathFocus) {
@@ -375,6 +383,7 @@ void TWebForm::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_7: setZoom(75); return;
         case Qt::Key_B: mnuBookmarksViewClick(); return;
         case Qt::Key_F: mnuFitWindowClick(); return;
+        case Qt::Key_G: mnuViewGammaClick(); return;
         case Qt::Key_E: btnExploreClick(); return;
         case Qt::Key_U:
             if (!bookmarks_.empty()) mnuBookmarkUnmarkClick();

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QElapsedTimer>
@@ -14,9 +15,13 @@
 #include "batch/bookmarks.h"
 #include "batch/interpreter.h"
 #include "core/workspace.h"
+#include "filters/gui/resize_form.h"
+#include "filters/gui/xscrl_dlg.h"
 #include "imagefiles/load_dispatch.h"
 #include "imagefiles/save_dispatch.h"
 #include "shell/gui_frame_host.h"
+#include "shell/menu_layout.h"
+#include "shell/save_options.h"
 #include "shell/settings_record.h"
 
 class QAction;
@@ -28,6 +33,7 @@ class QScrollArea;
 class QSettings;
 class QToolBar;
 class QToolButton;
+class QUrl;
 
 namespace vimbra {
 
@@ -113,6 +119,39 @@ public:
     void mnuMemoryClick();
     void mnuOptionsClick();
     void mnuExitClick();
+    void mnuHelpContextClick(int context);
+    void SaveDialogTypeChange(int format);
+
+    // Screen gamma ×100 (100: off) and the aspect mode (kAspect...).
+    int ViewGamma = 100;
+    int AspectMode = kAspectMonitor;
+    void mnuViewGammaClick();
+    // The screen gamma on the working picture; leaves Modified as it was.
+    void DoGamma();
+    void mnuAspectClick(int mode);
+    void mnuAdjustViewportClick();
+    // What every load does to the new picture: the aspect mode, then the gamma.
+    void ApplyViewAdjustments();
+
+    // The context menu, reduced to the place it opens at.
+    enum class PopupPlace { ToolBars, PathBox, Picture };
+    void MainMenuPopup(PopupPlace place);
+    QMenu* contextMenu() const { return contextMenu_; }
+    QAction* contextAction(const std::string& handler, int tag = 0) const;
+    // The Image menu as it opens: the filters for pictures they suit.
+    void mnuImageVClick();
+    // The menu bar's last item: the file name, runs file information.
+    QAction* fileNameItem() const { return fileNameItem_; }
+    QToolButton* toolButton(const QString& caption) const;
+
+    // Stand-ins for the modal dialogs and the desktop's browser (tests).
+    std::function<int(const QString& title, const TScrollDlgParam&)> scrollDialogHook;
+    std::function<ResizeResult(const QString& title, int width, int height, int maxWidth,
+                               int maxHeight)>
+        resizeDialogHook;
+    std::function<std::optional<SaveChoice>(const SaveDialogSetup&)> saveDialogHook;
+    FreeSpaceQuery freeSpaceHook;
+    std::function<bool(const QUrl&)> urlOpener;
     // 6 (Yes: go on, Modified cleared) or 7 (No).
     int CloseNow();
 
@@ -122,6 +161,11 @@ public:
     void setPathBoxShown(bool on);
     void setStatusBarShown(bool on);
     void setButtonText(bool on);
+    // The tool bar moved into the path box's row, without captions.
+    void setMergedToolBar(bool on);
+    void mnuStandard1Click();
+    void mnuCompact1Click();
+    void mnuMinimal1Click();
 
     // Re-fits or re-zooms the display control after the picture changed.
     void ChangeView();
@@ -134,6 +178,35 @@ public:
 
     // Scripts: the text of the script window (creating it hidden if needed).
     TScriptWindow* scriptWindow(bool create);
+
+    // Preloading: the bookmarks after and before the current one are decoded
+    // ahead on a worker thread; navigation takes them instead of decoding.
+    // Null until there is something to decode ahead.
+    class Preloader* preloader() const { return preloader_.get(); }
+    // Queues the neighbours of the current bookmark (once per turn of the
+    // event loop, whatever number of list changes asked for it).
+    void schedulePreload();
+    // Shows the preloaded picture of `path` as BtnOpenEx shows a loaded one;
+    // false when none is ready (the caller then loads it the normal way).
+    bool openPreloaded(const std::string& path);
+    // What every successful load does after decoding (view, bookmarks, caption).
+    void FinishLoad(const std::string& path, const LoadedFile& file);
+    // The files a command line names: the arguments joined with blanks when
+    // that is an existing file, else every argument when each is an existing
+    // file, else none. Absolute paths.
+    static std::vector<std::string> CommandLineFiles(const QStringList& args);
+    // Bookmarks the command line's files after the first, which the window
+    // opens, so that they follow it in the order given.
+    void bookmarkCommandLine(const std::vector<std::string>& files);
+
+private:
+    void startPreload();
+    LoadOptions preloadOptions() const;
+    std::shared_ptr<class Preloader> preloader_;  // the worker thread's owner
+    bool preloadQueued_ = false;
+
+public:
+    // End of preloading.
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -172,6 +245,15 @@ private:
     void FormClose();
     void applySettingsLayout();
     void showError(const std::string& text);
+    void buildContextMenu();
+    void connectHandler(QAction* action, const std::string& handler, int tag);
+    void optimizeWindow(bool centre);
+    void showContextMenu(PopupPlace place, const QPoint& globalPos);
+    void updateMenuState();
+    void updatePageControls();
+    void presetDone(const char* handler, bool centre);
+    int runScrollDialog(const QString& title, const TScrollDlgParam& param);
+    void updateFileNameItem();
     int panelsHeight() const;
     QSize frameSize2() const;
 
@@ -186,6 +268,8 @@ private:
     QSettings* settingsFile_ = nullptr;
     QString openDir_, saveDir_;
     int saveFilter_ = int(SaveFormat::Png);
+    int saveQuality_ = 75;
+    bool saveProgressive_ = false;
     std::string startFile_;
     std::string previousFileName_ = "*";
     bool activated_ = false;
@@ -205,6 +289,9 @@ private:
     std::map<std::pair<std::string, int>, QAction*> actions_;
     std::map<QString, QMenu*> menus_;
     std::map<QString, QToolButton*> buttons_;
+    QMenu* contextMenu_ = nullptr;
+    std::map<std::pair<std::string, int>, QAction*> contextActions_;
+    QAction* fileNameItem_ = nullptr;
 
     // Mouse tools.
     QPoint anchor_;

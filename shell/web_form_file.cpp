@@ -12,6 +12,7 @@
 #include "filters/gui/resize_form.h"
 #include "imagefiles/file_info.h"
 #include "imagefiles/jpeg_settings.h"
+#include "shell/save_options.h"
 #include "shell/sky95.h"
 #include "shell/web_form.h"
 
@@ -96,9 +97,26 @@ bool TWebForm::BtnOpenEx(const std::string& path, bool askFirst) {
         if (!ws_.BatchRunning) showError(r.message);
         return false;
     }
+    FinishLoad(path, r.file);
+    return true;
+}
+
+// Everything a successful load does after decoding, whether the picture was
+// decoded now or ahead by the preloader.
+void TWebForm::FinishLoad(const std::string& path, const LoadedFile& file) {
     host_.undo().forget();
-    loaded_ = r.file;
+    loaded_ = file;
     previousFileName_ = path;
+    // Pages are never reshaped: a multipage file returns the view to 1:1.
+    if (loaded_.pageCount > 1 && AspectMode != kAspectMonitor) {
+        AspectMode = kAspectMonitor;
+        interpreter_->options.aspectCorrection = false;
+        for (int m = kAspectMonitor; m <= kAspectWide; ++m)
+            if (QAction* a = action("mnuAspectClick", m)) a->setChecked(m == kAspectMonitor);
+    }
+    ApplyViewAdjustments();
+    if (loaded_.pageCount > 1)
+        ws_.StatusText = PageStatusText(loaded_.currentPage, loaded_.pageCount);
     ZoomPercent = 100;
     clearRubberBand();
     ws_.SelectionRect = SelRect{0, 0, ws_.ImageWidth, ws_.ImageHeight};
@@ -109,13 +127,10 @@ bool TWebForm::BtnOpenEx(const std::string& path, bool askFirst) {
     }
     HistoryControls();
     if (QAction* a = action("mnuReloadClick")) a->setEnabled(ws_.CurrentFileName != "Untitled");
-    for (int tag : {1, -1, 0, 999})
-        if (QAction* a = action("mnuPageChange", tag)) a->setEnabled(loaded_.pageCount > 1);
     sky_->refresh();
     ChangeView();
     UpdateCaption();
     refreshStatusBar();
-    return true;
 }
 
 void TWebForm::mnuReloadClick() {
@@ -124,8 +139,10 @@ void TWebForm::mnuReloadClick() {
 }
 
 void TWebForm::mnuNew1Click() {
-    const ResizeResult r = ExecuteResizeForm(this, 0, 0, 640, 480, QStringLiteral("New Image"),
-                                             -1, 32000, 32000);
+    const QString title = QStringLiteral("New Image");
+    const ResizeResult r = resizeDialogHook
+                               ? resizeDialogHook(title, 640, 480, 32000, 32000)
+                               : ExecuteResizeForm(this, -1, -1, 640, 480, title, -2, 32000, 32000);
     if (r.width <= 15 || r.height <= 15) return;
     if (!host_.AutoBackUp(ws_)) return;
     Bitmap picture;
@@ -149,6 +166,7 @@ void TWebForm::mnuNew1Click() {
     ws_.Modified = true;
     loaded_ = LoadedFile{};
     EnableControls();
+    UpdateCaption();
     if (QAction* a = action("mnuReloadClick")) a->setEnabled(false);
     sky_->refresh();
     ChangeView();
@@ -156,73 +174,78 @@ void TWebForm::mnuNew1Click() {
     refreshStatusBar();
 }
 
+void TWebForm::SaveDialogTypeChange(int format) {
+    if (format == int(SaveFormat::TiffAdobeDeflate))
+        host_.AskReplySilenceable("SaveDialogTypeChange", MessageKind::Warning, kAdobeTiffWarning,
+                                  {Reply::Ok});
+}
+
 void TWebForm::mnuSaveClick() {
-    QStringList filters;
-    const std::string spec = SaveDialogFilter(ws_.ImageBitDepth);
-    const QStringList parts = QString::fromStdString(spec).split(QLatin1Char('|'));
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
-    QString folder = saveDir_;
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        folder = FolderOf(history_->text().toStdString());
-        if (!QFileInfo(folder).isDir()) folder = QDir::homePath();
-    }
+    if (ws_.Image.isEmpty()) return;
+    SaveDialogSetup setup;
+    setup.filters = SaveNameFilters(ws_.ImageBitDepth);
+    setup.folder = InitialSaveFolder(saveDir_, history_->text(), QApplication::applicationDirPath());
     const std::string& current = ws_.CurrentFileName;
-    QString name = QFileInfo(QString::fromStdString(current)).completeBaseName();
+    setup.name = QFileInfo(QString::fromStdString(current)).completeBaseName();
     for (;;) {
-        QFileDialog dlg(this, QStringLiteral("Save Image As"), folder);
-        dlg.setAcceptMode(QFileDialog::AcceptSave);
-        dlg.setOption(QFileDialog::DontConfirmOverwrite);
-        dlg.setNameFilters(filters);
-        saveFilter_ = std::clamp(saveFilter_, 1, int(filters.size()));
-        dlg.selectNameFilter(filters[saveFilter_ - 1]);
-        dlg.selectFile(name);
-        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
-        saveFilter_ = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+        // The dialog keeps its variant and options from one save to the next.
+        setup.format = std::clamp(saveFilter_, 1, int(setup.filters.size()));
+        setup.quality = saveQuality_;
+        setup.progressive = saveProgressive_;
+        const std::optional<SaveChoice> choice =
+            saveDialogHook ? saveDialogHook(setup)
+                           : ExecuteSaveDialog(this, setup,
+                                               [this](int f) { SaveDialogTypeChange(f); });
+        if (!choice) return;
+        saveFilter_ = choice->format;
+        saveQuality_ = choice->quality;
+        saveProgressive_ = choice->progressive;
         const SaveFormat format = SaveFormatFromNumber(saveFilter_).value_or(SaveFormat::Png);
-        const std::string target =
-            ApplyExtensionRule(dlg.selectedFiles().front().toStdString(), format);
+        const std::string target = ApplyExtensionRule(choice->path.toStdString(), format);
         const QFileInfo info(QString::fromStdString(target));
         if (info.exists()) {
             QApplication::beep();
-            const Answer a = host_.Ask(MessageKind::Confirmation,
-                                       info.fileName().toStdString() + " exists.\nOverwrite?",
-                                       Buttons::YesNo);
-            if (a != Answer::Yes) {
-                folder = info.absolutePath();
-                name = info.fileName();
+            const Reply a = host_.AskReply(MessageKind::Confirmation,
+                                           info.fileName().toStdString() + " exists.\nOverwrite?",
+                                           {Reply::Yes, Reply::No, Reply::Cancel});
+            if (a == Reply::Cancel) return;
+            if (a != Reply::Yes) {
+                setup.folder = info.absolutePath();
+                setup.name = info.fileName();
                 continue;
             }
         }
         ws_.StatusText = "Saving " + info.fileName().toStdString() + " ...";
         refreshStatusBar();
         SaveOptions options;
-        options.quality = kDefaultDialogQuality;
+        options.quality = saveQuality_;
+        options.progressive = saveProgressive_;
         options.autoReduce = settings_.AutoReduce;
+        options.freeSpace = freeSpaceHook;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const SaveResult saved = SaveImageFile(ws_, target, format, options);
         QApplication::restoreOverrideCursor();
+        if (saved.status != SaveStatus::DiskFull) saveDir_ = info.absolutePath();
         switch (saved.status) {
-            case SaveStatus::Saved: {
-                saveDir_ = info.absolutePath();
-                if (history_->text().toStdString() != saved.path) {
+            case SaveStatus::Saved:
+                // A file saved under a new name joins the bookmarks.
+                if (history_->text().toLower().toStdString() !=
+                    QString::fromStdString(saved.path).toLower().toStdString()) {
                     UpdateHistory(bookmarks_, ws_);
                     HistoryControls();
                 }
-                StatusReady();
+                if (QAction* a = action("mnuReloadClick")) a->setEnabled(true);
                 UpdateCaption();
                 break;
-            }
             case SaveStatus::DiskFull:
                 host_.Ask(MessageKind::Warning, saved.message, Buttons::Ok);
-                StatusReady();
                 break;
             case SaveStatus::Failed:
                 showError(saved.detail.empty() ? saved.message
                                                : saved.message + "\n" + saved.detail);
-                StatusReady();
                 break;
         }
+        StatusReady();
         return;
     }
 }
@@ -254,6 +277,7 @@ void TWebForm::mnuPageChange(int tag) {
     host_.undo().forget();
     const int zoom = ZoomPercent;
     loaded_ = r.file;
+    ApplyViewAdjustments();
     ZoomPercent = zoom;
     ws_.StatusText = PageStatusText(loaded_.currentPage, loaded_.pageCount);
     sky_->refresh();

@@ -1,6 +1,7 @@
 // Building the menu bar, tool bars and status bar from the layout table, and
 // the layout toggles.
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -68,18 +69,13 @@ void TWebForm::registerHandlers() {
     on("mnuPathboxClick", [this] { setPathBoxShown(!settings_.pathBox); });
     on("mnuStatusbarVClick", [this] { setStatusBarShown(!settings_.statusBar); });
     on("mnuWin98styleClick", [this] { setButtonText(!settings_.buttonText); });
-    on("mnuStandard1Click", [this] {
-        setStatusBarShown(true), setMenuBarShown(true), setPathBoxShown(true);
-        setToolBarShown(true), setButtonText(true);
-    });
-    on("mnuCompact1Click", [this] {
-        setStatusBarShown(false), setMenuBarShown(true), setToolBarShown(true);
-        setPathBoxShown(true), setButtonText(false);
-    });
-    on("mnuMinimal1Click", [this] {
-        setStatusBarShown(false), setMenuBarShown(true), setPathBoxShown(false);
-        setToolBarShown(false);
-    });
+    on("mnuStandard1Click", [this] { mnuStandard1Click(); });
+    on("mnuCompact1Click", [this] { mnuCompact1Click(); });
+    on("mnuMinimal1Click", [this] { mnuMinimal1Click(); });
+    on("mnuViewGammaClick", [this] { mnuViewGammaClick(); });
+    on("mnuAdjustViewportClick", [this] { mnuAdjustViewportClick(); });
+    handlers_["mnuAspectClick"] = [this](int tag) { mnuAspectClick(tag); };
+    handlers_["mnuHelpContextClick"] = [this](int tag) { mnuHelpContextClick(tag); };
     on("mnuOptionsClick", [this] { mnuOptionsClick(); });
     on("mnuBatchEditorClick", [this] { mnuBatchEditorClick(); });
     on("mnuPerformBatch1Click", [this] { mnuPerformBatch1Click(); });
@@ -123,15 +119,16 @@ void TWebForm::buildMenus() {
         QAction* a = menu->addAction(QString::fromUtf8(row->caption));
         if (*row->shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(row->shortcut)));
         a->setCheckable(row->checkable);
-        const std::string handler = row->handler;
-        const int tag = row->tag;
-        actions_[{handler, tag}] = a;
-        connect(a, &QAction::triggered, this, [this, handler, tag] {
-            const auto it = handlers_.find(handler);
-            if (it != handlers_.end()) it->second(tag);
-            else runMenuCommand(handler);
-        });
+        actions_[{row->handler, row->tag}] = a;
+        connectHandler(a, row->handler, row->tag);
     }
+    // Menu state is settled as a menu opens.
+    for (QAction* top : menuBar()->actions())
+        if (QMenu* m = top->menu()) connect(m, &QMenu::aboutToShow, this, &TWebForm::updateMenuState);
+    fileNameItem_ = menuBar()->addAction(QStringLiteral("."));
+    fileNameItem_->setObjectName(QStringLiteral("FileNameItem"));
+    connect(fileNameItem_, &QAction::triggered, this, &TWebForm::mnuImageInfoClick);
+    if (QAction* a = action("mnuAspectClick", kAspectMonitor)) a->setChecked(true);
     // Editing menus wait for the first picture.
     for (const char* name : {"&Image", "&Colors"})
         if (QMenu* m = topMenu(QString::fromLatin1(name))) m->setEnabled(false);
@@ -162,12 +159,21 @@ void TWebForm::buildToolBars() {
         {"Zoom +", [this] { btnZoomUpClick(); }},
         {"Scroll", [this] { mnuHandClick(); }},
         {"Select", [this] { mnuSelectClick(); }},
+        {"Page", [this] { mnuPageChange(1); }},
     };
     for (const Button& b : buttons) {
         QAction* a = toolBar1_->addAction(QString::fromLatin1(b.caption));
         connect(a, &QAction::triggered, this, b.run);
         buttons_[QString::fromLatin1(b.caption)] =
             qobject_cast<QToolButton*>(toolBar1_->widgetForAction(a));
+    }
+    // The page button also offers the page menu.
+    if (QToolButton* page = buttons_[QStringLiteral("Page")]) {
+        if (QMenu* m = topMenu(QStringLiteral("&View/&Page"))) {
+            page->setMenu(m);
+            page->setPopupMode(QToolButton::MenuButtonPopup);
+        }
+        page->setEnabled(false);
     }
     addToolBarBreak();
     pathBar_ = addToolBar(QStringLiteral("Path box"));
@@ -216,6 +222,7 @@ void TWebForm::EnableControls() {
     for (const char* name : {"&Image", "&Colors"})
         if (QMenu* m = topMenu(QString::fromLatin1(name))) m->setEnabled(true);
     updateZoomControls();
+    updatePageControls();
 }
 
 void TWebForm::updateZoomControls() {
@@ -234,7 +241,8 @@ void TWebForm::setMenuBarShown(bool on) {
 
 void TWebForm::setToolBarShown(bool on) {
     settings_.toolBar = on;
-    if (toolBar1_) toolBar1_->setVisible(on);
+    // Merged, the tool bar comes and goes with the path box.
+    if (toolBar1_) toolBar1_->setVisible(settings_.mergeToolBar ? settings_.pathBox : on);
     if (QAction* a = action("mnuToolbarVClick")) a->setChecked(on);
     setButtonText(on);
 }
@@ -242,6 +250,7 @@ void TWebForm::setToolBarShown(bool on) {
 void TWebForm::setPathBoxShown(bool on) {
     settings_.pathBox = on;
     if (pathBar_) pathBar_->setVisible(on);
+    if (toolBar1_ && settings_.mergeToolBar) toolBar1_->setVisible(on);
     if (QAction* a = action("mnuPathboxClick")) a->setChecked(on);
 }
 
@@ -254,8 +263,66 @@ void TWebForm::setStatusBarShown(bool on) {
 void TWebForm::setButtonText(bool on) {
     settings_.buttonText = on;
     if (toolBar1_)
-        toolBar1_->setToolButtonStyle(on ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
+        toolBar1_->setToolButtonStyle(on && !settings_.mergeToolBar ? Qt::ToolButtonTextOnly
+                                                                    : Qt::ToolButtonIconOnly);
     if (QAction* a = action("mnuWin98styleClick")) a->setChecked(on);
+}
+
+}  // namespace vimbra
+
+namespace vimbra {
+
+void TWebForm::setMergedToolBar(bool on) {
+    if (!toolBar1_ || !pathBar_) return;
+    settings_.mergeToolBar = on;
+    const bool apart = toolBarBreak(pathBar_);
+    if (on && apart) removeToolBarBreak(pathBar_);
+    else if (!on && !apart) insertToolBarBreak(pathBar_);
+    toolBar1_->setVisible(on ? settings_.pathBox : settings_.toolBar);
+    if (on) toolBar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    else setButtonText(settings_.toolBar && settings_.buttonText);
+    // One row: the path box's switch now stands for both.
+    for (const char* h : {"mnuToolbarVClick", "mnuWin98styleClick"})
+        if (QAction* a = action(h)) a->setVisible(!on);
+    if (QAction* a = action("mnuPathboxClick"))
+        a->setText(on ? QStringLiteral("&Tool bar") : QStringLiteral("&Path box"));
+}
+
+void TWebForm::presetDone(const char* handler, bool centre) {
+    for (const char* h : {"mnuStandard1Click", "mnuCompact1Click", "mnuMinimal1Click"})
+        if (QAction* a = action(h)) a->setChecked(std::string_view(h) == handler);
+    QApplication::sendPostedEvents(this, QEvent::LayoutRequest);
+    ChangeView();
+    if (!FitToWindow) optimizeWindow(centre);
+}
+
+void TWebForm::mnuStandard1Click() {
+    if (FullScreen) return;
+    setStatusBarShown(true);
+    setMenuBarShown(true);
+    setPathBoxShown(true);
+    setToolBarShown(true);
+    if (!settings_.mergeToolBar) setButtonText(true);
+    presetDone("mnuStandard1Click", true);
+}
+
+void TWebForm::mnuCompact1Click() {
+    if (FullScreen) return;
+    setStatusBarShown(false);
+    setMenuBarShown(true);
+    setToolBarShown(true);
+    setPathBoxShown(true);
+    setButtonText(false);
+    presetDone("mnuCompact1Click", true);
+}
+
+void TWebForm::mnuMinimal1Click() {
+    if (FullScreen) return;
+    setStatusBarShown(false);
+    setMenuBarShown(true);
+    setPathBoxShown(false);
+    setToolBarShown(false);
+    presetDone("mnuMinimal1Click", false);
 }
 
 }  // namespace vimbra

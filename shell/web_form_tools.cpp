@@ -96,6 +96,7 @@ void TWebForm::mnuMemoryClick() {
 void TWebForm::mnuOptionsClick() {
     const OptionsPage page = FullScreen ? OptionsPage::Graphics : OptionsPage::Viewer;
     OptionsCallbacks callbacks;
+    callbacks.help = [this](int context) { mnuHelpContextClick(context); };
     callbacks.apply = [this](const SettingsRecord&, const SettingsRecord& after) {
         settings_ = after;
         FitToWindow = settings_.FitToWindow ? FitToWindow : FitToWindow;

@@ -117,7 +117,7 @@ void TWebForm::mnuZoomClick() {
     p.SmallStep = 25;
     const int32_t presets[6] = {50, 75, 100, 200, 400, 800};
     std::copy(std::begin(presets), std::end(presets), p.Presets);
-    const int r = ExecuteScrollDlg(this, QStringLiteral("Set Magnification (%)"), {}, {}, p);
+    const int r = runScrollDialog(QStringLiteral("Set Magnification (%)"), p);
     if (r == kDialogCancelled) return;
     ApplyZoom(ZoomToValue(r));
 }
@@ -170,16 +170,29 @@ void TWebForm::mnuFitWinToClick(int k) {
 }
 
 void TWebForm::mnuOptimizeWindowClick() {
+    optimizeWindow(!(QApplication::keyboardModifiers() & Qt::ShiftModifier));
+}
+
+void TWebForm::optimizeWindow(bool centre) {
     if (FullScreen) return;
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
     const int panels = panelsHeight() + (menuBar()->isVisible() ? menuBar()->height() : 0);
     int w = std::min(sky_->width(), screen.width());
     int h = std::min(sky_->height() + panels, screen.height());
-    if (menuBar()->isVisible()) w = std::max(w, 360);
+    // Room for the tool buttons after the first, or for the menu bar.
+    int minWidth = 360;
+    if (toolBar1_ && toolBar1_->isVisible() && !settings_.mergeToolBar) {
+        minWidth = 16;
+        const QList<QAction*> tools = toolBar1_->actions();
+        for (qsizetype i = 1; i < tools.size(); ++i)
+            if (QWidget* b = toolBar1_->widgetForAction(tools[i])) minWidth += b->sizeHint().width();
+        if (menuBar()->isVisible()) minWidth = std::max(minWidth, 360);
+    }
+    w = std::min(std::max(w, minWidth), screen.width());
     scrollBox_->horizontalScrollBar()->setValue(0);
     scrollBox_->verticalScrollBar()->setValue(0);
     resize(w, h);
-    if (!FitToWindow && !(QApplication::keyboardModifiers() & Qt::ShiftModifier)) {
+    if (!FitToWindow && centre) {
         const QRect f = frameGeometry();
         move(std::max(0, screen.left() + (screen.width() - f.width()) / 2),
              std::max(0, screen.top() + (screen.height() - f.height()) / 2));
@@ -209,7 +222,8 @@ void TWebForm::mnuFullScrnClick() {
         if (normalBounds_.isValid()) setGeometry(normalBounds_);
         if (QAction* a = action("mnuFullScrnClick")) a->setText(QStringLiteral("Full screen"));
     }
-    for (const char* h : {"mnuOptimizeWindowClick"})
+    for (const char* h : {"mnuOptimizeWindowClick", "mnuAdjustViewportClick", "mnuStandard1Click",
+                          "mnuCompact1Click", "mnuMinimal1Click"})
         if (QAction* a = action(h)) a->setEnabled(!FullScreen);
     for (int k = 1; k <= 4; ++k)
         if (QAction* a = action("mnuFitWinToClick", k)) a->setEnabled(!FullScreen);

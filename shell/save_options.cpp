@@ -1,0 +1,125 @@
+#include "shell/save_options.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+
+#include "imagefiles/jpeg_settings.h"
+
+namespace vimbra {
+
+SaveFormatControls ControlsFor(SaveFormat format) {
+    switch (format) {
+        case SaveFormat::JpegGrey:
+        case SaveFormat::Jpeg: return {true, true};
+        case SaveFormat::Png: return {false, true};
+        default: return {};
+    }
+}
+
+QStringList SaveNameFilters(int imageBitDepth) {
+    QStringList filters;
+    const QStringList parts =
+        QString::fromStdString(SaveDialogFilter(imageBitDepth)).split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+    return filters;
+}
+
+QString InitialSaveFolder(const QString& saveDir, const QString& pathBoxText,
+                          const QString& programDir) {
+    if (!saveDir.isEmpty() && QFileInfo(saveDir).isDir()) return saveDir;
+    if (!pathBoxText.isEmpty()) {
+        const QString folder = QFileInfo(pathBoxText).absolutePath();
+        if (QFileInfo(folder).isDir()) return folder;
+    }
+    return programDir;
+}
+
+QString QualityText(int quality) {
+    return QStringLiteral("&Quality %1 (JPEG %2)")
+        .arg(quality)
+        .arg(LibjpegQuality(JpegQualityScale::SaveDialog, quality));
+}
+
+TSaveDialog::TSaveDialog(const SaveDialogSetup& setup, QWidget* parent)
+    : QFileDialog(parent, QStringLiteral("Save Image As"), setup.folder),
+      format_(setup.format),
+      filters_(setup.filters) {
+    // The option row needs the dialog's own layout.
+    setOption(QFileDialog::DontUseNativeDialog);
+    setOption(QFileDialog::DontConfirmOverwrite);
+    setAcceptMode(QFileDialog::AcceptSave);
+    setNameFilters(filters_);
+
+    auto* row = new QWidget(this);
+    auto* h = new QHBoxLayout(row);
+    h->setContentsMargins(0, 0, 0, 0);
+    QualityLabel = new QLabel(row);
+    Quality = new QSlider(Qt::Horizontal, row);
+    Quality->setObjectName(QStringLiteral("Quality"));
+    Quality->setRange(1, 100);
+    Quality->setPageStep(10);
+    Quality->setValue(std::clamp(setup.quality, 1, 100));
+    QualityLabel->setBuddy(Quality);
+    QualityLabel->setText(QualityText(Quality->value()));
+    Progressive = new QCheckBox(QStringLiteral("&Progressive"), row);
+    Progressive->setObjectName(QStringLiteral("Progressive"));
+    Progressive->setChecked(setup.progressive);
+    h->addWidget(QualityLabel);
+    h->addWidget(Quality, 1);
+    h->addWidget(Progressive);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+        grid->addWidget(row, grid->rowCount(), 0, 1, grid->columnCount());
+    connect(Quality, &QSlider::valueChanged, this,
+            [this](int v) { QualityLabel->setText(QualityText(v)); });
+    connect(this, &QFileDialog::filterSelected, this, [this](const QString& filter) {
+        const qsizetype i = filters_.indexOf(filter);
+        if (i >= 0) setFormat(int(i) + 1);
+    });
+
+    format_ = std::clamp(format_, 1, int(std::max<qsizetype>(1, filters_.size())));
+    if (!filters_.isEmpty()) selectNameFilter(filters_[format_ - 1]);
+    selectFile(setup.name);
+    const SaveFormatControls c =
+        ControlsFor(SaveFormatFromNumber(format_).value_or(SaveFormat::Png));
+    Quality->setEnabled(c.quality);
+    QualityLabel->setEnabled(c.quality);
+    Progressive->setEnabled(c.progressive);
+}
+
+void TSaveDialog::setFormat(int format) {
+    format_ = format;
+    const SaveFormatControls c = ControlsFor(SaveFormatFromNumber(format).value_or(SaveFormat::Png));
+    Quality->setEnabled(c.quality);
+    QualityLabel->setEnabled(c.quality);
+    Progressive->setEnabled(c.progressive);
+    if (typeChanged) typeChanged(format);
+}
+
+SaveChoice TSaveDialog::choice() const {
+    SaveChoice c;
+    c.path = selectedFiles().isEmpty() ? QString() : selectedFiles().front();
+    c.format = format_;
+    c.quality = Quality->value();
+    c.progressive = Progressive->isChecked();
+    return c;
+}
+
+std::optional<SaveChoice> ExecuteSaveDialog(QWidget* parent, const SaveDialogSetup& setup,
+                                            const std::function<void(int format)>& typeChanged) {
+    TSaveDialog dlg(setup, parent);
+    dlg.typeChanged = typeChanged;
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    SaveChoice c = dlg.choice();
+    if (c.path.isEmpty()) return std::nullopt;
+    return c;
+}
+
+}  // namespace vimbra

@@ -1,0 +1,86 @@
+#pragma once
+// The "Save Image As" dialog: the file dialog with the output variants as its
+// filters and, beside them, the JPEG quality and the progressive (PNG:
+// interlaced) switch of the variant chosen.
+#include <functional>
+#include <optional>
+
+#include <QFileDialog>
+#include <QString>
+#include <QStringList>
+
+#include "imagefiles/save_dispatch.h"
+
+class QCheckBox;
+class QLabel;
+class QSlider;
+
+namespace vimbra {
+
+// Which option controls a variant uses.
+struct SaveFormatControls {
+    bool quality = false;
+    bool progressive = false;
+    bool operator==(const SaveFormatControls&) const = default;
+};
+SaveFormatControls ControlsFor(SaveFormat format);
+
+// The dialog's filters in Qt's notation, in SaveFormat order: nine, or twelve
+// for 1-bit pictures.
+QStringList SaveNameFilters(int imageBitDepth);
+
+// The folder the dialog starts in: the remembered one while it exists, else
+// the folder of the path box's file, else the program's folder.
+QString InitialSaveFolder(const QString& saveDir, const QString& pathBoxText,
+                          const QString& programDir);
+
+// The quality slider's text: the setting and what the encoder makes of it.
+QString QualityText(int quality);
+
+inline constexpr const char* kAdobeTiffWarning =
+    "This TIFF deflate format should be used to export\nimages to Adobe PhotoShop and "
+    "ImageReady.\n\nMany apps will NOT read this TIFF variant.\n\n[Ignore] avoids this dialog "
+    "(for experts).";
+
+struct SaveDialogSetup {
+    QString folder, name;
+    QStringList filters;
+    int format = int(SaveFormat::Png);  // filter index, 1-based
+    int quality = 75;
+    bool progressive = false;
+};
+
+struct SaveChoice {
+    QString path;  // as typed: the extension rule is the caller's
+    int format = int(SaveFormat::Png);
+    int quality = 75;
+    bool progressive = false;
+};
+
+class TSaveDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    TSaveDialog(const SaveDialogSetup& setup, QWidget* parent = nullptr);
+
+    int format() const { return format_; }
+    SaveChoice choice() const;
+    // Enables the controls of `format` and reports the change.
+    void setFormat(int format);
+
+    QSlider* Quality = nullptr;
+    QLabel* QualityLabel = nullptr;
+    QCheckBox* Progressive = nullptr;
+
+    // The variant changed (the dialog's type-change event).
+    std::function<void(int format)> typeChanged;
+
+private:
+    int format_;
+    QStringList filters_;
+};
+
+// The chosen file and options, or nothing when cancelled.
+std::optional<SaveChoice> ExecuteSaveDialog(QWidget* parent, const SaveDialogSetup& setup,
+                                            const std::function<void(int format)>& typeChanged);
+
+}  // namespace vimbra
