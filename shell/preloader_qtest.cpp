@@ -14,6 +14,7 @@
 
 #include "imagefiles/save_dispatch.h"
 #include "shell/preloader.h"
+#include "shell/test_pictures.h"
 #include "shell/web_form.h"
 
 using namespace vimbra;
@@ -22,19 +23,9 @@ namespace {
 
 std::string WritePicture(const QString& path, int w, int h, int seed,
                          SaveFormat format = SaveFormat::Bmp) {
-    Workspace ws;
-    Bitmap b(w, h, 24);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = b.scanLine(y);
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = uint8_t(x * 7 + seed);
-            row[3 * x + 1] = uint8_t(y * 5 + seed);
-            row[3 * x + 2] = uint8_t((x + y) * 3 + seed);
-        }
-    }
-    ws.setImage(std::move(b));
-    return SaveImageFile(ws, path.toStdString(), format).path;
+    return vimbra::testing::WriteTexturedPicture(path.toStdString(), w, h, seed, format);
 }
+
 
 // What a user can see or what later commands depend on.
 struct Shown {

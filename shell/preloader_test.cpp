@@ -1,6 +1,7 @@
 // Decoding ahead: what the worker hands over must be exactly what a direct
 // load gives, and nothing stale, over budget or unreadable may be handed over.
 #include "shell/preloader.h"
+#include "shell/test_pictures.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -17,24 +18,11 @@ using testutil::WriteBytes;
 
 constexpr int kWait = 10000;
 
-// A picture whose pixels all differ, saved in `format`.
 std::string Write(const std::string& path, int w, int h, int seed,
                   SaveFormat format = SaveFormat::Bmp) {
-    Workspace ws;
-    Bitmap b(w, h, 24);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = b.scanLine(y);
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = uint8_t(x * 7 + seed);
-            row[3 * x + 1] = uint8_t(y * 5 + seed);
-            row[3 * x + 2] = uint8_t((x + y) * 3 + seed);
-        }
-    }
-    ws.setImage(std::move(b));
-    SaveOptions o;
-    o.quality = 100;
-    return SaveImageFile(ws, path, format, o).path;
+    return testing::WriteTexturedPicture(path, w, h, seed, format);
 }
+
 
 LoadOptions Viewer(int viewWidth = 200, int viewHeight = 150) {
     LoadOptions o;

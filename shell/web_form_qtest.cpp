@@ -19,28 +19,17 @@
 #include "imagefiles/save_dispatch.h"
 #include "shell/script_window.h"
 #include "shell/sky95.h"
+#include "shell/test_pictures.h"
 #include "shell/web_form.h"
 
 using namespace vimbra;
 
 namespace {
 
-// A 24-bit picture whose pixels all differ, written as BMP.
 std::string WritePicture(const QString& path, int w, int h, int seed) {
-    Workspace ws;
-    Bitmap b(w, h, 24);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = b.scanLine(y);
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = uint8_t(x * 7 + seed);
-            row[3 * x + 1] = uint8_t(y * 5 + seed);
-            row[3 * x + 2] = uint8_t((x + y) * 3 + seed);
-        }
-    }
-    ws.setImage(std::move(b));
-    const SaveResult r = SaveImageFile(ws, path.toStdString(), SaveFormat::Bmp);
-    return r.path;
+    return vimbra::testing::WriteTexturedPicture(path.toStdString(), w, h, seed);
 }
+
 
 }  // namespace
 
