@@ -96,14 +96,14 @@ void InterlaceCommand(Workspace& ws) {
 
 enum class MaskCommandKind { Shadows, Highlights, Midtones, Contrast };
 
-struct MaskSpec {
+struct MaskDialog {
     const char* title;
     const char* keyword;
     int32_t effectCode;
     int32_t Workspace::Remembered::*tag;
 };
 
-constexpr MaskSpec kMaskSpecs[] = {
+constexpr MaskDialog kMaskDialogs[] = {
     {"Mask Bitmap Shadows", "MASK_SHADOWS", 502, &Workspace::Remembered::MaskShadows},
     {"Mask Bitmap Highlights", "MASK_HIGHLIGHTS", 503, &Workspace::Remembered::MaskShadows},
     {"Mask Bitmap Midtones", "MASK_MIDTONES", 501, &Workspace::Remembered::MaskMidtones},
@@ -121,14 +121,14 @@ void RunMask(Workspace& ws, MaskCommandKind kind) {
 
 template <MaskCommandKind K>
 void MaskCommand(Workspace& ws) {
-    const MaskSpec& spec = kMaskSpecs[int(K)];
+    const MaskDialog& mask = kMaskDialogs[int(K)];
     if (!ComputeReady(ws)) return;
-    int32_t& tag = ws.remembered.*spec.tag;
+    int32_t& tag = ws.remembered.*mask.tag;
     FilterDlgParam p;
-    p.title = spec.title;
+    p.title = mask.title;
     p.sliderCount = 2;
     p.CustomLabels = true;
-    p.EffectCode = spec.effectCode;
+    p.EffectCode = mask.effectCode;
     p.sliders[0] = Slider(1, 500, tag, 10, "1 (narrow)", "500 (wide)");
     p.sliders[1] = Slider(0, 99, 99, 10, "0 (min)", "99 (max)");
     ws.EffectValue2 = 99;
@@ -137,7 +137,7 @@ void MaskCommand(Workspace& ws) {
     tag = a;
     // Applied and recorded with the values the dialog previewed last.
     RunMask(ws, K);
-    Record(ws, BipLine(spec.keyword, {ws.EffectValue1, ws.EffectValue2}));
+    Record(ws, BipLine(mask.keyword, {ws.EffectValue1, ws.EffectValue2}));
 }
 
 void MaskGrayscaleCommand(Workspace& ws) {

@@ -62,9 +62,9 @@ BatchSaveResult GuiBatchHost::save(Workspace& ws, const SaveRequest& request) {
     if (request.silent) {
         target = request.silentPath;
     } else {
-        const std::string spec = SaveDialogFilter(ws.ImageBitDepth);
+        const std::string filterText = SaveDialogFilter(ws.ImageBitDepth);
         QStringList filters;
-        const QStringList parts = QString::fromStdString(spec).split(QLatin1Char('|'));
+        const QStringList parts = QString::fromStdString(filterText).split(QLatin1Char('|'));
         for (int i = 0; i + 1 < parts.size(); i += 2)
             filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
         QFileDialog dlg(&form_, QStringLiteral("Save Image As"), form_.saveDir_);

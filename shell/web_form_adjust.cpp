@@ -10,7 +10,7 @@
 
 #include "core/tone_curves.h"
 #include "core/tone_filters.h"
-#include "shell/aspect_mode.h"
+#include "shell/picture_ratio.h"
 #include "shell/sky95.h"
 #include "shell/web_form.h"
 

@@ -11,7 +11,7 @@
 #include <QToolButton>
 
 #include "imagefiles/codecs/tiff_codec.h"
-#include "shell/aspect_mode.h"
+#include "shell/picture_ratio.h"
 #include "shell/sky95.h"
 #include "shell/web_form_test_util.h"
 

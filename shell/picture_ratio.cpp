@@ -1,4 +1,4 @@
-#include "shell/aspect_mode.h"
+#include "shell/picture_ratio.h"
 
 #include <algorithm>
 
