@@ -17,12 +17,12 @@
 #include <QTimer>
 
 #include "shell/preloader.h"
-#include "shell/sky95.h"
-#include "shell/web_form.h"
+#include "shell/picture_view.h"
+#include "shell/main_window.h"
 
 namespace {
 
-using vimbra::TWebForm;
+using vimbra::MainWindow;
 
 enum class Mode { Normal, BenchmarkOpen, BenchmarkNext, Screenshot };
 
@@ -47,11 +47,11 @@ void PrintMs(const char* what, qint64 ms) {
 
 // Page Down (Page Up when `back`) through its menu action; prints the time
 // until the display control has painted `target`, then calls `then`.
-void TimeStep(TWebForm& form, bool back, const std::string& target, const char* what,
+void TimeStep(MainWindow& form, bool back, const std::string& target, const char* what,
               std::function<void()> then) {
     auto timer = std::make_shared<QElapsedTimer>();
     auto link = std::make_shared<QMetaObject::Connection>();
-    *link = QObject::connect(form.sky(), &vimbra::Sky95::painted, &form,
+    *link = QObject::connect(form.sky(), &vimbra::PictureView::painted, &form,
                              [&form, timer, link, target, what, then] {
                                  if (form.workspace().CurrentFileName != target) return;
                                  PrintMs(what, timer->elapsed());
@@ -59,10 +59,10 @@ void TimeStep(TWebForm& form, bool back, const std::string& target, const char* 
                                  then();
                              });
     timer->start();
-    form.action(back ? "btnPrevImageClick" : "btnNextImageClick")->trigger();
+    form.action(back ? "onPreviousImage" : "onNextImage")->trigger();
 }
 
-void BenchmarkNext(TWebForm& form, const std::vector<std::string>& files) {
+void BenchmarkNext(MainWindow& form, const std::vector<std::string>& files) {
     PollUntil(&form, [&form, files] {
         vimbra::Preloader* p = form.preloader();
         if (form.firstPaintMs() < 0 || !p || !p->ready(files[1])) return false;
@@ -80,7 +80,7 @@ void BenchmarkNext(TWebForm& form, const std::vector<std::string>& files) {
     });
 }
 
-void SaveScreenshot(TWebForm& form, const QString& out) {
+void SaveScreenshot(MainWindow& form, const QString& out) {
     const QPixmap shot = form.grab();
     if (!shot.save(out, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
@@ -118,18 +118,18 @@ int main(int argc, char** argv) {
         screenshot = args[1];
         args = args.mid(2);
     }
-    const std::vector<std::string> files = TWebForm::CommandLineFiles(args);
+    const std::vector<std::string> files = MainWindow::CommandLineFiles(args);
     if (mode == Mode::BenchmarkNext && files.size() != 2) {
         std::fprintf(stderr, "usage: vimbra --benchmark-next FILE1 FILE2\n");
         return 2;
     }
-    TWebForm form(files.empty() ? args : QStringList{QString::fromStdString(files.front())});
+    MainWindow form(files.empty() ? args : QStringList{QString::fromStdString(files.front())});
     form.bookmarkCommandLine(files);
     form.show();
     if (mode != Mode::Normal) {
         // The first frame of the file opened at start, timed from main().
         auto first = std::make_shared<qint64>(-1);
-        QObject::connect(form.sky(), &vimbra::Sky95::painted, &form, [&form, first, &sinceStart] {
+        QObject::connect(form.sky(), &vimbra::PictureView::painted, &form, [&form, first, &sinceStart] {
             if (*first < 0 && form.firstPaintMs() >= 0) *first = sinceStart.elapsed();
         });
         PollUntil(&form, [&form, first, mode, files, screenshot] {

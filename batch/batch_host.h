@@ -19,11 +19,11 @@ class Workspace;
 enum class ChoiceSet { Ok, YesNo, OkCancelIgnore };
 enum class Choice { Ok, Yes, No, Cancel, Ignore };
 
-// Why a file is loaded: RELOAD (mnuReloadClick) or NEXT/PREVIOUS
-// (btnNextImageClick, btnPrevImageClick; the GUI may ask about unsaved changes).
+// Why a file is loaded: RELOAD (onReload) or NEXT/PREVIOUS
+// (onNextImage, onPreviousImage; the GUI may ask about unsaved changes).
 enum class LoadReason { Reload, Navigate };
 
-// One SAVE line, as the save command (mnuSaveClick) is to carry it out.
+// One SAVE line, as the save command (onSave) is to carry it out.
 struct SaveRequest {
     std::string sourceFile;     // CurrentFileName, the picture's own file
     std::string suffix;         // SaveSuffix, possibly empty

@@ -87,7 +87,7 @@ bool BatchCrop(Bitmap& image, const SelRect& rect) {
 BatchInterpreter::BatchInterpreter(Workspace& ws, Bookmarks& bookmarks, BatchHost& host)
     : ws_(ws), bookmarks_(bookmarks), host_(host) {}
 
-BatchEnd BatchInterpreter::mnuPerformBatch1Click() {
+BatchEnd BatchInterpreter::onPerformBatch() {
     if (!ws_.RecordingActive) return BatchEnd::NotRun;
     if (!warningsSilenced_ && (options.aspectCorrection || options.screenGamma != 100)) {
         std::string text = options.aspectCorrection
@@ -105,10 +105,10 @@ BatchEnd BatchInterpreter::mnuPerformBatch1Click() {
     }
     // The editor's Perform takes the undo copy; a second one here would only
     // write the same picture again.
-    return mnuPerformBClick();
+    return onPerformBatchStep();
 }
 
-BatchEnd BatchInterpreter::mnuPerformBClick() {
+BatchEnd BatchInterpreter::onPerformBatchStep() {
     if (host_.scriptLines().empty()) return BatchEnd::NotRun;
     host_.showMainWindow();
     host_.processEvents(ws_);

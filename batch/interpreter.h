@@ -40,10 +40,10 @@ public:
 
     // Tools > Batch > Perform (F9): needs RecordingActive, warns about settings
     // that change results, then performs as the editor does.
-    BatchEnd mnuPerformBatch1Click();
+    BatchEnd onPerformBatch();
     // The editor's Perform: nothing for an empty script; otherwise an undo copy,
     // then the run with BatchRunning set.
-    BatchEnd mnuPerformBClick();
+    BatchEnd onPerformBatchStep();
     // One run; BatchRunning is set while it lasts, whatever way it ends. The
     // operation values start at 0 and keep the last line's values afterwards.
     BatchEnd DoBatchImageProcess();

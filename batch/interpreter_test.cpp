@@ -382,30 +382,30 @@ TEST_F(Interp, ParametersStartAtZeroAndCarryOverLinesAndPasses) {
 TEST_F(Interp, EmptyScriptsAndStartProcedures) {
     ws_.setImage(Filled(2, 2, 7));
     ws_.UndoBitmap = Filled(1, 1, 1);
-    EXPECT_EQ(interp_.mnuPerformBClick(), BatchEnd::NotRun);
+    EXPECT_EQ(interp_.onPerformBatchStep(), BatchEnd::NotRun);
     EXPECT_FALSE(ws_.UndoBitmap.isEmpty());  // not even an undo copy
     EXPECT_EQ(run({"", ">CONFORM_RED=120,40", "------------------------------"}), BatchEnd::Finished);
     EXPECT_EQ(ws_.Image, Filled(2, 2, 7));
 
     host_.script = {"SHIFT=1,1,1"};
-    EXPECT_EQ(interp_.mnuPerformBatch1Click(), BatchEnd::NotRun);  // recording never started
+    EXPECT_EQ(interp_.onPerformBatch(), BatchEnd::NotRun);  // recording never started
     ws_.RecordingActive = true;
     interp_.options.aspectCorrection = true;
     interp_.options.screenGamma = 120;
     const std::string tail = "it will affect batch image processing results.  Continue?\n\n"
                              "[Ignore] avoids this dialog (for experts).";
     host_.answers = {Choice::Cancel, Choice::Ok, Choice::Ignore};
-    EXPECT_EQ(interp_.mnuPerformBatch1Click(), BatchEnd::NotRun);
-    EXPECT_EQ(interp_.mnuPerformBatch1Click(), BatchEnd::Finished);
-    EXPECT_EQ(interp_.mnuPerformBatch1Click(), BatchEnd::Finished);
-    EXPECT_EQ(interp_.mnuPerformBatch1Click(), BatchEnd::Finished);
+    EXPECT_EQ(interp_.onPerformBatch(), BatchEnd::NotRun);
+    EXPECT_EQ(interp_.onPerformBatch(), BatchEnd::Finished);
+    EXPECT_EQ(interp_.onPerformBatch(), BatchEnd::Finished);
+    EXPECT_EQ(interp_.onPerformBatch(), BatchEnd::Finished);
     EXPECT_EQ(host_.questions, Lines(3, "You have an automatic resizing feature enabled;\n" + tail));
     EXPECT_EQ(ws_.Image, Filled(2, 2, 10));
 
     BatchInterpreter fresh(ws_, bm_, host_);
     fresh.options.screenGamma = 120;
     host_.questions.clear();
-    fresh.mnuPerformBatch1Click();
+    fresh.onPerformBatch();
     EXPECT_EQ(host_.questions, Lines{"You have screen gamma enabled, which is cumulative;\n" + tail});
 }
 

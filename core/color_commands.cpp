@@ -149,17 +149,17 @@ void NegativeRun(Workspace& ws, PassTarget target) {
 std::string NegativeLine(const Workspace&) { return "NEGATIVE"; }
 
 const std::array<EditCommand, 9> kCommands{{
-    {"mnuHLS1Click", HlsDialog, "Adjusting HLS ...", HlsRun, HlsLine},
-    {"mnuParametricEQAll1Click", EqDialog<-1>, "Parametric EQ ...", EqRun<-1>, EqLine<-1>},
-    {"mnuParametricEQRed1Click", EqDialog<0>, "Parametric EQ ...", EqRun<0>, EqLine<0>},
-    {"mnuParametricEQGreen1Click", EqDialog<1>, "Parametric EQ ...", EqRun<1>, EqLine<1>},
-    {"mnuParametricEQBlue1Click", EqDialog<2>, "Parametric EQ ...", EqRun<2>, EqLine<2>},
-    {"mnuWhiteBalance1Click", BalanceDialog, "White balance ...", BalanceRun, BalanceLine, true,
+    {"onHls", HlsDialog, "Adjusting HLS ...", HlsRun, HlsLine},
+    {"onParametricEqAll", EqDialog<-1>, "Parametric EQ ...", EqRun<-1>, EqLine<-1>},
+    {"onParametricEqRed", EqDialog<0>, "Parametric EQ ...", EqRun<0>, EqLine<0>},
+    {"onParametricEqGreen", EqDialog<1>, "Parametric EQ ...", EqRun<1>, EqLine<1>},
+    {"onParametricEqBlue", EqDialog<2>, "Parametric EQ ...", EqRun<2>, EqLine<2>},
+    {"onWhiteBalance", BalanceDialog, "White balance ...", BalanceRun, BalanceLine, true,
      true, BalanceChosen},
-    {"mnuPosterize1Click", PosterizeDialog, nullptr, PosterizeRun, PosterizeLine, true, true,
+    {"onPosterize", PosterizeDialog, nullptr, PosterizeRun, PosterizeLine, true, true,
      PosterizeChosen},
-    {"mnuRGBmaxClick", nullptr, nullptr, RgbMaxRun, RgbMaxLine, false, false},
-    {"mnuNegativeClick", nullptr, nullptr, NegativeRun, NegativeLine, false},
+    {"onRgbMax", nullptr, nullptr, RgbMaxRun, RgbMaxLine, false, false},
+    {"onNegative", nullptr, nullptr, NegativeRun, NegativeLine, false},
 }};
 
 }  // namespace
@@ -174,13 +174,13 @@ const EditCommand* FindColorMenuCommand(std::string_view name) {
 
 void BipWhiteBalance(Workspace& ws) { BalanceRun(ws, Main(ws)); }
 
-void BipNegative(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand("mnuNegativeClick")); }
+void BipNegative(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand("onNegative")); }
 
 void BipHLS(Workspace& ws) {
     ColorTuneHLS(ws, Main(ws), ws.EffectValue1, ws.EffectValue2, SaturationShift(ws.EffectValue3));
 }
 
-void BipRGBMax(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand("mnuRGBmaxClick")); }
+void BipRGBMax(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand("onRgbMax")); }
 
 void BipPosterize(Workspace& ws) {
     if (ws.EffectValue1 >= 2 && ws.EffectValue1 <= 7)

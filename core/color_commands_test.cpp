@@ -158,7 +158,7 @@ TEST(ColorBip, ParametricEqualiserBumpsSelectedChannels) {
 TEST(ColorMenu, HlsAppliesDialogValuesAndRecordsThem) {
     Session s(Solid(2, 1, {255, 0, 0}));
     s.host.values[0] = -200;
-    ASSERT_TRUE(s.run("mnuHLS1Click"));
+    ASSERT_TRUE(s.run("onHls"));
     EXPECT_EQ(s.host.lastParam.EffectCode, 150);
     EXPECT_EQ(s.host.busyMessage, "Adjusting HLS ...");
     EXPECT_EQ(At(s.ws.Image, 1), (RGB{255, 0, 85}));
@@ -169,7 +169,7 @@ TEST(ColorMenu, HlsAppliesDialogValuesAndRecordsThem) {
 TEST(ColorMenu, CancelRestoresPictureAndRecordsNothing) {
     Session s(Solid(1, 1, {1, 2, 3}));
     s.host.cancel = true;
-    EXPECT_FALSE(s.run("mnuPosterize1Click"));
+    EXPECT_FALSE(s.run("onPosterize"));
     EXPECT_EQ(At(s.ws.Image), (RGB{1, 2, 3}));
     EXPECT_TRUE(s.host.recordedLines.empty());
     EXPECT_EQ(s.ws.remembered.Posterize, 3);
@@ -178,11 +178,11 @@ TEST(ColorMenu, CancelRestoresPictureAndRecordsNothing) {
 TEST(ColorMenu, PosterizeStartsAtLastChoice) {
     Session s(Solid(1, 1, {255, 131, 7}));
     s.host.values[0] = 5;
-    ASSERT_TRUE(s.run("mnuPosterize1Click"));
+    ASSERT_TRUE(s.run("onPosterize"));
     EXPECT_EQ(s.host.lastParam.sliders[0].Position, 3);
     EXPECT_EQ(At(s.ws.Image), (RGB{248, 128, 0}));  // mask 0xF8
     EXPECT_EQ(s.host.recordedLines, std::vector<std::string>{"POSTERIZE=5"});
-    ASSERT_TRUE(s.run("mnuPosterize1Click"));
+    ASSERT_TRUE(s.run("onPosterize"));
     EXPECT_EQ(s.host.lastParam.sliders[0].Position, 5);
 }
 
@@ -193,7 +193,7 @@ TEST(ColorMenu, BalanceAppliesLastPreviewAndKeepsMatch) {
     s.host.balancePick = true;
     s.host.pick = {255, 255, 127};
     s.host.values[0] = 10;
-    ASSERT_TRUE(s.run("mnuWhiteBalance1Click"));
+    ASSERT_TRUE(s.run("onWhiteBalance"));
     EXPECT_EQ(s.host.lastParam.EffectCode, 160);
     EXPECT_EQ(s.host.lastParam.sliders[0].Position, 0);
     EXPECT_EQ(At(s.ws.Image), (RGB{10, 20, 153}));
@@ -215,23 +215,23 @@ TEST(ColorMenu, BalanceHandsWhitestPixelToDialog) {
     } peek;
     peek.out = &packed;
     s.ws.setHost(peek);
-    EXPECT_FALSE(s.run("mnuWhiteBalance1Click"));
+    EXPECT_FALSE(s.run("onWhiteBalance"));
     EXPECT_EQ(UnpackColor(packed), (RGB{200, 200, 200}));
 }
 
 TEST(ColorMenu, RgbMaxAndNegativeFramesOn256ColourDisplay) {
     Session s(Solid(1, 1, {10, 200, 30}));
     s.ws.DisplayBitDepth = 8;
-    ASSERT_TRUE(s.run("mnuRGBmaxClick"));  // neither the warning nor the reduction offer
+    ASSERT_TRUE(s.run("onRgbMax"));  // neither the warning nor the reduction offer
     EXPECT_TRUE(s.host.messages.empty());
     EXPECT_EQ(At(s.ws.Image), (RGB{200, 200, 200}));
-    ASSERT_TRUE(s.run("mnuNegativeClick"));  // the warning only
+    ASSERT_TRUE(s.run("onNegative"));  // the warning only
     ASSERT_EQ(s.host.messages.size(), 1u);
     EXPECT_EQ(s.host.messages[0].rfind("256 color displays", 0), 0u);
     EXPECT_EQ(At(s.ws.Image), (RGB{55, 55, 55}));
     EXPECT_EQ(s.host.recordedLines, (std::vector<std::string>{"RGBMAX", "NEGATIVE"}));
     s.host.messages.clear();
-    ASSERT_TRUE(s.run("mnuParametricEQGreen1Click"));  // gain 0: identity
+    ASSERT_TRUE(s.run("onParametricEqGreen"));  // gain 0: identity
     EXPECT_EQ(s.host.lastParam.title, "Parametric Equalizer [Green channel]");
     EXPECT_EQ(s.host.lastParam.EffectCode, 142);
     EXPECT_EQ(s.host.messages.back(), "Convert to 256 colors?");

@@ -186,7 +186,7 @@ struct Menu : ::testing::Test {
 TEST_F(Menu, TuneRgbAtItsStartChangesNothing) {
     ws.setImage(Row({{10, 80, 200}, {90, 30, 120}}));
     const Bitmap before = ws.Image;
-    ASSERT_TRUE(Run("mnuTuneRGB1Click"));
+    ASSERT_TRUE(Run("onTuneRgb"));
     EXPECT_EQ(ws.Image, before);
     EXPECT_EQ(host.recordedLines, (std::vector<std::string>{"MAP_RGB=0,0"}));
 }
@@ -195,7 +195,7 @@ TEST_F(Menu, MapStartsAtTheChannelStatisticsAndRecordsOffsets) {
     // Red 100, 200: sliders start at 150, 50 and stay there: the remap keeps the picture.
     ws.setImage(Row({{100, 7, 7}, {200, 9, 9}}));
     ws.EffectValue1 = 0;
-    ASSERT_TRUE(Run("mnuMapRed1Click"));
+    ASSERT_TRUE(Run("onMapRed"));
     EXPECT_EQ(Pixels(ws.Image), (std::vector<Px>{{100, 7, 7}, {200, 9, 9}}));
     EXPECT_EQ(host.recordedLines, (std::vector<std::string>{"MAP_RED=0,0"}));
     EXPECT_EQ(host.busyMessage, "Remapping ...");
@@ -204,17 +204,17 @@ TEST_F(Menu, MapStartsAtTheChannelStatisticsAndRecordsOffsets) {
 TEST_F(Menu, LimitAtItsStartChangesNothing) {
     ws.setImage(Row({{10, 80, 200}, {90, 30, 120}}));
     const Bitmap before = ws.Image;
-    ASSERT_TRUE(Run("mnuLimitGreen1Click"));
+    ASSERT_TRUE(Run("onLimitGreen"));
     EXPECT_EQ(ws.Image, before);
     EXPECT_EQ(host.recordedLines, (std::vector<std::string>{"LIMIT_GRN=0,128,255"}));
 }
 
 TEST_F(Menu, AutoFlashRecordsOnlyWhenItChangedThePicture) {
     ws.setImage(Row({{190, 190, 190}, {210, 210, 210}}));
-    ASSERT_TRUE(Run("mnuAutoFlash1Click"));
+    ASSERT_TRUE(Run("onAutoFlash"));
     EXPECT_TRUE(host.recordedLines.empty());
     ws.setImage(Row({{40, 40, 40}, {60, 60, 60}}));
-    ASSERT_TRUE(Run("mnuAutoFlash1Click"));
+    ASSERT_TRUE(Run("onAutoFlash"));
     EXPECT_EQ(host.recordedLines, (std::vector<std::string>{"AUTO_FLASH"}));
 }
 

@@ -23,7 +23,7 @@ void EndPass(Workspace& ws, const PassTarget& target);
 
 // A menu command that changes pixels.
 struct EditCommand {
-    const char* name = "";  // the handler, e.g. "mnuGamma1Click"
+    const char* name = "";  // the handler, e.g. "onGamma"
     // Fills the dialog record (title, sliders, EffectCode). Null: no dialog.
     void (*dialog)(Workspace& ws, FilterDlgParam& param) = nullptr;
     const char* busyMessage = nullptr;  // null: no busy message
@@ -42,7 +42,7 @@ struct EditCommand {
 // A menu command whose steps do not fit the standard frame (Duplicate, Swap,
 // commands that warn before their dialog, ...). It runs its own steps.
 struct CustomMenuCommand {
-    const char* name = "";  // the handler, e.g. "mnuDuplicate1Click"
+    const char* name = "";  // the handler, e.g. "onDuplicate"
     void (*run)(Workspace& ws) = nullptr;
 };
 

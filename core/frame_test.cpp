@@ -21,8 +21,8 @@ void OneSlider(Workspace&, FilterDlgParam& p) {
 
 std::string InvertLine(const Workspace& ws) { return BipLine("INVERT", {ws.EffectValue1}); }
 
-const EditCommand kWithDialog{"mnuInvertClick", OneSlider, "Inverting ...", InvertPass, InvertLine};
-const EditCommand kWithoutDialog{"mnuInvertClick", nullptr, nullptr, InvertPass,
+const EditCommand kWithDialog{"onInvert", OneSlider, "Inverting ...", InvertPass, InvertLine};
+const EditCommand kWithoutDialog{"onInvert", nullptr, nullptr, InvertPass,
                                  [](const Workspace&) { return std::string("INVERT"); }};
 
 class CancellingHost : public FrameHost {

@@ -189,19 +189,19 @@ std::string Line2(const char* keyword, const Workspace& ws) {
 
 const std::array kMenuCommands = {
     EditCommand{
-        .name = "mnuGammaGlobalClick",
+        .name = "onGammaGlobal",
         .dialog = [](Workspace&, FilterDlgParam& p) { Uniform(p, 101, kAdjustGamma, 1, kGamma); },
         .busyMessage = kGammaBusy,
         .run = PerChannelColorFilter<SetGammaLUT>,
         .bipLine = [](const Workspace& ws) { return Line3("GAMMA", ws); }},
     EditCommand{
-        .name = "mnuGammaRGBClick",
+        .name = "onGammaRgb",
         .dialog = [](Workspace&, FilterDlgParam& p) { Uniform(p, 100, kAdjustGamma, 3, kGamma); },
         .busyMessage = kGammaBusy,
         .run = PerChannelColorFilter<SetGammaLUT>,
         .bipLine = [](const Workspace& ws) { return Line3("GAMMA", ws); }},
     EditCommand{
-        .name = "mnuGammaSupressClick",
+        .name = "onGammaSupress",
         .dialog =
             [](Workspace&, FilterDlgParam& p) {
                 Uniform(p, 102, "Supress Gamma (1/100)", 3,
@@ -216,7 +216,7 @@ const std::array kMenuCommands = {
         .bipLine = [](const Workspace& ws) { return Line3("GAMMA_SUPRESS", ws); }},
     // The dialog leaves this one's value in EffectValue3.
     EditCommand{
-        .name = "mnuGammaSaturationClick",
+        .name = "onGammaSaturation",
         .dialog =
             [](Workspace&, FilterDlgParam& p) {
                 Uniform(p, 103, "Saturation  Gamma (1/100)", 1,
@@ -232,7 +232,7 @@ const std::array kMenuCommands = {
         .bipLine =
             [](const Workspace& ws) { return BipLine("GAMMA_SATURATION", {ws.EffectValue3}); }},
     EditCommand{
-        .name = "mnuBrightnessGlobalClick",
+        .name = "onBrightnessGlobal",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -242,7 +242,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetBrightLUT>,
         .bipLine = [](const Workspace& ws) { return Line3("BRIGHTNESS", ws); }},
     EditCommand{
-        .name = "mnuBrightnessRGBClick",
+        .name = "onBrightnessRgb",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -252,7 +252,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetBrightLUT>,
         .bipLine = [](const Workspace& ws) { return Line3("BRIGHTNESS", ws); }},
     EditCommand{
-        .name = "mnuBrightnessShiftClick",
+        .name = "onBrightnessShift",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -264,7 +264,7 @@ const std::array kMenuCommands = {
     // Starts each channel at minus its first well-populated level; records the
     // bare keyword, which recomputes the shifts from the picture it runs on.
     EditCommand{
-        .name = "mnuBrightnessZeroClick",
+        .name = "onBrightnessZero",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -278,7 +278,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetShiftLUT>,
         .bipLine = [](const Workspace&) { return std::string("ZERO"); }},
     EditCommand{
-        .name = "mnuContrastGlobalClick",
+        .name = "onContrastGlobal",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -288,7 +288,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetContrastLUT>,
         .bipLine = [](const Workspace& ws) { return Line3("CONTRAST", ws); }},
     EditCommand{
-        .name = "mnuContrastRGBClick",
+        .name = "onContrastRgb",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -298,7 +298,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetContrastLUT>,
         .bipLine = [](const Workspace& ws) { return Line3("CONTRAST", ws); }},
     EditCommand{
-        .name = "mnuContrastSupressClick",
+        .name = "onContrastSupress",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 ShadowsHighlights(ws, p, 134, "Supress Shadows/Highlights", false);
@@ -312,7 +312,7 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line2("SUPRESS", ws); }},
     EditCommand{
-        .name = "mnuEnhanceGlobalClick",
+        .name = "onEnhanceGlobal",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 ShadowsHighlights(ws, p, 130, "Enhance Shadows/Highlights (Global)", false);
@@ -326,7 +326,7 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line2("ENHANCE", ws); }},
     EditCommand{
-        .name = "mnuEnhanceLightingClick",
+        .name = "onEnhanceLighting",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 ShadowsHighlights(ws, p, 133, "Enhance Shadows/Highlights (Lighting)", false);
@@ -339,7 +339,7 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line2("LIGHTING", ws); }},
     EditCommand{
-        .name = "mnuEnhanceShadowsClick",
+        .name = "onEnhanceShadows",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -355,7 +355,7 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line3("SHADOWS", ws); }},
     EditCommand{
-        .name = "mnuEnhanceHighlightsClick",
+        .name = "onEnhanceHighlights",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -371,7 +371,7 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line3("HIGHLIGHTS", ws); }},
     EditCommand{
-        .name = "mnuEnhanceSaturationClick",
+        .name = "onEnhanceSaturation",
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 ShadowsHighlights(ws, p, 135, "Enhance Shadows/Highlights (Saturation)", true);
@@ -384,13 +384,13 @@ const std::array kMenuCommands = {
                 SaturationFilter(ws, t);
             },
         .bipLine = [](const Workspace& ws) { return Line2("SATURATION", ws); }},
-    EditCommand{.name = "mnuUnWashClick",
+    EditCommand{.name = "onUnwash",
                 .run = [](Workspace& ws, PassTarget t) { MultiplyRGB(ws, t); },
                 .bipLine = [](const Workspace&) { return std::string("UNWASH"); }},
-    EditCommand{.name = "mnuUnCookClick",
+    EditCommand{.name = "onUncook",
                 .run = [](Workspace& ws, PassTarget t) { UnWashMore(ws, t); },
                 .bipLine = [](const Workspace&) { return std::string("UNCOOK"); }},
-    EditCommand{.name = "mnuAttenuateClick",
+    EditCommand{.name = "onAttenuate",
                 .run = [](Workspace& ws, PassTarget t) { MultiplyLuminance(ws, t); },
                 .bipLine = [](const Workspace&) { return std::string("ATTENUATE"); }},
 };

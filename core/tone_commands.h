@@ -27,7 +27,7 @@ void BipAttenuate(Workspace& ws);
 
 // Menu commands of Colors > Gamma, Brightness, Contrast and Enhance, and
 // UnWash, UnCook and Attenuate, named after their handlers
-// ("mnuGammaGlobalClick", "mnuUnWashClick", ...).
+// ("onGammaGlobal", "onUnwash", ...).
 std::span<const EditCommand> ToneMenuCommands();
 // Null when no tone command has that name.
 const EditCommand* FindToneMenuCommand(std::string_view name);

@@ -106,7 +106,7 @@ TEST(ToneMenu, GammaRecordsItsLineAndMarksModified) {
     Session s;
     s.ws.RecordingActive = true;
     s.ws.setImage(Plain(2, 1, {1, 128, 255}));
-    const EditCommand* cmd = FindToneMenuCommand("mnuGammaGlobalClick");
+    const EditCommand* cmd = FindToneMenuCommand("onGammaGlobal");
     ASSERT_NE(cmd, nullptr);
     ASSERT_TRUE(RunEditCommand(s.ws, *cmd));  // the dialog's 100 is the identity
     EXPECT_EQ(Pixel(s.ws.Image, 1), (RGB{1, 128, 255}));
@@ -119,7 +119,7 @@ TEST(ToneMenu, ZeroStartsAtTheHistogramAndRecordsTheBareKeyword) {
     Session s;
     s.ws.RecordingActive = true;
     s.ws.setImage(Plain(7, 7, {10, 20, 0}));
-    ASSERT_TRUE(RunEditCommand(s.ws, *FindToneMenuCommand("mnuBrightnessZeroClick")));
+    ASSERT_TRUE(RunEditCommand(s.ws, *FindToneMenuCommand("onBrightnessZero")));
     EXPECT_EQ(s.ws.EffectValue1, -10);
     EXPECT_EQ(s.ws.EffectValue2, -20);
     EXPECT_EQ(s.ws.EffectValue3, 0);
@@ -137,7 +137,7 @@ TEST(ToneMenu, EnhanceStartsAtTheGreyEndPoints) {
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 49 * 3; ++x) b.scanLine(y)[x] = uint8_t(50 + y);
     s.ws.setImage(b);
-    ASSERT_TRUE(RunEditCommand(s.ws, *FindToneMenuCommand("mnuEnhanceGlobalClick")));
+    ASSERT_TRUE(RunEditCommand(s.ws, *FindToneMenuCommand("onEnhanceGlobal")));
     EXPECT_EQ(s.host.recordedLines, std::vector<std::string>{"ENHANCE=50,53"});
     EXPECT_EQ(Pixel(s.ws.Image, 0, 0), (RGB{0, 0, 0}));
     EXPECT_EQ(Pixel(s.ws.Image, 0, 1), (RGB{85, 85, 85}));
@@ -149,12 +149,12 @@ TEST(ToneMenu, FixedPassesRecordAfterThePassUnlessBatchRuns) {
     Session s;
     s.ws.RecordingActive = true;
     s.ws.setImage(Plain(1, 1, {200, 100, 50}));
-    ASSERT_TRUE(RunEditCommand(s.ws, *FindToneMenuCommand("mnuUnCookClick")));
+    ASSERT_TRUE(RunEditCommand(s.ws, *FindToneMenuCommand("onUncook")));
     EXPECT_EQ(Pixel(s.ws.Image, 0), (RGB{108, 54, 27}));
     EXPECT_EQ(s.host.recordedLines, std::vector<std::string>{"UNCOOK"});
     EXPECT_EQ(s.host.busyMessage, "");
     s.ws.BatchRunning = true;
-    ASSERT_TRUE(RunEditCommand(s.ws, *FindToneMenuCommand("mnuAttenuateClick")));
+    ASSERT_TRUE(RunEditCommand(s.ws, *FindToneMenuCommand("onAttenuate")));
     EXPECT_EQ(s.host.recordedLines.size(), 1u);
 }
 
@@ -166,11 +166,11 @@ TEST(ToneMenu, DialogsCarryTheirEffectCodesAndTitles) {
         int sliders;
     };
     const Expect expected[] = {
-        {"mnuGammaGlobalClick", 101, "Adjust Gamma (1/100)", 1},
-        {"mnuGammaSaturationClick", 103, "Saturation  Gamma (1/100)", 1},
-        {"mnuContrastSupressClick", 134, "Supress Shadows/Highlights", 2},
-        {"mnuEnhanceSaturationClick", 135, "Enhance Shadows/Highlights (Saturation)", 2},
-        {"mnuEnhanceHighlightsClick", 132, "Enhance Highlights (RGB)", 3},
+        {"onGammaGlobal", 101, "Adjust Gamma (1/100)", 1},
+        {"onGammaSaturation", 103, "Saturation  Gamma (1/100)", 1},
+        {"onContrastSupress", 134, "Supress Shadows/Highlights", 2},
+        {"onEnhanceSaturation", 135, "Enhance Shadows/Highlights (Saturation)", 2},
+        {"onEnhanceHighlights", 132, "Enhance Highlights (RGB)", 3},
     };
     Session s;
     s.ws.setImage(Plain(2, 2, {1, 2, 3}));
@@ -185,7 +185,7 @@ TEST(ToneMenu, DialogsCarryTheirEffectCodesAndTitles) {
     }
     // On a tiny picture the end points fall back to 0 and 255.
     FilterDlgParam p;
-    FindToneMenuCommand("mnuEnhanceHighlightsClick")->dialog(s.ws, p);
+    FindToneMenuCommand("onEnhanceHighlights")->dialog(s.ws, p);
     EXPECT_EQ(p.sliders[2].Position, 255);
     EXPECT_EQ(p.sliders[0].LabelMin, "0 (more)");
 
@@ -193,7 +193,7 @@ TEST(ToneMenu, DialogsCarryTheirEffectCodesAndTitles) {
     for (const EditCommand& c : ToneMenuCommands()) names.insert(c.name);
     EXPECT_EQ(names.size(), ToneMenuCommands().size());
     EXPECT_EQ(names.size(), 19u);
-    EXPECT_EQ(FindToneMenuCommand("mnuGamma1Click"), nullptr);
+    EXPECT_EQ(FindToneMenuCommand("onGamma"), nullptr);
 }
 
 }  // namespace

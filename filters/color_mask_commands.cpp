@@ -85,15 +85,15 @@ void RgbBackgroundRun(Workspace& ws, PassTarget t) { MaskRGB(ws, t, false); }
 void AirbrushRun(Workspace& ws, PassTarget t) { AirBrush(ws, t); }
 
 const std::array<EditCommand, 5> kCommands{{
-    {"mnuReplaceHlsBackgroundClick", HlsBackgroundDialog, nullptr, HlsBackgroundRun,
+    {"onReplaceHlsBackground", HlsBackgroundDialog, nullptr, HlsBackgroundRun,
      ValuesLine<kReplaceHls>, false, false, PackChosenBand},
-    {"mnuReplaceHlsForegroundClick", HlsForegroundDialog, nullptr, HlsForegroundRun,
+    {"onReplaceHlsForeground", HlsForegroundDialog, nullptr, HlsForegroundRun,
      ValuesLine<kReplaceHlsInv>, false, false, PackChosenBand},
-    {"mnuReplaceRgbForegroundClick", RgbForegroundDialog, nullptr, RgbForegroundRun,
+    {"onReplaceRgbForeground", RgbForegroundDialog, nullptr, RgbForegroundRun,
      ValuesLine<kReplaceRgb>, false, false},
-    {"mnuReplaceRgbBackgroundClick", RgbBackgroundDialog, nullptr, RgbBackgroundRun,
+    {"onReplaceRgbBackground", RgbBackgroundDialog, nullptr, RgbBackgroundRun,
      ValuesLine<kReplaceRgbInv>, false, false},
-    {"mnuAirbrushClick", AirbrushDialog, nullptr, AirbrushRun, ValuesLine<kAirbrushLine>, true,
+    {"onAirbrush", AirbrushDialog, nullptr, AirbrushRun, ValuesLine<kAirbrushLine>, true,
      true, PackChosenBand},
 }};
 
@@ -142,9 +142,9 @@ void RedEye(Workspace& ws) {
 }
 
 const std::array<CustomMenuCommand, 3> kCustomCommands{{
-    {"mnuMaskBackcolorsClick", MaskBackcolors},
-    {"mnuMaskForecolorsClick", MaskForecolors},
-    {"mnuRedEye1Click", RedEye},
+    {"onMaskBackcolors", MaskBackcolors},
+    {"onMaskForecolors", MaskForecolors},
+    {"onRedEye", RedEye},
 }};
 
 }  // namespace

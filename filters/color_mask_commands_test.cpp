@@ -108,7 +108,7 @@ TEST(ColorMaskMenu, BandCommandsPackRecordAndTakeTheSnapshot) {
     const Bitmap picture = Row({kRed, kRedMagenta, kGrey});
     Session s(picture);
     s.ws.DisplayBitDepth = 8;  // Threshold neither warns nor offers the reduction
-    ASSERT_TRUE(RunEditCommand(s.ws, *FindColorMaskMenuCommand("mnuReplaceHlsForegroundClick")));
+    ASSERT_TRUE(RunEditCommand(s.ws, *FindColorMaskMenuCommand("onReplaceHlsForeground")));
     EXPECT_EQ(s.ws.Image, Row({kWhite, kWhite, kBlack}));
     EXPECT_EQ(s.host.recordedLines.back(), std::string("REPLACE_HLSINV=") + kRedBandValues);
     EXPECT_EQ(s.ws.UndoBitmap, picture);
@@ -121,7 +121,7 @@ TEST(ColorMaskMenu, BandCommandsPackRecordAndTakeTheSnapshot) {
     EXPECT_EQ(p.sliders[2].LabelMax, "1800");
 
     s.host.cancel = true;
-    EXPECT_FALSE(RunEditCommand(s.ws, *FindColorMaskMenuCommand("mnuReplaceRgbBackgroundClick")));
+    EXPECT_FALSE(RunEditCommand(s.ws, *FindColorMaskMenuCommand("onReplaceRgbBackground")));
     EXPECT_EQ(s.host.lastParam.title, "Replace RGB color selection as background");
     EXPECT_EQ(s.host.recordedLines.size(), 1u);
 }
@@ -129,14 +129,14 @@ TEST(ColorMaskMenu, BandCommandsPackRecordAndTakeTheSnapshot) {
 TEST(ColorMaskMenu, MaskBackcolorsWarnsFirstAndIsUndoable) {
     const Bitmap picture = Row({kRed, kGrey});
     Session s(picture);
-    s.custom("mnuMaskBackcolorsClick");
+    s.custom("onMaskBackcolors");
     EXPECT_EQ(s.host.messages.at(0),
               "Source and duplicate bitmaps must have\nsame dimensions and 24-bit color depth.");
     EXPECT_EQ(s.host.lastParam.EffectCode, 0);  // no dialog
     EXPECT_TRUE(s.ws.UndoBitmap.isEmpty());
 
     s.ws.DuplicateBitmap = Row({{0, 0, 255}, {200, 50, 10}});
-    s.custom("mnuMaskBackcolorsClick");
+    s.custom("onMaskBackcolors");
     EXPECT_EQ(s.host.lastParam.title, "Mask Background Color Selection");
     EXPECT_EQ(s.ws.Image, Row({{0, 0, 255}, {136, 80, 65}}));
     EXPECT_EQ(s.ws.UndoBitmap, picture);
@@ -151,15 +151,15 @@ TEST(ColorMaskMenu, RedEyeKeepsTheSelection) {
     for (int y = 0; y < 10; ++y) column.scanLine(y)[2] = uint8_t(100 + y);
     Session s(column);
     s.ws.SelectionRect = {0, 0, 1, 10};
-    s.custom("mnuRedEye1Click");
-    s.custom("mnuRedEye1Click");
+    s.custom("onRedEye");
+    s.custom("onRedEye");
     for (int y = 0; y < 10; ++y) EXPECT_EQ(s.ws.Image.scanLine(y)[2], y < 8 ? 0 : 100 + y);
     EXPECT_EQ(s.ws.SelectionRect, (SelRect{0, 0, 1, 10}));
     EXPECT_TRUE(s.ws.Modified);
     EXPECT_TRUE(s.host.recordedLines.empty());
     Session off(column);
     off.ws.SelectionRect = {3, 0, 9, 10};  // right of the picture
-    off.custom("mnuRedEye1Click");
+    off.custom("onRedEye");
     EXPECT_EQ(off.ws.Image, column);
     EXPECT_FALSE(off.ws.Modified);
 }

@@ -198,25 +198,25 @@ std::string MaskEdgesLine(const Workspace& ws) {
 }
 
 const std::array<EditCommand, 1> kCommands{{
-    {"mnuMaskEdges1Click", MaskEdgesDialog, "Masking edges ...", MaskEdgesRun, MaskEdgesLine,
+    {"onMaskEdges", MaskEdgesDialog, "Masking edges ...", MaskEdgesRun, MaskEdgesLine,
      true, true, MaskEdgesChosen},
 }};
 
 const std::array<CustomMenuCommand, 14> kCustomCommands{{
-    {"mnuDuplicate1Click", DuplicateCommand},
-    {"mnuSwap1Click", SwapCommand},
-    {"mnuAverage1Click", AverageCommand},
-    {"mnuInterLace1Click", InterlaceCommand},
-    {"mnuMaskShadows1Click", MaskCommand<MaskCommandKind::Shadows>},
-    {"mnuMaskHighlights1Click", MaskCommand<MaskCommandKind::Highlights>},
-    {"mnuMaskMidtones1Click", MaskCommand<MaskCommandKind::Midtones>},
-    {"mnuMaskGrayscale1Click", MaskGrayscaleCommand},
-    {"mnuMaskContrast1Click", MaskCommand<MaskCommandKind::Contrast>},
-    {"mnuMultiply1Click", ArithmeticCommand<Arithmetic::Multiply>},
-    {"mnuMinimum1Click", ArithmeticCommand<Arithmetic::Minimum>},
-    {"mnuMaximum1Click", ArithmeticCommand<Arithmetic::Maximum>},
-    {"mnuDifference1Click", ArithmeticCommand<Arithmetic::Difference>},
-    {"mnuSubtractClick", ArithmeticCommand<Arithmetic::Subtract>},
+    {"onDuplicate", DuplicateCommand},
+    {"onSwap", SwapCommand},
+    {"onAverage", AverageCommand},
+    {"onInterlace", InterlaceCommand},
+    {"onMaskShadows", MaskCommand<MaskCommandKind::Shadows>},
+    {"onMaskHighlights", MaskCommand<MaskCommandKind::Highlights>},
+    {"onMaskMidtones", MaskCommand<MaskCommandKind::Midtones>},
+    {"onMaskGrayscale", MaskGrayscaleCommand},
+    {"onMaskContrast", MaskCommand<MaskCommandKind::Contrast>},
+    {"onMultiply", ArithmeticCommand<Arithmetic::Multiply>},
+    {"onMinimum", ArithmeticCommand<Arithmetic::Minimum>},
+    {"onMaximum", ArithmeticCommand<Arithmetic::Maximum>},
+    {"onDifference", ArithmeticCommand<Arithmetic::Difference>},
+    {"onSubtract", ArithmeticCommand<Arithmetic::Subtract>},
 }};
 
 }  // namespace

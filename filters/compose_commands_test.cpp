@@ -68,9 +68,9 @@ struct Session {
 };
 
 TEST(ComposeMenu, WarnsWithoutACompatibleDuplicateAndOpensNoDialog) {
-    for (const char* name : {"mnuAverage1Click", "mnuInterLace1Click", "mnuMaskShadows1Click",
-                             "mnuMaskHighlights1Click", "mnuMaskMidtones1Click",
-                             "mnuMaskContrast1Click", "mnuMaskGrayscale1Click", "mnuSubtractClick"}) {
+    for (const char* name : {"onAverage", "onInterlace", "onMaskShadows",
+                             "onMaskHighlights", "onMaskMidtones",
+                             "onMaskContrast", "onMaskGrayscale", "onSubtract"}) {
         Session s(Bytes({9, 9, 9}), Bitmap());
         s.run(name);
         EXPECT_EQ(s.host.dialogs, 0) << name;
@@ -82,20 +82,20 @@ TEST(ComposeMenu, WarnsWithoutACompatibleDuplicateAndOpensNoDialog) {
 
 TEST(ComposeMenu, DuplicateSwapAndAverage) {
     Session s(Bytes({100, 255, 99}), Bitmap());
-    s.run("mnuDuplicate1Click");
+    s.run("onDuplicate");
     EXPECT_EQ(s.ws.StatusText, "Duplicated.");
     s.ws.Image = Bytes({200, 0, 99});
-    s.run("mnuSwap1Click");
-    s.run("mnuSwap1Click");
+    s.run("onSwap");
+    s.run("onSwap");
     EXPECT_EQ(s.host.refreshCount, 2);
     s.host.values[0] = 30;  // 200*70 div 100 + 100*30 div 100, 255*30 div 100
-    s.run("mnuAverage1Click");
+    s.run("onAverage");
     EXPECT_EQ(s.host.last.sliders[0].Position, 50);
     EXPECT_EQ(RowOf(s.ws.Image), (Row{170, 76, 98}));
     EXPECT_EQ(s.ws.UndoBitmap, Bytes({200, 0, 99}));
     EXPECT_EQ(s.lines(), (Lines{"DUPLICATE", "SWAP", "SWAP", "AVERAGE=30"}));
     s.host.cancel = true;
-    s.run("mnuAverage1Click");
+    s.run("onAverage");
     EXPECT_EQ(s.host.last.sliders[0].Position, 30);
     EXPECT_EQ(s.ws.remembered.Average, 30);
     EXPECT_EQ(s.lines().size(), 4u);
@@ -106,7 +106,7 @@ TEST(ComposeMenu, InterlaceRecordsBlendAndField) {
     std::fill_n(dup.scanLine(1), 3, uint8_t(100));
     Session s(Bitmap(1, 2), dup);
     s.host.values[0] = 40, s.host.values[1] = 0;
-    s.run("mnuInterLace1Click");
+    s.run("onInterlace");
     EXPECT_EQ(s.host.last.sliders[0].Position, 99);
     EXPECT_EQ(s.host.last.sliders[1].Position, 1);
     EXPECT_EQ(s.ws.Image.scanLine(1)[0], 40);
@@ -118,17 +118,17 @@ TEST(ComposeMenu, InterlaceRecordsBlendAndField) {
 TEST(ComposeMenu, MaskCommandsStartAt99AndShareTheShadowsTag) {
     Session s(Bytes({200, 50, 100}), Bytes({255, 255, 255}));
     s.host.values[0] = 100, s.host.values[1] = 99;
-    s.run("mnuMaskShadows1Click");
+    s.run("onMaskShadows");
     EXPECT_EQ(s.host.secondValueAtOpen, 99);
     EXPECT_EQ(s.host.last.title, "Mask Bitmap Shadows");
     EXPECT_EQ(RowOf(s.ws.Image), (Row{217, 114, 148}));
     EXPECT_EQ(s.ws.UndoBitmap, Bytes({200, 50, 100}));
     s.host.values[0] = 230;
-    s.run("mnuMaskHighlights1Click");
+    s.run("onMaskHighlights");
     EXPECT_EQ(s.host.last.sliders[0].Position, 100);
-    s.run("mnuMaskMidtones1Click");
+    s.run("onMaskMidtones");
     EXPECT_EQ(s.host.last.sliders[0].Position, 150);
-    s.run("mnuMaskShadows1Click");
+    s.run("onMaskShadows");
     EXPECT_EQ(s.host.last.sliders[0].Position, 230);
     EXPECT_EQ(s.lines(), (Lines{"MASK_SHADOWS=100,99", "MASK_HIGHLIGHTS=230,99",
                                 "MASK_MIDTONES=230,99", "MASK_SHADOWS=230,99"}));
@@ -138,7 +138,7 @@ TEST(ComposeMenu, MaskCommandsStartAt99AndShareTheShadowsTag) {
 TEST(ComposeMenu, MaskContrastRecordsTheSecondValueItApplied) {
     Session s(Bytes({255, 255, 255}), Bytes({30, 20, 10}));
     s.host.values[0] = 100, s.host.values[1] = 99;
-    s.run("mnuMaskContrast1Click");
+    s.run("onMaskContrast");
     EXPECT_EQ(s.host.last.EffectCode, 531);
     EXPECT_EQ(RowOf(s.ws.Image), (Row{218, 217, 215}));
     EXPECT_EQ(s.lines(), Lines{"MASK_CONTRAST=100,99"});
@@ -149,7 +149,7 @@ TEST(ComposeMenu, MaskContrastRecordsTheSecondValueItApplied) {
 }
 
 TEST(ComposeMenu, MaskEdgesRunsInTheStandardFrame) {
-    const EditCommand* c = FindComposeMenuCommand("mnuMaskEdges1Click");
+    const EditCommand* c = FindComposeMenuCommand("onMaskEdges");
     ASSERT_NE(c, nullptr);
     Bitmap flat(5, 5);
     for (int y = 0; y < 5; ++y) std::fill_n(flat.scanLine(y), 15, uint8_t(100));
@@ -171,15 +171,15 @@ TEST(ComposeMenu, MaskEdgesRunsInTheStandardFrame) {
 
 TEST(ComposeMenu, GrayscaleAndArithmeticConvertFirst) {
     Session s(Grey8(100), Bytes({0, 0, 255}));
-    s.run("mnuMaskGrayscale1Click");
+    s.run("onMaskGrayscale");
     EXPECT_EQ(RowOf(s.ws.Image), (Row{0, 0, 200}));
     EXPECT_EQ(s.ws.UndoBitmap.depth(), 8);
     s.ws.setImage(Grey8(60));
-    s.run("mnuMaximum1Click");
+    s.run("onMaximum");
     EXPECT_EQ(RowOf(s.ws.Image), (Row{60, 60, 255}));
     EXPECT_TRUE(s.ws.Modified);
     s.ws.DuplicateBitmap = Bitmap(2, 1);
-    s.run("mnuMinimum1Click");  // other size: silently nothing
+    s.run("onMinimum");  // other size: silently nothing
     EXPECT_EQ(RowOf(s.ws.Image), (Row{60, 60, 255}));
     EXPECT_TRUE(s.host.messages.empty());
     EXPECT_EQ(s.lines(), (Lines{"MASK_GRAYSCALE", "MAXIMUM"}));

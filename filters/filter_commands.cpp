@@ -108,30 +108,30 @@ constexpr char kGaussianKw[] = "GAUSSIAN", kOutlierKw[] = "OUTLIER", kDefocusKw[
                kCleanKw[] = "CLEAN", kDefogKw[] = "DEFOG";
 
 const std::array<EditCommand, 12> kCommands{{
-    {"mnuGaussian1Click", Dialog<kGaussian>, "Blurring ...", GaussianRun, OneValue<kGaussianKw>,
+    {"onGaussian", Dialog<kGaussian>, "Blurring ...", GaussianRun, OneValue<kGaussianKw>,
      true, true, Chosen<kGaussian>},
-    {"mnuOutlier1Click", Dialog<kOutlier>, "Cleaning ...", OutlierRun, OneValue<kOutlierKw>, true,
+    {"onOutlier", Dialog<kOutlier>, "Cleaning ...", OutlierRun, OneValue<kOutlierKw>, true,
      true, Chosen<kOutlier>},
-    {"mnuDefocus1Click", Dialog<kDefocus>, "Defocusing ...", DefocusRun, OneValue<kDefocusKw>,
+    {"onDefocus", Dialog<kDefocus>, "Defocusing ...", DefocusRun, OneValue<kDefocusKw>,
      true, true, Chosen<kDefocus>},
-    {"mnuSoften1Click", Dialog<kSoften>, "Softening ...", SoftenRun, OneValue<kSoftenKw>, true,
+    {"onSoften", Dialog<kSoften>, "Softening ...", SoftenRun, OneValue<kSoftenKw>, true,
      true, Chosen<kSoften>},
-    {"mnuDespeckle1Click", Dialog<kDespeckle>, "Cleaning ...", DespeckleRun,
+    {"onDespeckle", Dialog<kDespeckle>, "Cleaning ...", DespeckleRun,
      OneValue<kDespeckleKw>, true, true, Chosen<kDespeckle>},
-    {"mnuUnSpot1Click", Dialog<kUnSpot>, "Cleaning ...", UnSpotRun, OneValue<kUnSpotKw>, true,
+    {"onUnspot", Dialog<kUnSpot>, "Cleaning ...", UnSpotRun, OneValue<kUnSpotKw>, true,
      true, Chosen<kUnSpot>},
-    {"mnuMeanRemoval1Click", Dialog<kMeanRemoval>, "Sharpening ...", MeanRemovalRun,
+    {"onMeanRemoval", Dialog<kMeanRemoval>, "Sharpening ...", MeanRemovalRun,
      OneValue<kMeanRemovalKw>, true, true, Chosen<kMeanRemoval>},
-    {"mnuHighpassMedium1Click", Dialog<kHighpassMedium>, "Sharpening ...", HighpassMediumRun,
+    {"onHighPassMedium", Dialog<kHighpassMedium>, "Sharpening ...", HighpassMediumRun,
      OneValue<kHighpassMediumKw>, true, true, Chosen<kHighpassMedium>},
-    {"mnuHighpassLight1Click", Dialog<kHighpassLight>, "Sharpening ...", HighpassLightRun,
+    {"onHighPassLight", Dialog<kHighpassLight>, "Sharpening ...", HighpassLightRun,
      OneValue<kHighpassLightKw>, true, true, Chosen<kHighpassLight>},
     // The Unsharp mask, Clean and DeFog items share one handler in the menu.
-    {"mnuUnsharpMask1Click", Dialog<kUnsharp>, "Unsharp mask ...", UnsharpRun,
+    {"onUnsharpMask", Dialog<kUnsharp>, "Unsharp mask ...", UnsharpRun,
      TwoValues<kUnsharpKw>, true, true, Chosen<kUnsharp>},
-    {"mnuCleanClick", Dialog<kClean>, "Cleaning mask ...", CleanRun, TwoValues<kCleanKw>, true,
+    {"onClean", Dialog<kClean>, "Cleaning mask ...", CleanRun, TwoValues<kCleanKw>, true,
      true, Chosen<kClean>},
-    {"mnuDefog1Click", Dialog<kDefog>, "Defogging ...", DefogRun, TwoValues<kDefogKw>, true, true,
+    {"onDefog", Dialog<kDefog>, "Defogging ...", DefogRun, TwoValues<kDefogKw>, true, true,
      Chosen<kDefog>},
 }};
 
@@ -174,14 +174,14 @@ void AutoCleanCommand(Workspace& ws) { AutoFilter(ws, false); }
 void AutoSharpenCommand(Workspace& ws) { AutoFilter(ws, true); }
 
 const std::array<CustomMenuCommand, 8> kCustom{{
-    {"mnuDescreenLight1Click", DescreenCommand<-1>},
-    {"mnuDescreenMedium1Click", DescreenCommand<0>},
-    {"mnuDescreenStrong1Click", DescreenCommand<1>},
-    {"mnuDescreenHigh1Click", DescreenCommand<2>},
-    {"mnuDelace1Click", DelaceCommand},
-    {"mnuEnrich1Click", EnrichCommand},
-    {"mnuAutoCleanClick", AutoCleanCommand},
-    {"mnuAutoSharpenClick", AutoSharpenCommand},
+    {"onDescreenLight", DescreenCommand<-1>},
+    {"onDescreenMedium", DescreenCommand<0>},
+    {"onDescreenStrong", DescreenCommand<1>},
+    {"onDescreenHigh", DescreenCommand<2>},
+    {"onDelace", DelaceCommand},
+    {"onEnrich", EnrichCommand},
+    {"onAutoClean", AutoCleanCommand},
+    {"onAutoSharpen", AutoSharpenCommand},
 }};
 
 // Reports a failed library call and stops a running batch.

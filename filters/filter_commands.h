@@ -29,7 +29,7 @@ void BipDescreenHigh(Workspace& ws);
 void BipDelace(Workspace& ws);
 void BipEnrich(Workspace& ws);
 
-// The commands with the effects dialog (mnuGaussian1Click ... mnuDefog1Click).
+// The commands with the effects dialog (onGaussian ... onDefog).
 std::span<const EditCommand> FilterMenuCommands();
 const EditCommand* FindFilterMenuCommand(std::string_view name);
 

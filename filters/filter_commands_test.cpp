@@ -125,7 +125,7 @@ TEST(FilterBip, PalettePicturesAreMadeTrueColourFirst) {
 TEST(FilterMenu, DialogSettingsAndRememberedValues) {
     Session s(Dot(3, 0, 255));
     s.host.values[0] = 255;
-    ASSERT_TRUE(s.menu("mnuGaussian1Click"));
+    ASSERT_TRUE(s.menu("onGaussian"));
     EXPECT_EQ(s.host.lastParam.title, "Set Smoothing (Gaussian) effect to");
     EXPECT_EQ(s.host.lastParam.EffectCode, 30);
     EXPECT_EQ(s.host.lastParam.sliders[0].Position, 192);
@@ -137,7 +137,7 @@ TEST(FilterMenu, DialogSettingsAndRememberedValues) {
     EXPECT_EQ(s.host.busyMessage, "Blurring ...");
 
     s.host.values[0] = -3;
-    ASSERT_TRUE(s.menu("mnuUnSpot1Click"));
+    ASSERT_TRUE(s.menu("onUnspot"));
     EXPECT_EQ(s.host.lastParam.sliders[0].Min, -8);
     EXPECT_EQ(s.host.lastParam.sliders[0].Position, -7);
     EXPECT_EQ(s.host.lastParam.sliders[0].LabelMin, "-8 pepper");
@@ -148,7 +148,7 @@ TEST(FilterMenu, DialogSettingsAndRememberedValues) {
 TEST(FilterMenu, TwoSliderCommandsRememberTheSecondValue) {
     Session s(Dot(5, 110, 100));
     s.host.values[0] = 115, s.host.values[1] = 255;
-    ASSERT_TRUE(s.menu("mnuUnsharpMask1Click"));
+    ASSERT_TRUE(s.menu("onUnsharpMask"));
     EXPECT_EQ(s.host.lastParam.title, "Set UnSharp Mask effect to");
     EXPECT_EQ(s.host.lastParam.sliderCount, 2);
     EXPECT_EQ(s.host.lastParam.sliders[1].Position, 48);
@@ -158,12 +158,12 @@ TEST(FilterMenu, TwoSliderCommandsRememberTheSecondValue) {
     EXPECT_EQ(s.ws.remembered.UnsharpAmount, 255);
     EXPECT_EQ(s.host.recordedLines.back(), "UNSHARPMASK=115,255");
     s.host.values[0] = 142, s.host.values[1] = 128;
-    ASSERT_TRUE(s.menu("mnuCleanClick"));
+    ASSERT_TRUE(s.menu("onClean"));
     EXPECT_EQ(s.host.lastParam.sliders[0].Position, 240);
     EXPECT_EQ(s.host.lastParam.sliders[1].Position, 64);
     EXPECT_EQ(s.ws.remembered.CleanBlend, 128);
     EXPECT_EQ(s.host.recordedLines.back(), "CLEAN=142,128");
-    ASSERT_TRUE(s.menu("mnuDefog1Click"));
+    ASSERT_TRUE(s.menu("onDefog"));
     EXPECT_EQ(s.host.lastParam.title, "Set DeFog effect to");
     EXPECT_EQ(s.host.lastParam.sliders[1].Position, 64);
 }
@@ -174,7 +174,7 @@ TEST(FilterMenu, CancelRestoresPictureAndKeepsTheTag) {
     Session s(grey);
     s.host.cancel = true;
     s.host.values[0] = 3;
-    EXPECT_FALSE(s.menu("mnuSoften1Click"));
+    EXPECT_FALSE(s.menu("onSoften"));
     EXPECT_EQ(s.ws.Image.depth(), 8);
     EXPECT_EQ(s.ws.remembered.Soften, 7);
     EXPECT_TRUE(s.host.recordedLines.empty());
@@ -182,22 +182,22 @@ TEST(FilterMenu, CancelRestoresPictureAndKeepsTheTag) {
 
 TEST(FilterCustom, DescreenRecordsAndAutoCommandsDoNot) {
     Session s(Picture(5, 5, [](int x, int, int) { return 10 * x * x; }));
-    FindFilterCustomCommand("mnuDescreenMedium1Click")->run(s.ws);
+    FindFilterCustomCommand("onDescreenMedium")->run(s.ws);
     EXPECT_EQ(Byte(s.ws.Image, 2, 2), 45);
     EXPECT_EQ(s.host.recordedLines, std::vector<std::string>{"DESCREEN_MEDIUM"});
     EXPECT_EQ(s.host.busyMessage, "Descreening...");
     EXPECT_FALSE(s.ws.UndoBitmap.isEmpty());
 
     Session a(Dot(5, 110, 100));
-    FindFilterCustomCommand("mnuAutoSharpenClick")->run(a.ws);  // threshold 160: no change
+    FindFilterCustomCommand("onAutoSharpen")->run(a.ws);  // threshold 160: no change
     EXPECT_EQ(Byte(a.ws.Image, 2, 2), 110);
-    FindFilterCustomCommand("mnuAutoCleanClick")->run(a.ws);  // step 141, not below 95
+    FindFilterCustomCommand("onAutoClean")->run(a.ws);  // step 141, not below 95
     EXPECT_EQ(Byte(a.ws.Image, 2, 2), 110);
     a.ws.setImage(Dot(5, 102, 100));  // step 28 < 95: 102 + (-2 x 240) div 255 = 101
-    FindFilterCustomCommand("mnuAutoCleanClick")->run(a.ws);
+    FindFilterCustomCommand("onAutoClean")->run(a.ws);
     EXPECT_EQ(Byte(a.ws.Image, 2, 2), 101);
     a.ws.setImage(Dot(5, 120, 100));  // step 282 > 160: L 1694 + 106 = 1800 -> grey 127
-    FindFilterCustomCommand("mnuAutoSharpenClick")->run(a.ws);
+    FindFilterCustomCommand("onAutoSharpen")->run(a.ws);
     EXPECT_EQ(Byte(a.ws.Image, 2, 2), 127);
     EXPECT_TRUE(a.host.recordedLines.empty());
     EXPECT_TRUE(a.ws.UndoBitmap.isEmpty());

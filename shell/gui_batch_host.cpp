@@ -11,13 +11,13 @@
 #include "imagefiles/jpeg_settings.h"
 #include "imagefiles/save_dispatch.h"
 #include "shell/script_window.h"
-#include "shell/sky95.h"
-#include "shell/web_form.h"
+#include "shell/picture_view.h"
+#include "shell/main_window.h"
 
 namespace vimbra {
 
 std::vector<std::string> GuiBatchHost::scriptLines() {
-    TScriptWindow* w = form_.scriptWindow(false);
+    ScriptWindow* w = form_.scriptWindow(false);
     return w ? w->lines() : std::vector<std::string>{};
 }
 

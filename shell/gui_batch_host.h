@@ -6,11 +6,11 @@
 
 namespace vimbra {
 
-class TWebForm;
+class MainWindow;
 
 class GuiBatchHost final : public BatchHost {
 public:
-    explicit GuiBatchHost(TWebForm& form) : form_(form) {}
+    explicit GuiBatchHost(MainWindow& form) : form_(form) {}
 
     std::vector<std::string> scriptLines() override;
     Choice ask(MessageKind kind, std::string_view text, ChoiceSet choices) override;
@@ -29,7 +29,7 @@ public:
     void setUndoBitDepth(Workspace& ws, int depth) override;
 
 private:
-    TWebForm& form_;
+    MainWindow& form_;
 };
 
 }  // namespace vimbra

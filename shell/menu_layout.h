@@ -16,7 +16,7 @@ struct MenuRow {
     const char* path;      // "&Colors/&Tune": the top menu and submenus
     const char* caption;   // "-" for a separator
     const char* shortcut;  // QKeySequence text, "" for none
-    const char* handler;   // "mnuHLS1Click"
+    const char* handler;   // "onHls"
     int tag = 0;           // tells items apart that share a handler
     bool checkable = false;
 };

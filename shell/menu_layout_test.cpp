@@ -71,14 +71,14 @@ TEST(MenuLayoutTest, SharedHandlersAreToldApartByTag) {
         EXPECT_TRUE(seen.emplace(r.handler, r.tag).second) << r.handler << " " << r.tag;
     }
     // First and Last share one handler.
-    EXPECT_TRUE(seen.count({"mnuFirstImageClick", 0}) && seen.count({"mnuFirstImageClick", 1}));
+    EXPECT_TRUE(seen.count({"onFirstImage", 0}) && seen.count({"onFirstImage", 1}));
 }
 
 TEST(FindMenuCommandTest, BySpan) {
-    EXPECT_NE(FindMenuCommand("mnuNegativeClick").edit, nullptr);
-    EXPECT_NE(FindMenuCommand("mnuGammaGlobalClick").edit, nullptr);
-    EXPECT_NE(FindMenuCommand("mnuDuplicate1Click").custom, nullptr);
-    EXPECT_FALSE(FindMenuCommand("mnuPrintClick"));
+    EXPECT_NE(FindMenuCommand("onNegative").edit, nullptr);
+    EXPECT_NE(FindMenuCommand("onGammaGlobal").edit, nullptr);
+    EXPECT_NE(FindMenuCommand("onDuplicate").custom, nullptr);
+    EXPECT_FALSE(FindMenuCommand("onPrint"));
     EXPECT_FALSE(FindMenuCommand(""));
 }
 
@@ -126,11 +126,11 @@ TEST(ContextMenuLayoutTest, SharesHandlersWithTheMenuBar) {
         EXPECT_STREQ(r.shortcut, "") << r.handler;
     }
     // The layout switches and bookmark items are the menu bar's handlers too.
-    for (const char* h : {"mnuMenubarClick", "mnuPathboxClick", "mnuHistorySortClick",
-                          "mnuFitWindowClick", "mnuPageChange"})
+    for (const char* h : {"onMenubar", "onPathbox", "onHistorySort",
+                          "onFitWindow", "mnuPageChange"})
         EXPECT_TRUE(bar.count(h)) << h;
-    EXPECT_TRUE(seen.count({"mnuBookmarkUnmarkClick", kPictureUnmark}));
-    EXPECT_TRUE(seen.count({"mnuBookmarkUnmarkClick", kPathBoxUnmark}));
+    EXPECT_TRUE(seen.count({"onBookmarkUnmark", kPictureUnmark}));
+    EXPECT_TRUE(seen.count({"onBookmarkUnmark", kPathBoxUnmark}));
 }
 
 }  // namespace

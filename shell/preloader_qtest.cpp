@@ -15,7 +15,7 @@
 #include "imagefiles/save_dispatch.h"
 #include "shell/preloader.h"
 #include "shell/test_pictures.h"
-#include "shell/web_form.h"
+#include "shell/main_window.h"
 
 using namespace vimbra;
 
@@ -38,7 +38,7 @@ struct Shown {
     Bitmap picture;
 };
 
-Shown StateOf(TWebForm& f) {
+Shown StateOf(MainWindow& f) {
     Shown s;
     s.file = f.workspace().CurrentFileName;
     s.status = f.workspace().StatusText;
@@ -69,12 +69,12 @@ private:
     QString file(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
 
     // A window started as the program starts it with `args`.
-    std::unique_ptr<TWebForm> start(const QStringList& args) {
+    std::unique_ptr<MainWindow> start(const QStringList& args) {
         more_.push_back(std::make_unique<QSettings>(
             dir_.filePath(QStringLiteral("settings%1.ini").arg(more_.size())),
             QSettings::IniFormat));
-        const std::vector<std::string> files = TWebForm::CommandLineFiles(args);
-        auto form = std::make_unique<TWebForm>(
+        const std::vector<std::string> files = MainWindow::CommandLineFiles(args);
+        auto form = std::make_unique<MainWindow>(
             files.empty() ? args : QStringList{QString::fromStdString(files.front())},
             more_.back().get());
         form->bookmarkCommandLine(files);
@@ -85,7 +85,7 @@ private:
         return form;
     }
 
-    static bool waitPreloaded(TWebForm& f, const QString& path) {
+    static bool waitPreloaded(MainWindow& f, const QString& path) {
         return QTest::qWaitFor([&] {
             return f.preloader() && f.preloader()->ready(path.toStdString());
         });
@@ -100,19 +100,19 @@ private slots:
         WritePicture(b, 4, 4, 1);
         using Files = std::vector<std::string>;
         // The joined name wins when it exists.
-        QCOMPARE(TWebForm::CommandLineFiles(blanks.split(QLatin1Char(' '))),
+        QCOMPARE(MainWindow::CommandLineFiles(blanks.split(QLatin1Char(' '))),
                  Files{blanks.toStdString()});
-        QCOMPARE(TWebForm::CommandLineFiles({b, a}), (Files{b.toStdString(), a.toStdString()}));
+        QCOMPARE(MainWindow::CommandLineFiles({b, a}), (Files{b.toStdString(), a.toStdString()}));
         // One missing argument: neither rule applies.
-        QCOMPARE(TWebForm::CommandLineFiles({a, file("missing.bmp")}), Files{});
-        QCOMPARE(TWebForm::CommandLineFiles({file("missing.bmp")}), Files{});
-        QCOMPARE(TWebForm::CommandLineFiles({}), Files{});
+        QCOMPARE(MainWindow::CommandLineFiles({a, file("missing.bmp")}), Files{});
+        QCOMPARE(MainWindow::CommandLineFiles({file("missing.bmp")}), Files{});
+        QCOMPARE(MainWindow::CommandLineFiles({}), Files{});
         // A folder is no file.
-        QCOMPARE(TWebForm::CommandLineFiles({a, dir_.path()}), Files{});
+        QCOMPARE(MainWindow::CommandLineFiles({a, dir_.path()}), Files{});
         // Relative names become absolute, as bookmarks are full paths.
         const QString cwd = QDir::currentPath();
         QDir::setCurrent(dir_.path());
-        const Files relative = TWebForm::CommandLineFiles({QStringLiteral("a.bmp")});
+        const Files relative = MainWindow::CommandLineFiles({QStringLiteral("a.bmp")});
         QDir::setCurrent(cwd);
         QCOMPARE(relative, Files{a.toStdString()});
     }
@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(form->bookmarks().entries(), order);
         QCOMPARE(form->bookmarks().BookmarkIndex(), 0);
         for (const QString& next : {b, c, a}) {
-            form->action("btnNextImageClick")->trigger();
+            form->action("onNextImage")->trigger();
             QCOMPARE(form->workspace().CurrentFileName, next.toStdString());
         }
     }
@@ -148,7 +148,7 @@ private slots:
         ahead->ViewGamma = plain->ViewGamma = 150;
         // Onto the JPEG, the PNG, and back onto the JPEG.
         const std::pair<const char*, QString> steps[] = {
-            {"btnNextImageClick", b}, {"btnNextImageClick", c}, {"btnPrevImageClick", b}};
+            {"onNextImage", b}, {"onNextImage", c}, {"onPreviousImage", b}};
         for (const auto& [handler, target] : steps) {
             QVERIFY(waitPreloaded(*ahead, target));
             QTRY_VERIFY(plain->preloader());
@@ -191,7 +191,7 @@ private slots:
         const auto when = std::filesystem::last_write_time(b.toStdString());
         WritePicture(b, 10, 10, 9);
         std::filesystem::last_write_time(b.toStdString(), when + std::chrono::seconds(3));
-        form->action("btnNextImageClick")->trigger();
+        form->action("onNextImage")->trigger();
         QCOMPARE(form->workspace().CurrentFileName, b.toStdString());
         QCOMPARE(int(form->workspace().Image.scanLine(0)[0]), 9);
     }
@@ -206,7 +206,7 @@ private slots:
         QTRY_COMPARE(form->workspace().CurrentFileName, a.toStdString());
         QVERIFY(waitPreloaded(*form, b));
         QVERIFY(QFile::remove(b));
-        form->action("btnNextImageClick")->trigger();
+        form->action("onNextImage")->trigger();
         QCOMPARE(form->workspace().CurrentFileName, c.toStdString());
         const std::vector<std::string> left{a.toStdString(), c.toStdString()};
         QCOMPARE(form->bookmarks().entries(), left);
@@ -220,9 +220,9 @@ private slots:
         QVERIFY(form);
         QTRY_COMPARE(form->workspace().CurrentFileName, a.toStdString());
         QVERIFY(waitPreloaded(*form, b));
-        form->runMenuCommand("mnuNegativeClick");
+        form->runMenuCommand("onNegative");
         QVERIFY(form->workspace().Modified);
-        form->action("btnNextImageClick")->trigger();  // answered No
+        form->action("onNextImage")->trigger();  // answered No
         QCOMPARE(form->workspace().CurrentFileName, a.toStdString());
         QVERIFY(form->workspace().Modified);
         QVERIFY(form->preloader()->ready(b.toStdString()));

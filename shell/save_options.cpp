@@ -48,7 +48,7 @@ QString QualityText(int quality) {
         .arg(LibjpegQuality(JpegQualityScale::SaveDialog, quality));
 }
 
-TSaveDialog::TSaveDialog(const SaveDialogSetup& setup, QWidget* parent)
+SaveAsDialog::SaveAsDialog(const SaveDialogSetup& setup, QWidget* parent)
     : QFileDialog(parent, QStringLiteral("Save Image As"), setup.folder),
       format_(setup.format),
       filters_(setup.filters) {
@@ -94,7 +94,7 @@ TSaveDialog::TSaveDialog(const SaveDialogSetup& setup, QWidget* parent)
     Progressive->setEnabled(c.progressive);
 }
 
-void TSaveDialog::setFormat(int format) {
+void SaveAsDialog::setFormat(int format) {
     format_ = format;
     const SaveFormatControls c = ControlsFor(SaveFormatFromNumber(format).value_or(SaveFormat::Png));
     Quality->setEnabled(c.quality);
@@ -103,7 +103,7 @@ void TSaveDialog::setFormat(int format) {
     if (typeChanged) typeChanged(format);
 }
 
-SaveChoice TSaveDialog::choice() const {
+SaveChoice SaveAsDialog::choice() const {
     SaveChoice c;
     c.path = selectedFiles().isEmpty() ? QString() : selectedFiles().front();
     c.format = format_;
@@ -114,7 +114,7 @@ SaveChoice TSaveDialog::choice() const {
 
 std::optional<SaveChoice> ExecuteSaveDialog(QWidget* parent, const SaveDialogSetup& setup,
                                             const std::function<void(int format)>& typeChanged) {
-    TSaveDialog dlg(setup, parent);
+    SaveAsDialog dlg(setup, parent);
     dlg.typeChanged = typeChanged;
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;
     SaveChoice c = dlg.choice();

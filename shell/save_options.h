@@ -57,10 +57,10 @@ struct SaveChoice {
     bool progressive = false;
 };
 
-class TSaveDialog : public QFileDialog {
+class SaveAsDialog : public QFileDialog {
     Q_OBJECT
 public:
-    TSaveDialog(const SaveDialogSetup& setup, QWidget* parent = nullptr);
+    SaveAsDialog(const SaveDialogSetup& setup, QWidget* parent = nullptr);
 
     int format() const { return format_; }
     SaveChoice choice() const;

@@ -11,14 +11,14 @@
 
 namespace vimbra {
 
-TScriptWindow::TScriptWindow(Workspace& ws, QWidget* parent)
+ScriptWindow::ScriptWindow(Workspace& ws, QWidget* parent)
     : QWidget(parent, Qt::Tool), ws_(ws), edit_(new QPlainTextEdit(this)) {
     setWindowTitle(QStringLiteral("Batch Image Processing"));
     edit_->setObjectName(QStringLiteral("Script"));
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* perform = new QPushButton(QStringLiteral("&Perform"), this);
     auto* closeButton = new QPushButton(QStringLiteral("&Close"), this);
-    connect(perform, &QPushButton::clicked, this, &TScriptWindow::performRequested);
+    connect(perform, &QPushButton::clicked, this, &ScriptWindow::performRequested);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -30,18 +30,18 @@ TScriptWindow::TScriptWindow(Workspace& ws, QWidget* parent)
     resize(360, 420);
 }
 
-void TScriptWindow::appendLine(const QString& line) {
+void ScriptWindow::appendLine(const QString& line) {
     edit_->appendPlainText(line);
 }
 
-void TScriptWindow::setScript(const QString& text) {
+void ScriptWindow::setScript(const QString& text) {
     edit_->setPlainText(text);
     edit_->document()->setModified(false);
 }
 
-QString TScriptWindow::script() const { return edit_->toPlainText(); }
+QString ScriptWindow::script() const { return edit_->toPlainText(); }
 
-std::vector<std::string> TScriptWindow::lines() const {
+std::vector<std::string> ScriptWindow::lines() const {
     std::vector<std::string> out;
     for (const QString& l : edit_->toPlainText().split(QLatin1Char('\n')))
         out.push_back(l.toStdString());
@@ -49,16 +49,16 @@ std::vector<std::string> TScriptWindow::lines() const {
     return out;
 }
 
-int TScriptWindow::lineCount() const { return int(lines().size()); }
+int ScriptWindow::lineCount() const { return int(lines().size()); }
 
-bool TScriptWindow::isModifiedScript() const { return edit_->document()->isModified(); }
+bool ScriptWindow::isModifiedScript() const { return edit_->document()->isModified(); }
 
-void TScriptWindow::showEvent(QShowEvent* event) {
+void ScriptWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     ws_.RecordingActive = true;
 }
 
-void TScriptWindow::closeEvent(QCloseEvent* event) {
+void ScriptWindow::closeEvent(QCloseEvent* event) {
     ws_.RecordingActive = false;
     QWidget::closeEvent(event);
 }

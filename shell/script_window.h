@@ -12,10 +12,10 @@ namespace vimbra {
 
 class Workspace;
 
-class TScriptWindow : public QWidget {
+class ScriptWindow : public QWidget {
     Q_OBJECT
 public:
-    TScriptWindow(Workspace& ws, QWidget* parent = nullptr);
+    ScriptWindow(Workspace& ws, QWidget* parent = nullptr);
 
     void appendLine(const QString& line);
     void setScript(const QString& text);

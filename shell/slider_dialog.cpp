@@ -11,7 +11,7 @@
 
 namespace vimbra {
 
-TSliderDlg::TSliderDlg(const FilterDlgParam& param, QWidget* parent) : QDialog(parent) {
+SliderDialog::SliderDialog(const FilterDlgParam& param, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromStdString(param.title));
     count_ = std::clamp(param.sliderCount, 1, 3);
     auto* grid = new QGridLayout;
@@ -48,14 +48,14 @@ TSliderDlg::TSliderDlg(const FilterDlgParam& param, QWidget* parent) : QDialog(p
     layout->addWidget(buttons);
 }
 
-int TSliderDlg::value(int i) const { return sliders_[std::clamp(i, 0, count_ - 1)]->value(); }
+int SliderDialog::value(int i) const { return sliders_[std::clamp(i, 0, count_ - 1)]->value(); }
 
 int ExecuteSliderDialog(QWidget* parent, const FilterDlgParam& param, int values[3]) {
     if (param.sliderCount <= 0) {
         for (int i = 0; i < 3; ++i) values[i] = param.sliders[i].Position;
         return values[0];
     }
-    TSliderDlg dlg(param, parent);
+    SliderDialog dlg(param, parent);
     if (dlg.exec() != QDialog::Accepted) return kDialogCancelled;
     for (int i = 0; i < 3; ++i) values[i] = dlg.value(i);
     return values[0];

@@ -10,10 +10,10 @@ class QLabel;
 
 namespace vimbra {
 
-class TSliderDlg : public QDialog {
+class SliderDialog : public QDialog {
     Q_OBJECT
 public:
-    TSliderDlg(const FilterDlgParam& param, QWidget* parent = nullptr);
+    SliderDialog(const FilterDlgParam& param, QWidget* parent = nullptr);
     int sliderCount() const { return count_; }
     QSlider* slider(int i) const { return sliders_[i]; }
     int value(int i) const;

@@ -1,0 +1,310 @@
+#pragma once
+// The main window: the display control in its scroll box, the menu bar, tool
+// bar, path box and status bar, and the viewer's commands (files, view,
+// navigation, bookmarks, editing through the command spans, batch runs).
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QRect>
+
+#include "batch/bookmarks.h"
+#include "batch/interpreter.h"
+#include "core/workspace.h"
+#include "filters/gui/resize_dialog.h"
+#include "filters/gui/scroll_dialog.h"
+#include "imagefiles/load_dispatch.h"
+#include "imagefiles/save_dispatch.h"
+#include "shell/gui_frame_host.h"
+#include "shell/menu_layout.h"
+#include "shell/save_options.h"
+#include "shell/settings_record.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QScrollArea;
+class QSettings;
+class QToolBar;
+class QToolButton;
+class QUrl;
+
+namespace vimbra {
+
+class PictureView;
+class GuiBatchHost;
+class ScriptWindow;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // `args`: the command-line arguments after the program name, joined with
+    // blanks into one file name. `settings`: where settings are read and
+    // written (null: the user's settings file; tests pass their own).
+    explicit MainWindow(const QStringList& args, QSettings* settings = nullptr,
+                      QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Workspace& workspace() { return ws_; }
+    Bookmarks& bookmarks() { return bookmarks_; }
+    GuiFrameHost& host() { return host_; }
+    PictureView* sky() const { return sky_; }
+    QScrollArea* scrollBox() const { return scrollBox_; }
+    QLineEdit* pathBox() const { return history_; }
+    const SettingsRecord& settings() const { return settings_; }
+    const LoadedFile& loadedFile() const { return loaded_; }
+    // The action of a menu item, by handler and tag; null when not built.
+    QAction* action(const std::string& handler, int tag = 0) const;
+    QMenu* topMenu(const QString& caption) const;
+
+    // View state.
+    bool FitToWindow = true;
+    int ZoomPercent = 100;
+    bool Pannable = false;
+    bool SelectToolActive = false;
+    bool Upsampled = false;
+    bool HalfJpeg = false;
+    bool FullScreen = false;
+    int ViewAreaWidth() const;
+    int ViewAreaHeight() const;
+
+    QString statusPanelText(int panel) const;
+    // The file the command line named ("" when none or missing).
+    const std::string& startFile() const { return startFile_; }
+
+    // Commands (menu handlers), public for the tests and the batch host.
+    void onOpen();
+    // Opens `path` as the working picture (asks about unsaved changes first
+    // unless `askFirst` is false). False when nothing was opened.
+    bool BtnOpenEx(const std::string& path, bool askFirst = true);
+    void openFiles(const std::vector<std::string>& paths);
+    void onReload();
+    void onNew();
+    void onSave();
+    void onImageInfo();
+    void mnuPageChange(int tag);
+    void ShowBlankImage(bool rename);
+    void onUndo();
+    void runMenuCommand(const std::string& handler);
+    void onFitWindow();
+    void onZoomIn();
+    void onZoomOut();
+    void setZoom(int percent);
+    void onZoom();
+    void onZoomRegion();
+    void onFitWindowTo(int k);
+    void onOptimizeWindow();
+    void onFullScreen();
+    void onHand();
+    void onSelect();
+    void onNextImage();
+    void onPreviousImage();
+    void onFirstImage(int last);
+    void onExplore();
+    void HistoryKeyPress();
+    void onBookmarksView();
+    void onHistoryClear();
+    void onHistorySort();
+    void onHistoryLoad();
+    void onHistorySave();
+    void onBookmarkUnmark();
+    void onBatchEditor();
+    void onPerformBatch();
+    void onMemory();
+    void onOptions();
+    void onExit();
+    void onHelpContext(int context);
+    void SaveDialogTypeChange(int format);
+
+    // Screen gamma ×100 (100: off) and the aspect mode (kAspect...).
+    int ViewGamma = 100;
+    int AspectMode = kAspectMonitor;
+    void onViewGamma();
+    // The screen gamma on the working picture; leaves Modified as it was.
+    void DoGamma();
+    void onAspect(int mode);
+    void onAdjustViewport();
+    // What every load does to the new picture: the aspect mode, then the gamma.
+    void ApplyViewAdjustments();
+
+    // The context menu, reduced to the place it opens at.
+    enum class PopupPlace { ToolBars, PathBox, Picture };
+    void MainMenuPopup(PopupPlace place);
+    QMenu* contextMenu() const { return contextMenu_; }
+    QAction* contextAction(const std::string& handler, int tag = 0) const;
+    // The Image menu as it opens: the filters for pictures they suit.
+    void onImageVisible();
+    // The menu bar's last item: the file name, runs file information.
+    QAction* fileNameItem() const { return fileNameItem_; }
+    QToolButton* toolButton(const QString& caption) const;
+
+    // Stand-ins for the modal dialogs and the desktop's browser (tests).
+    std::function<int(const QString& title, const TScrollDlgParam&)> scrollDialogHook;
+    std::function<ResizeResult(const QString& title, int width, int height, int maxWidth,
+                               int maxHeight)>
+        resizeDialogHook;
+    std::function<std::optional<SaveChoice>(const SaveDialogSetup&)> saveDialogHook;
+    FreeSpaceQuery freeSpaceHook;
+    std::function<bool(const QUrl&)> urlOpener;
+    // 6 (Yes: go on, Modified cleared) or 7 (No).
+    int CloseNow();
+
+    // Layout toggles and presets.
+    void setMenuBarShown(bool on);
+    void setToolBarShown(bool on);
+    void setPathBoxShown(bool on);
+    void setStatusBarShown(bool on);
+    void setButtonText(bool on);
+    // The tool bar moved into the path box's row, without captions.
+    void setMergedToolBar(bool on);
+    void onStandard();
+    void onCompact();
+    void onMinimal();
+
+    // Re-fits or re-zooms the display control after the picture changed.
+    void ChangeView();
+    void UpdateCaption();
+    void StatusReady();
+    // The mapped selection of the rubber band, as the editing commands see it.
+    SelRect selectionRect() const { return ws_.SelectionRect; }
+    // Milliseconds from construction to the first painted frame (-1: not yet).
+    qint64 firstPaintMs() const { return firstPaintMs_; }
+
+    // Scripts: the text of the script window (creating it hidden if needed).
+    ScriptWindow* scriptWindow(bool create);
+
+    // Preloading: the bookmarks after and before the current one are decoded
+    // ahead on a worker thread; navigation takes them instead of decoding.
+    // Null until there is something to decode ahead.
+    class Preloader* preloader() const { return preloader_.get(); }
+    // Queues the neighbours of the current bookmark (once per turn of the
+    // event loop, whatever number of list changes asked for it).
+    void schedulePreload();
+    // Shows the preloaded picture of `path` as BtnOpenEx shows a loaded one;
+    // false when none is ready (the caller then loads it the normal way).
+    bool openPreloaded(const std::string& path);
+    // What every successful load does after decoding (view, bookmarks, caption).
+    void FinishLoad(const std::string& path, const LoadedFile& file);
+    // The files a command line names: the arguments joined with blanks when
+    // that is an existing file, else every argument when each is an existing
+    // file, else none. Absolute paths.
+    static std::vector<std::string> CommandLineFiles(const QStringList& args);
+    // Bookmarks the command line's files after the first, which the window
+    // opens, so that they follow it in the order given.
+    void bookmarkCommandLine(const std::vector<std::string>& files);
+
+private:
+    void startPreload();
+    LoadOptions preloadOptions() const;
+    std::shared_ptr<class Preloader> preloader_;  // the worker thread's owner
+    bool preloadQueued_ = false;
+
+public:
+    // End of preloading.
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void buildMenus();
+    void buildToolBars();
+    void buildStatusBar();
+    void registerHandlers();
+    void EnableControls();
+    void HistoryControls();
+    void UpdateHistoryEdit();
+    void updateZoomControls();
+    void LayoutViewArea();
+    void ResizeImage();
+    void AutoZoom();
+    void ApplyZoom(int percent);
+    void DisplaySelection();
+    void clearRubberBand();
+    void onPictureMouseDown(QMouseEvent* event);
+    void onPictureMouseMove(QMouseEvent* event);
+    void onPictureMouseUp(QMouseEvent* event);
+    void refreshStatusBar();
+    LoadOptions loadOptions() const;
+    Loader navigationLoader();
+    void afterNavigation(const struct NavResult& r);
+    bool FormCloseQuery();
+    void FormClose();
+    void applySettingsLayout();
+    void showError(const std::string& text);
+    void buildContextMenu();
+    void connectHandler(QAction* action, const std::string& handler, int tag);
+    void optimizeWindow(bool centre);
+    void showContextMenu(PopupPlace place, const QPoint& globalPos);
+    void updateMenuState();
+    void updatePageControls();
+    void presetDone(const char* handler, bool centre);
+    int runScrollDialog(const QString& title, const TScrollDlgParam& param);
+    void updateFileNameItem();
+    int panelsHeight() const;
+    QSize frameSize2() const;
+
+    Workspace ws_;
+    GuiFrameHost host_;
+    Bookmarks bookmarks_;
+    std::unique_ptr<GuiBatchHost> batchHost_;
+    std::unique_ptr<BatchInterpreter> interpreter_;
+    LoadedFile loaded_;
+    SettingsRecord settings_;
+    std::unique_ptr<QSettings> ownSettings_;
+    QSettings* settingsFile_ = nullptr;
+    QString openDir_, saveDir_;
+    int saveFilter_ = int(SaveFormat::Png);
+    int saveQuality_ = 75;
+    bool saveProgressive_ = false;
+    std::string startFile_;
+    std::string previousFileName_ = "*";
+    bool activated_ = false;
+    bool closing_ = false;
+
+    PictureView* sky_ = nullptr;
+    QScrollArea* scrollBox_ = nullptr;
+    QToolBar* toolBar1_ = nullptr;
+    QToolBar* pathBar_ = nullptr;
+    QLineEdit* history_ = nullptr;
+    QLabel* panels_[3] = {nullptr, nullptr, nullptr};
+    QProgressBar* progress_ = nullptr;
+    ScriptWindow* script_ = nullptr;
+
+    // Handlers by name; menu items and buttons reach commands through these.
+    std::map<std::string, std::function<void(int tag)>> handlers_;
+    std::map<std::pair<std::string, int>, QAction*> actions_;
+    std::map<QString, QMenu*> menus_;
+    std::map<QString, QToolButton*> buttons_;
+    QMenu* contextMenu_ = nullptr;
+    std::map<std::pair<std::string, int>, QAction*> contextActions_;
+    QAction* fileNameItem_ = nullptr;
+
+    // Mouse tools.
+    QPoint anchor_;
+    bool dragging_ = false;
+    QRect rubberBand_;
+    SelRect lastRegion_{0, 0, 0, 0};
+    bool haveRegion_ = false;
+    QRect normalBounds_;
+
+    QElapsedTimer startTimer_;
+    qint64 firstPaintMs_ = -1;
+
+    friend class GuiBatchHost;
+};
+
+}  // namespace vimbra

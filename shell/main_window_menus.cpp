@@ -1,0 +1,328 @@
+// Building the menu bar, tool bars and status bar from the layout table, and
+// the layout toggles.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "shell/menu_layout.h"
+#include "shell/main_window.h"
+
+namespace vimbra {
+
+void MainWindow::registerHandlers() {
+    auto on = [this](const char* name, std::function<void()> f) {
+        handlers_[name] = [f = std::move(f)](int) { f(); };
+    };
+    on("onNew", [this] { onNew(); });
+    on("onOpen", [this] { onOpen(); });
+    on("onReload", [this] { onReload(); });
+    on("onSave", [this] { onSave(); });
+    on("onBookmarksView", [this] { onBookmarksView(); });
+    on("onHistoryClear", [this] { onHistoryClear(); });
+    on("onHistorySort", [this] { onHistorySort(); });
+    on("onHistoryLoad", [this] { onHistoryLoad(); });
+    on("onHistorySave", [this] { onHistorySave(); });
+    on("onBookmarkUnmark", [this] { onBookmarkUnmark(); });
+    on("onExit", [this] { onExit(); });
+    on("onUndo", [this] { onUndo(); });
+    on("onSelect", [this] { onSelect(); });
+    on("onHand", [this] { onHand(); });
+    on("onNextImage", [this] { onNextImage(); });
+    on("onPreviousImage", [this] { onPreviousImage(); });
+    handlers_["onFirstImage"] = [this](int tag) { onFirstImage(tag); };
+    handlers_["mnuPageChange"] = [this](int tag) { mnuPageChange(tag); };
+    handlers_["onFitWindowTo"] = [this](int tag) { onFitWindowTo(tag); };
+    on("onOptimizeWindow", [this] { onOptimizeWindow(); });
+    on("onImageInfo", [this] { onImageInfo(); });
+    on("onFullScreen", [this] { onFullScreen(); });
+    on("onZoomRegion", [this] { onZoomRegion(); });
+    on("onZoom", [this] { onZoom(); });
+    on("onFitWindow", [this] { onFitWindow(); });
+    on("onUpsamplingToggled", [this] {
+        Upsampled = !Upsampled;
+        ChangeView();
+    });
+    on("onScaleJpeg", [this] {
+        if (!HalfJpeg) {
+            const Answer a = host_.AskSilenceable(
+                "onScaleJpeg", MessageKind::Confirmation,
+                "All JPEG images will be loaded with half resolution (50%).\n\n[Ignore] avoids "
+                "this dialog (for experts).");
+            if (a == Answer::No) {
+                action("onScaleJpeg")->setChecked(false);
+                return;
+            }
+            settings_.AutoReduce = false;
+        }
+        HalfJpeg = !HalfJpeg;
+        action("onScaleJpeg")->setChecked(HalfJpeg);
+    });
+    on("onMenubar", [this] { setMenuBarShown(!settings_.menuBar); });
+    on("onToolbarVisible", [this] { setToolBarShown(!settings_.toolBar); });
+    on("onPathbox", [this] { setPathBoxShown(!settings_.pathBox); });
+    on("onStatusbarVisible", [this] { setStatusBarShown(!settings_.statusBar); });
+    on("onClassicStyle", [this] { setButtonText(!settings_.buttonText); });
+    on("onStandard", [this] { onStandard(); });
+    on("onCompact", [this] { onCompact(); });
+    on("onMinimal", [this] { onMinimal(); });
+    on("onViewGamma", [this] { onViewGamma(); });
+    on("onAdjustViewport", [this] { onAdjustViewport(); });
+    handlers_["onAspect"] = [this](int tag) { onAspect(tag); };
+    handlers_["onHelpContext"] = [this](int tag) { onHelpContext(tag); };
+    on("onOptions", [this] { onOptions(); });
+    on("onBatchEditor", [this] { onBatchEditor(); });
+    on("onPerformBatch", [this] { onPerformBatch(); });
+    on("onExplore", [this] { onExplore(); });
+    on("onMemory", [this] { onMemory(); });
+}
+
+QAction* MainWindow::action(const std::string& handler, int tag) const {
+    const auto it = actions_.find({handler, tag});
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QMenu* MainWindow::topMenu(const QString& caption) const {
+    const auto it = menus_.find(caption);
+    return it == menus_.end() ? nullptr : it->second;
+}
+
+void MainWindow::buildMenus() {
+    const auto known = [this](std::string_view h) {
+        return handlers_.count(std::string(h)) != 0 || bool(FindMenuCommand(h));
+    };
+    for (const MenuRow* row : ResolveMenuRows(MainMenuLayout(), known)) {
+        // Menus and submenus come into being where they are first named.
+        const QString path = QString::fromUtf8(row->path);
+        QMenu* menu = nullptr;
+        QString sofar;
+        for (const QString& part : path.split(QLatin1Char('/'))) {
+            const QString key = sofar.isEmpty() ? part : sofar + QLatin1Char('/') + part;
+            auto it = menus_.find(key);
+            if (it == menus_.end()) {
+                QMenu* created = menu ? menu->addMenu(part) : menuBar()->addMenu(part);
+                it = menus_.emplace(key, created).first;
+            }
+            menu = it->second;
+            sofar = key;
+        }
+        if (std::string_view(row->caption) == "-") {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* a = menu->addAction(QString::fromUtf8(row->caption));
+        if (*row->shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(row->shortcut)));
+        a->setCheckable(row->checkable);
+        actions_[{row->handler, row->tag}] = a;
+        connectHandler(a, row->handler, row->tag);
+    }
+    // Menu state is settled as a menu opens.
+    for (QAction* top : menuBar()->actions())
+        if (QMenu* m = top->menu()) connect(m, &QMenu::aboutToShow, this, &MainWindow::updateMenuState);
+    fileNameItem_ = menuBar()->addAction(QStringLiteral("."));
+    fileNameItem_->setObjectName(QStringLiteral("FileNameItem"));
+    connect(fileNameItem_, &QAction::triggered, this, &MainWindow::onImageInfo);
+    if (QAction* a = action("onAspect", kAspectMonitor)) a->setChecked(true);
+    // Editing menus wait for the first picture.
+    for (const char* name : {"&Image", "&Colors"})
+        if (QMenu* m = topMenu(QString::fromLatin1(name))) m->setEnabled(false);
+    if (QAction* a = action("onFitWindow")) a->setChecked(FitToWindow);
+    if (QAction* a = action("onHand")) a->setChecked(true);
+    if (QAction* a = action("onUndo")) a->setEnabled(false);
+    host_.undo().hooks.setUndoEnabled = [this](bool on) {
+        if (QAction* a = action("onUndo")) a->setEnabled(on);
+    };
+}
+
+void MainWindow::buildToolBars() {
+    toolBar1_ = addToolBar(QStringLiteral("Toolbar1"));
+    toolBar1_->setObjectName(QStringLiteral("Toolbar1"));
+    toolBar1_->setMovable(false);
+    struct Button {
+        const char* caption;
+        std::function<void()> run;
+    };
+    const Button buttons[] = {
+        {"Back", [this] { onPreviousImage(); }},
+        {"Next", [this] { onNextImage(); }},
+        {"Explore", [this] { onExplore(); }},
+        {"Screen", [this] { onFullScreen(); }},
+        {"Adjust", [this] { onOptimizeWindow(); }},
+        {"Fit", [this] { onFitWindow(); }},
+        {"Zoom -", [this] { onZoomOut(); }},
+        {"Zoom +", [this] { onZoomIn(); }},
+        {"Scroll", [this] { onHand(); }},
+        {"Select", [this] { onSelect(); }},
+        {"Page", [this] { mnuPageChange(1); }},
+    };
+    for (const Button& b : buttons) {
+        QAction* a = toolBar1_->addAction(QString::fromLatin1(b.caption));
+        connect(a, &QAction::triggered, this, b.run);
+        buttons_[QString::fromLatin1(b.caption)] =
+            qobject_cast<QToolButton*>(toolBar1_->widgetForAction(a));
+    }
+    // The page button also offers the page menu.
+    if (QToolButton* page = buttons_[QStringLiteral("Page")]) {
+        if (QMenu* m = topMenu(QStringLiteral("&View/&Page"))) {
+            page->setMenu(m);
+            page->setPopupMode(QToolButton::MenuButtonPopup);
+        }
+        page->setEnabled(false);
+    }
+    addToolBarBreak();
+    pathBar_ = addToolBar(QStringLiteral("Path box"));
+    pathBar_->setObjectName(QStringLiteral("PathBox"));
+    pathBar_->setMovable(false);
+    const Button buttons2[] = {
+        {"Open", [this] { onOpen(); }},
+        {"Save", [this] { onSave(); }},
+        {"Cut/Unmark", [this] { onBookmarkUnmark(); }},
+        {"Info", [this] { onImageInfo(); }},
+        {"Bookmarks", [this] { onBookmarksView(); }},
+    };
+    for (const Button& b : buttons2) {
+        QAction* a = pathBar_->addAction(QString::fromLatin1(b.caption));
+        connect(a, &QAction::triggered, this, b.run);
+        buttons_[QString::fromLatin1(b.caption)] =
+            qobject_cast<QToolButton*>(pathBar_->widgetForAction(a));
+    }
+    history_ = new QLineEdit(pathBar_);
+    history_->setObjectName(QStringLiteral("History"));
+    history_->setMinimumWidth(64);
+    pathBar_->addWidget(history_);
+    connect(history_, &QLineEdit::returnPressed, this, &MainWindow::HistoryKeyPress);
+    history_->installEventFilter(this);
+    HistoryControls();
+}
+
+void MainWindow::buildStatusBar() {
+    for (int i = 0; i < 3; ++i) {
+        panels_[i] = new QLabel(this);
+        panels_[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
+    }
+    panels_[0]->setMinimumWidth(160);
+    panels_[1]->setMinimumWidth(48);
+    statusBar()->addWidget(panels_[0], 1);
+    statusBar()->addWidget(panels_[1]);
+    statusBar()->addWidget(panels_[2]);
+    progress_ = new QProgressBar(this);
+    progress_->setRange(0, 100);
+    progress_->setMaximumWidth(160);
+    progress_->setVisible(false);
+    statusBar()->addPermanentWidget(progress_);
+}
+
+void MainWindow::EnableControls() {
+    for (const char* name : {"&Image", "&Colors"})
+        if (QMenu* m = topMenu(QString::fromLatin1(name))) m->setEnabled(true);
+    updateZoomControls();
+    updatePageControls();
+}
+
+void MainWindow::updateZoomControls() {
+    const bool zoom = !FitToWindow;
+    for (const char* b : {"Zoom -", "Zoom +"})
+        if (QToolButton* t = buttons_[QString::fromLatin1(b)]) t->setEnabled(zoom);
+    if (QAction* a = action("onZoom")) a->setEnabled(zoom);
+    if (QAction* a = action("onFitWindow")) a->setChecked(FitToWindow);
+}
+
+void MainWindow::setMenuBarShown(bool on) {
+    settings_.menuBar = on;
+    menuBar()->setVisible(on);
+    if (QAction* a = action("onMenubar")) a->setChecked(on);
+}
+
+void MainWindow::setToolBarShown(bool on) {
+    settings_.toolBar = on;
+    // Merged, the tool bar comes and goes with the path box.
+    if (toolBar1_) toolBar1_->setVisible(settings_.mergeToolBar ? settings_.pathBox : on);
+    if (QAction* a = action("onToolbarVisible")) a->setChecked(on);
+    setButtonText(on);
+}
+
+void MainWindow::setPathBoxShown(bool on) {
+    settings_.pathBox = on;
+    if (pathBar_) pathBar_->setVisible(on);
+    if (toolBar1_ && settings_.mergeToolBar) toolBar1_->setVisible(on);
+    if (QAction* a = action("onPathbox")) a->setChecked(on);
+}
+
+void MainWindow::setStatusBarShown(bool on) {
+    settings_.statusBar = on;
+    statusBar()->setVisible(on);
+    if (QAction* a = action("onStatusbarVisible")) a->setChecked(on);
+}
+
+void MainWindow::setButtonText(bool on) {
+    settings_.buttonText = on;
+    if (toolBar1_)
+        toolBar1_->setToolButtonStyle(on && !settings_.mergeToolBar ? Qt::ToolButtonTextOnly
+                                                                    : Qt::ToolButtonIconOnly);
+    if (QAction* a = action("onClassicStyle")) a->setChecked(on);
+}
+
+}  // namespace vimbra
+
+namespace vimbra {
+
+void MainWindow::setMergedToolBar(bool on) {
+    if (!toolBar1_ || !pathBar_) return;
+    settings_.mergeToolBar = on;
+    const bool apart = toolBarBreak(pathBar_);
+    if (on && apart) removeToolBarBreak(pathBar_);
+    else if (!on && !apart) insertToolBarBreak(pathBar_);
+    toolBar1_->setVisible(on ? settings_.pathBox : settings_.toolBar);
+    if (on) toolBar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    else setButtonText(settings_.toolBar && settings_.buttonText);
+    // One row: the path box's switch now stands for both.
+    for (const char* h : {"onToolbarVisible", "onClassicStyle"})
+        if (QAction* a = action(h)) a->setVisible(!on);
+    if (QAction* a = action("onPathbox"))
+        a->setText(on ? QStringLiteral("&Tool bar") : QStringLiteral("&Path box"));
+}
+
+void MainWindow::presetDone(const char* handler, bool centre) {
+    for (const char* h : {"onStandard", "onCompact", "onMinimal"})
+        if (QAction* a = action(h)) a->setChecked(std::string_view(h) == handler);
+    QApplication::sendPostedEvents(this, QEvent::LayoutRequest);
+    ChangeView();
+    if (!FitToWindow) optimizeWindow(centre);
+}
+
+void MainWindow::onStandard() {
+    if (FullScreen) return;
+    setStatusBarShown(true);
+    setMenuBarShown(true);
+    setPathBoxShown(true);
+    setToolBarShown(true);
+    if (!settings_.mergeToolBar) setButtonText(true);
+    presetDone("onStandard", true);
+}
+
+void MainWindow::onCompact() {
+    if (FullScreen) return;
+    setStatusBarShown(false);
+    setMenuBarShown(true);
+    setToolBarShown(true);
+    setPathBoxShown(true);
+    setButtonText(false);
+    presetDone("onCompact", true);
+}
+
+void MainWindow::onMinimal() {
+    if (FullScreen) return;
+    setStatusBarShown(false);
+    setMenuBarShown(true);
+    setPathBoxShown(false);
+    setToolBarShown(false);
+    presetDone("onMinimal", false);
+}
+
+}  // namespace vimbra

@@ -1,0 +1,239 @@
+// File > Save as under the offscreen platform: the variants offered, the
+// extension rule, the overwrite question, failures that must not count as
+// saved, the remembered folder and the dialog's option controls.
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+
+#include "shell/save_options.h"
+#include "shell/main_window_test_util.h"
+
+using namespace vimbra;
+using namespace vimbra::testing;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class MainWindowSaveTest : public QObject {
+    Q_OBJECT
+
+private:
+    FormFixture fx_;
+    std::vector<SaveDialogSetup> setups_;
+
+    // Every dialog answered by the next of `choices`; none left: cancel.
+    void script(MainWindow& form, std::vector<SaveChoice> choices) {
+        setups_.clear();
+        form.saveDialogHook = [this, choices, n = size_t(0)](const SaveDialogSetup& s) mutable
+            -> std::optional<SaveChoice> {
+            setups_.push_back(s);
+            if (n >= choices.size()) return std::nullopt;
+            return choices[n++];
+        };
+    }
+
+    std::unique_ptr<MainWindow> formWith(const char* name, int w = 20, int h = 10) {
+        const QString p = fx_.path(name);
+        WriteFlatPicture(p, w, h, 10, 20, 30);
+        auto form = fx_.makeForm({p});
+        if (form && !QTest::qWaitFor([&] { return form->workspace().CurrentFileName == p.toStdString(); }))
+            return nullptr;
+        return form;
+    }
+
+private slots:
+    void init() { QFile::remove(fx_.path("settings.ini")); }
+
+    void offersNineVariantsOrTwelveForBlackAndWhite() {
+        auto form = formWith("colour.bmp");
+        QVERIFY(form);
+        script(*form, {});
+        form->onSave();
+        QCOMPARE(setups_.size(), size_t(1));
+        QCOMPARE(setups_[0].filters.size(), 9);
+        QCOMPARE(setups_[0].filters[0], QStringLiteral("BMP (Windows Bitmap) (*.bmp)"));
+        // PNG first; the name without its extension; no SaveDir yet: the file's folder.
+        QCOMPARE(setups_[0].format, 3);
+        QCOMPARE(setups_[0].name, QStringLiteral("colour"));
+        QCOMPARE(QDir(setups_[0].folder), QDir(fx_.dir.path()));
+
+        // A 1-bit picture also offers the two fax variants and PackBits.
+        Workspace mono;
+        mono.setImage(Bitmap(16, 8, 1));
+        const std::string monoPath =
+            SaveImageFile(mono, fx_.path("mono.bmp").toStdString(), SaveFormat::Bmp).path;
+        QVERIFY(form->BtnOpenEx(monoPath));
+        QCOMPARE(form->workspace().ImageBitDepth, 1);
+        form->onSave();
+        QCOMPARE(setups_.back().filters.size(), 12);
+        QCOMPARE(setups_.back().filters[11], QStringLiteral("TIF (Packbits TIFF) (*.tif)"));
+    }
+
+    void typedExtensionGivesWayToTheVariantsAndOptionsReachTheFile() {
+        auto form = formWith("pic.bmp", 64, 48);
+        QVERIFY(form);
+        form->runMenuCommand("onNegative");
+        QVERIFY(form->workspace().Modified);
+        QDir(fx_.dir.path()).mkdir(QStringLiteral("out"));
+        const QString out = fx_.path("out");
+        script(*form, {{out + QStringLiteral("/typed.jpg"), 3, 75, false}});
+        form->onSave();
+        const QString png = out + QStringLiteral("/typed.png");
+        QVERIFY(QFileInfo::exists(png));
+        QVERIFY(!QFileInfo::exists(out + QStringLiteral("/typed.jpg")));
+        QVERIFY(ReadAll(png).startsWith("\x89PNG"));
+        QVERIFY(!form->workspace().Modified);
+        QCOMPARE(form->workspace().CurrentFileName, png.toStdString());
+        QCOMPARE(form->windowTitle(), QStringLiteral("typed.png - Vimbra 6.71"));
+        QCOMPARE(form->fileNameItem()->text(), QStringLiteral("typed.png"));
+        // The new name joined the bookmarks and is the one shown.
+        QCOMPARE(form->bookmarks().size(), size_t(2));
+        QCOMPARE(form->pathBox()->text(), png);
+
+        // The next dialog starts in the folder saved to, with the variant kept.
+        script(*form, {{out + QStringLiteral("/low"), 5, 10, true},
+                       {out + QStringLiteral("/high"), 5, 95, false}});
+        form->onSave();
+        QCOMPARE(QDir(setups_[0].folder), QDir(out));
+        QCOMPARE(setups_[0].format, 3);
+        form->onSave();
+        // The dialog's options are kept too.
+        QCOMPARE(setups_[1].format, 5);
+        QCOMPARE(setups_[1].quality, 10);
+        QVERIFY(setups_[1].progressive);
+        const QByteArray low = ReadAll(out + QStringLiteral("/low.jpg"));
+        const QByteArray high = ReadAll(out + QStringLiteral("/high.jpg"));
+        QVERIFY(low.startsWith("\xFF\xD8"));
+        // Progressive frames start with SOF2, baseline ones with SOF0.
+        QVERIFY(low.contains("\xFF\xC2"));
+        QVERIFY(!high.contains("\xFF\xC2"));
+        // The first luminance quantiser: libjpeg scales 16 by 5000 ÷ q percent
+        // below 50 and by 200 − 2q percent above: 80 at 10, 2 at 95.
+        const qsizetype lowDqt = low.indexOf("\xFF\xDB"), highDqt = high.indexOf("\xFF\xDB");
+        QVERIFY(lowDqt > 0 && highDqt > 0);
+        QCOMPARE(int(uint8_t(low[lowDqt + 5])), 80);
+        QCOMPARE(int(uint8_t(high[highDqt + 5])), 2);
+
+        // The folder is kept for the next run.
+        QVERIFY(form->close());
+        QSettings written(fx_.path("settings.ini"), QSettings::IniFormat);
+        QCOMPARE(QDir(written.value(QStringLiteral("SaveDir")).toString()), QDir(out));
+    }
+
+    void overwriteQuestionNoAsksAgainCancelStops() {
+        auto form = formWith("same.bmp");
+        QVERIFY(form);
+        const QString target = fx_.path("taken.png");
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("old");
+        f.close();
+        // No: the dialog comes back with the name; Cancel there saves nothing.
+        fx_.replies = {Reply::No};
+        script(*form, {{target, 3, 75, false}});
+        form->onSave();
+        QCOMPARE(setups_.size(), size_t(2));
+        QCOMPARE(setups_[1].name, QStringLiteral("taken.png"));
+        QCOMPARE(fx_.asked.back(), std::string("taken.png exists.\nOverwrite?"));
+        QCOMPARE(fx_.offered.back(), (std::vector<Reply>{Reply::Yes, Reply::No, Reply::Cancel}));
+        QCOMPARE(ReadAll(target), QByteArray("old"));
+        // Cancel in the question ends at once.
+        fx_.replies = {Reply::Cancel};
+        script(*form, {{target, 3, 75, false}, {target, 3, 75, false}});
+        form->onSave();
+        QCOMPARE(setups_.size(), size_t(1));
+        QCOMPARE(ReadAll(target), QByteArray("old"));
+        // Yes writes over it.
+        fx_.replies = {Reply::Yes};
+        script(*form, {{target, 3, 75, false}});
+        form->onSave();
+        QVERIFY(ReadAll(target).startsWith("\x89PNG"));
+    }
+
+    void failedWritesLeaveThePictureUnsaved() {
+        // 64 × 48 × 3 bytes need 8192 after rounding down to 4096s.
+        auto form = formWith("keep.bmp", 64, 48);
+        QVERIFY(form);
+        const std::string before = form->workspace().CurrentFileName;
+        form->runMenuCommand("onNegative");
+        QVERIFY(form->workspace().Modified);
+        // No such folder: a write failure, the picture still counts as changed.
+        const QString nowhere = fx_.path("no such folder/x.png");
+        script(*form, {{nowhere, 3, 75, false}});
+        form->onSave();
+        QVERIFY(QString::fromStdString(fx_.asked.back()).startsWith(QStringLiteral("Vimbra 6.71 Write failure.\nSave Format=3\n")));
+        QVERIFY(form->workspace().Modified);
+        QCOMPARE(form->workspace().CurrentFileName, before);
+        QCOMPARE(form->statusPanelText(0), QStringLiteral("Ready."));
+        // Too little room: the warning, nothing written, nothing forgotten.
+        form->freeSpaceHook = [](const std::string&) { return std::optional<uint64_t>(2048); };
+        const QString full = fx_.path("full.png");
+        script(*form, {{full, 3, 75, false}});
+        form->onSave();
+        QVERIFY(QString::fromStdString(fx_.asked.back()).startsWith(QStringLiteral("Insufficient disk space.\n")));
+        QVERIFY(QString::fromStdString(fx_.asked.back()).endsWith(QStringLiteral("Save operation failed.")));
+        QVERIFY(!QFileInfo::exists(full));
+        QVERIFY(form->workspace().Modified);
+        QCOMPARE(form->workspace().CurrentFileName, before);
+        form->workspace().Modified = false;
+    }
+
+    void adobeTiffWarningUntilIgnored() {
+        auto form = formWith("tiff.bmp");
+        QVERIFY(form);
+        fx_.asked.clear();
+        form->SaveDialogTypeChange(8);
+        QVERIFY(fx_.asked.empty());
+        fx_.replies = {Reply::Ok};
+        form->SaveDialogTypeChange(9);
+        QCOMPARE(fx_.asked.back(), std::string(kAdobeTiffWarning));
+        QCOMPARE(fx_.offered.back(), (std::vector<Reply>{Reply::Ok, Reply::Ignore}));
+        fx_.replies = {Reply::Ignore};
+        form->SaveDialogTypeChange(9);
+        QCOMPARE(fx_.asked.size(), size_t(2));
+        form->SaveDialogTypeChange(9);
+        QCOMPARE(fx_.asked.size(), size_t(2));
+    }
+
+    void dialogEnablesTheControlsOfTheVariant() {
+        SaveDialogSetup setup;
+        setup.folder = fx_.dir.path();
+        setup.name = QStringLiteral("x");
+        setup.filters = SaveNameFilters(24);
+        setup.format = 5;
+        setup.quality = 40;
+        setup.progressive = true;
+        SaveAsDialog dlg(setup);
+        std::vector<int> changes;
+        dlg.typeChanged = [&](int f) { changes.push_back(f); };
+        QVERIFY(dlg.Quality->isEnabled());
+        QVERIFY(dlg.Progressive->isEnabled());
+        QCOMPARE(dlg.Quality->value(), 40);
+        QCOMPARE(dlg.QualityLabel->text(), QStringLiteral("&Quality 40 (JPEG 40)"));
+        dlg.setFormat(3);
+        QVERIFY(!dlg.Quality->isEnabled());
+        QVERIFY(dlg.Progressive->isEnabled());
+        dlg.setFormat(1);
+        QVERIFY(!dlg.Quality->isEnabled());
+        QVERIFY(!dlg.Progressive->isEnabled());
+        dlg.Quality->setValue(100);
+        QCOMPARE(dlg.choice().quality, 100);
+        QVERIFY(dlg.choice().progressive);
+        QCOMPARE(dlg.choice().format, 1);
+        QCOMPARE(changes, (std::vector<int>{3, 1}));
+    }
+};
+
+QTEST_MAIN(MainWindowSaveTest)
+#include "main_window_save_qtest.moc"

@@ -1,0 +1,68 @@
+#pragma once
+// Shared by the main window's Qt tests: pictures written to disk and a form
+// started offscreen with its own settings file and scripted answers.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "imagefiles/save_dispatch.h"
+#include "shell/main_window.h"
+
+namespace vimbra::testing {
+
+// A 24-bit picture of one colour (blue, green, red) written as BMP.
+inline std::string WriteFlatPicture(const QString& path, int w, int h, uint8_t b, uint8_t g,
+                                    uint8_t r) {
+    Workspace ws;
+    Bitmap pic(w, h, 24);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = pic.scanLine(y);
+        for (int x = 0; x < w; ++x) row[3 * x] = b, row[3 * x + 1] = g, row[3 * x + 2] = r;
+    }
+    ws.setImage(std::move(pic));
+    return SaveImageFile(ws, path.toStdString(), SaveFormat::Bmp).path;
+}
+
+class FormFixture {
+public:
+    QTemporaryDir dir;
+    std::unique_ptr<QSettings> settings;
+    std::vector<std::string> asked;
+    std::vector<std::vector<Reply>> offered;
+    // Answers AskReply questions in order; when empty, the first button.
+    std::vector<Reply> replies;
+
+    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+
+    std::unique_ptr<MainWindow> makeForm(const QStringList& args = {}) {
+        asked.clear();
+        offered.clear();
+        settings = std::make_unique<QSettings>(path("settings.ini"), QSettings::IniFormat);
+        auto form = std::make_unique<MainWindow>(args, settings.get());
+        form->host().askHook = [this](MessageKind, std::string_view text, Buttons) {
+            asked.emplace_back(text);
+            return Answer::Yes;
+        };
+        form->host().replyHook = [this](MessageKind, std::string_view text,
+                                        const std::vector<Reply>& buttons) {
+            asked.emplace_back(text);
+            offered.push_back(buttons);
+            if (replies.empty()) return buttons.front();
+            const Reply r = replies.front();
+            replies.erase(replies.begin());
+            return r;
+        };
+        // No test may reach a browser.
+        form->urlOpener = [](const QUrl&) { return true; };
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get())) return nullptr;
+        QTest::qWait(20);
+        return form;
+    }
+};
+
+}  // namespace vimbra::testing

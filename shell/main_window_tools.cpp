@@ -1,0 +1,111 @@
+// Editing commands from the menus, Undo, the script window and batch runs,
+// Tools > Memory and the options dialog.
+#include <new>
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSysInfo>
+
+#include "shell/menu_layout.h"
+#include "shell/options_dialog.h"
+#include "shell/script_window.h"
+#include "shell/picture_view.h"
+#include "shell/main_window.h"
+
+namespace vimbra {
+
+void MainWindow::runMenuCommand(const std::string& handler) {
+    const MenuCommandRef ref = FindMenuCommand(handler);
+    if (!ref || ws_.Image.isEmpty() || ws_.CriticalProcess) return;
+    try {
+        if (ref.edit) RunEditCommand(ws_, *ref.edit);
+        else ref.custom->run(ws_);
+    } catch (const std::bad_alloc&) {
+        ws_.CancelRequested = true;
+        showError("Not enough memory for this command.");
+    } catch (const std::exception& e) {
+        showError(e.what());
+    }
+    // The command may have changed the picture's size or depth.
+    sky_->refresh();
+    ChangeView();
+    StatusReady();
+}
+
+void MainWindow::onUndo() {
+    if (!host_.undo().undoAvailable()) return;
+    host_.Undo(ws_);
+    sky_->refresh();
+    ChangeView();
+    StatusReady();
+}
+
+ScriptWindow* MainWindow::scriptWindow(bool create) {
+    if (!script_ && create) {
+        script_ = new ScriptWindow(ws_, this);
+        connect(script_, &ScriptWindow::performRequested, this, [this] {
+            interpreter_->onPerformBatchStep();
+            sky_->refresh();
+            ChangeView();
+            UpdateCaption();
+            refreshStatusBar();
+        });
+    }
+    return script_;
+}
+
+void MainWindow::onBatchEditor() {
+    ScriptWindow* w = scriptWindow(true);
+    w->show();
+    w->raise();
+}
+
+void MainWindow::onPerformBatch() {
+    ScriptWindow* w = scriptWindow(false);
+    if (!w || !w->isVisible()) {
+        // Nothing to run yet: the window opens for the script.
+        onBatchEditor();
+        return;
+    }
+    ws_.StopRequested = false;
+    ws_.CancelRequested = false;
+    interpreter_->onPerformBatch();
+    sky_->refresh();
+    ChangeView();
+    UpdateCaption();
+    HistoryControls();
+    refreshStatusBar();
+}
+
+void MainWindow::onMemory() {
+    MemoryReport report;
+    if (const auto figures = ReadMemoryFigures()) report.memory = *figures;
+    report.largestBlock = TrialBlock();
+    report.versionNumber = VersionNumber(QSysInfo::kernelVersion().toStdString());
+    if (const QScreen* s = screen()) {
+        report.screenWidth = s->size().width();
+        report.screenHeight = s->size().height();
+    }
+    report.displayBitDepth = ws_.DisplayBitDepth;
+    report.bookmarkCount = bookmarks_.size();
+    ShowMemoryReport(ws_, host_.undo(), report);
+}
+
+void MainWindow::onOptions() {
+    const OptionsPage page = FullScreen ? OptionsPage::Graphics : OptionsPage::Viewer;
+    OptionsCallbacks callbacks;
+    callbacks.help = [this](int context) { onHelpContext(context); };
+    callbacks.apply = [this](const SettingsRecord&, const SettingsRecord& after) {
+        settings_ = after;
+        FitToWindow = settings_.FitToWindow ? FitToWindow : FitToWindow;
+        applySettingsLayout();
+        ChangeView();
+    };
+    ExecuteOptionsDialog(this, settings_, page, FullScreen, ws_.DisplayBitDepth, callbacks);
+    applySettingsLayout();
+    ChangeView();
+}
+
+}  // namespace vimbra

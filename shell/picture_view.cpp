@@ -1,0 +1,126 @@
+#include "shell/picture_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+
+namespace vimbra {
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+    resize(105, 105);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(false);
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+void PictureView::setBitmap(const Bitmap* bitmap) {
+    bitmap_ = bitmap;
+    refresh();
+}
+
+void PictureView::refresh() {
+    wrappedValid_ = false;
+    wrapped_ = QImage();
+    reduced_ = QImage();
+    update();
+}
+
+void PictureView::setSuspendPaint(bool on) {
+    SuspendPaint = on;
+    if (!on) update();
+}
+
+void PictureView::setRubberBand(const QRect& band, bool inverted) {
+    const QRect old = band_;
+    band_ = band;
+    bandInverted_ = inverted;
+    update(old.adjusted(-1, -1, 1, 1));
+    update(band_.adjusted(-1, -1, 1, 1));
+}
+
+QImage PictureView::WrapBitmap(const Bitmap& b) {
+    if (b.isEmpty()) return {};
+    const auto bpl = qsizetype(b.stride());
+    QList<QRgb> table;
+    for (const PaletteEntry& e : b.palette()) table.append(qRgb(e.red, e.green, e.blue));
+    switch (b.depth()) {
+        case 24: return QImage(b.bits(), b.width(), b.height(), bpl, QImage::Format_BGR888);
+        case 8: {
+            QImage img(b.bits(), b.width(), b.height(), bpl, QImage::Format_Indexed8);
+            table.resize(256, qRgb(0, 0, 0));
+            img.setColorTable(table);
+            return img;
+        }
+        case 1: {
+            QImage img(b.bits(), b.width(), b.height(), bpl, QImage::Format_Mono);
+            table.resize(2, qRgb(0, 0, 0));
+            img.setColorTable(table);
+            return img;
+        }
+        case 4: {
+            QImage img(b.width(), b.height(), QImage::Format_Indexed8);
+            table.resize(16, qRgb(0, 0, 0));
+            img.setColorTable(table);
+            for (int y = 0; y < b.height(); ++y) {
+                const uint8_t* src = b.scanLine(y);
+                uchar* dst = img.scanLine(y);
+                for (int x = 0; x < b.width(); ++x)
+                    dst[x] = (x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4);
+            }
+            return img;
+        }
+        default: return {};
+    }
+}
+
+const QImage& PictureView::image() {
+    if (!wrappedValid_) {
+        wrapped_ = bitmap_ ? WrapBitmap(*bitmap_) : QImage();
+        wrappedValid_ = true;
+    }
+    return wrapped_;
+}
+
+void PictureView::paintEvent(QPaintEvent* event) {
+    if (SuspendPaint || painting_) return;
+    painting_ = true;
+    QPainter p(this);
+    const QRect clip = event->rect();
+    const QImage& img = image();
+    if (img.isNull()) {
+        p.fillRect(clip, palette().window());
+    } else if (img.width() > width() || img.height() > height()) {
+        // Reducing: a smooth copy at the control's size, made once per size.
+        if (reduced_.size() != size())
+            reduced_ = img.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        p.drawImage(clip, reduced_, clip);
+    } else if (img.size() == size()) {
+        p.drawImage(clip, img, clip);
+    } else {
+        // Enlarging: nearest pixel. Drawing the whole picture scaled lets the
+        // painter clip, and every source pixel lands on a whole block.
+        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        p.setClipRect(clip);
+        p.drawImage(rect(), img);
+    }
+    if (!band_.isEmpty()) {
+        if (bandInverted_) {
+            p.setCompositionMode(QPainter::RasterOp_NotDestination);
+            p.fillRect(band_, Qt::black);
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+        QPen pen(Qt::white, 1, Qt::DashLine);
+        p.setPen(pen);
+        p.drawRect(band_.adjusted(0, 0, -1, -1));
+    }
+    p.end();
+    painting_ = false;
+    ++paintCount_;
+    emit painted();
+}
+
+void PictureView::mousePressEvent(QMouseEvent* event) { emit mousePressed(event); }
+void PictureView::mouseMoveEvent(QMouseEvent* event) { emit mouseMoved(event); }
+void PictureView::mouseReleaseEvent(QMouseEvent* event) { emit mouseReleased(event); }
+
+}  // namespace vimbra
