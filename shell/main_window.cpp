@@ -115,6 +115,7 @@ void MainWindow::FormCreate() {
     buildToolBars();
     buildStatusBar();
     buildContextMenu();
+    setSelectionItemsEnabled(false);
     updatePageControls();
     host_.onHelp = [this](int context) { onHelpContext(context); };
     applySettingsLayout();
@@ -322,6 +323,14 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The path box keeps the clipboard and editing keys; undo is the picture's.
+    if (event->type() == QEvent::ShortcutOverride && watched == history_) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+            event->ignore();
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && watched != history_) {
         auto* key = static_cast<QKeyEvent*>(event);
         keyPressEvent(key);

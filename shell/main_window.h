@@ -9,6 +9,7 @@
 #include <string>
 
 #include <QElapsedTimer>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QRect>
 
@@ -88,7 +89,7 @@ public:
     void onNew();
     void onSave();
     void onImageInfo();
-    void mnuPageChange(int tag);
+    void onPageChange(int tag);
     void ShowBlankImage(bool rename);
     void onUndo();
     void runMenuCommand(const std::string& handler);
@@ -143,6 +144,17 @@ public:
     // The menu bar's last item: the file name, runs file information.
     QAction* fileNameItem() const { return fileNameItem_; }
     QToolButton* toolButton(const QString& caption) const;
+
+    // The menu shortcuts belong to the window (they work with the menu bar
+    // hidden and in full screen) and come and go as one set, so that none
+    // fires while a dialog or tool window has the focus.
+    void ShortCuts_Enable();
+    void ShortCuts_Disable();
+    bool shortcutsEnabled() const { return shortcutsOn_; }
+    // The items that need a selection: Red Eye, Crop, Trim, Copy and Paste
+    // selection.
+    void setSelectionItemsEnabled(bool on);
+    void followFocusWindow(class QWindow* focus);
 
     // Stand-ins for the modal dialogs and the desktop's browser (tests).
     std::function<int(const QString& title, const TScrollDlgParam&)> scrollDialogHook;
@@ -292,6 +304,8 @@ private:
     QMenu* contextMenu_ = nullptr;
     std::map<std::pair<std::string, int>, QAction*> contextActions_;
     QAction* fileNameItem_ = nullptr;
+    std::vector<std::pair<QAction*, QKeySequence>> shortcuts_;
+    bool shortcutsOn_ = true;
 
     // Mouse tools.
     QPoint anchor_;

@@ -260,7 +260,7 @@ void MainWindow::onImageInfo() {
     }
 }
 
-void MainWindow::mnuPageChange(int tag) {
+void MainWindow::onPageChange(int tag) {
     if (loaded_.pageCount <= 1) return;
     if (ws_.Modified && CloseNow() != 6) return;
     const PageStep step = tag == 1    ? PageStep::Next

@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include "shell/menu_layout.h"
 #include "shell/main_window.h"
@@ -37,7 +38,7 @@ void MainWindow::registerHandlers() {
     on("onNextImage", [this] { onNextImage(); });
     on("onPreviousImage", [this] { onPreviousImage(); });
     handlers_["onFirstImage"] = [this](int tag) { onFirstImage(tag); };
-    handlers_["mnuPageChange"] = [this](int tag) { mnuPageChange(tag); };
+    handlers_["onPageChange"] = [this](int tag) { onPageChange(tag); };
     handlers_["onFitWindowTo"] = [this](int tag) { onFitWindowTo(tag); };
     on("onOptimizeWindow", [this] { onOptimizeWindow(); });
     on("onImageInfo", [this] { onImageInfo(); });
@@ -117,7 +118,13 @@ void MainWindow::buildMenus() {
             continue;
         }
         QAction* a = menu->addAction(QString::fromUtf8(row->caption));
-        if (*row->shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(row->shortcut)));
+        if (*row->shortcut) {
+            const QKeySequence keys(QString::fromUtf8(row->shortcut));
+            a->setShortcut(keys);
+            shortcuts_.emplace_back(a, keys);
+            // Also the window's own action: a hidden menu bar fires no shortcut.
+            addAction(a);
+        }
         a->setCheckable(row->checkable);
         actions_[{row->handler, row->tag}] = a;
         connectHandler(a, row->handler, row->tag);
@@ -135,6 +142,8 @@ void MainWindow::buildMenus() {
     if (QAction* a = action("onFitWindow")) a->setChecked(FitToWindow);
     if (QAction* a = action("onHand")) a->setChecked(true);
     if (QAction* a = action("onUndo")) a->setEnabled(false);
+    setSelectionItemsEnabled(false);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &MainWindow::followFocusWindow);
     host_.undo().hooks.setUndoEnabled = [this](bool on) {
         if (QAction* a = action("onUndo")) a->setEnabled(on);
     };
@@ -159,7 +168,7 @@ void MainWindow::buildToolBars() {
         {"Zoom +", [this] { onZoomIn(); }},
         {"Scroll", [this] { onHand(); }},
         {"Select", [this] { onSelect(); }},
-        {"Page", [this] { mnuPageChange(1); }},
+        {"Page", [this] { onPageChange(1); }},
     };
     for (const Button& b : buttons) {
         QAction* a = toolBar1_->addAction(QString::fromLatin1(b.caption));

@@ -152,8 +152,8 @@ void MainWindow::onImageVisible() {
 void MainWindow::updatePageControls() {
     const bool pages = loaded_.pageCount > 1;
     for (int tag : {1, -1, 0, 999}) {
-        if (QAction* a = action("mnuPageChange", tag)) a->setEnabled(pages);
-        if (QAction* a = contextAction("mnuPageChange", tag)) a->setEnabled(pages);
+        if (QAction* a = action("onPageChange", tag)) a->setEnabled(pages);
+        if (QAction* a = contextAction("onPageChange", tag)) a->setEnabled(pages);
     }
     if (QMenu* m = topMenu(QStringLiteral("&View/&Page"))) {
         m->menuAction()->setVisible(pages);

@@ -260,6 +260,9 @@ private slots:
         QTRY_COMPARE(form->workspace().ImageWidth, 100);
         form->setZoom(200);
         form->onSelect();
+        // Red Eye works inside a selection only: none yet.
+        QAction* redEye = form->action("onRedEye");
+        QVERIFY(redEye && !redEye->isEnabled());
         PictureView* sky = form->sky();
         auto send = [sky](QEvent::Type type, QPoint p, Qt::MouseButtons buttons) {
             QMouseEvent e(type, QPointF(p), sky->mapToGlobal(QPointF(p)),
@@ -274,12 +277,14 @@ private slots:
         // Display (10, 10)-(50, 30): left 10 ÷ 2, right 50 ÷ 2 + 1.
         QCOMPARE(form->workspace().SelectionRect, (SelRect{5, 5, 26, 16}));
         QCOMPARE(sky->rubberBand(), QRect(QPoint(10, 10), QPoint(49, 29)));
+        QVERIFY(redEye->isEnabled());
         // A band 3 pixels wide selects nothing.
         send(QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton);
         send(QEvent::MouseMove, {22, 60}, Qt::LeftButton);
         send(QEvent::MouseButtonRelease, {22, 60}, Qt::NoButton);
         QCOMPARE(form->workspace().SelectionRect, (SelRect{0, 0, 100, 80}));
         QVERIFY(sky->rubberBand().isEmpty());
+        QVERIFY(!redEye->isEnabled());
     }
 
     void batchPerformRunsTheScriptWindow() {

@@ -239,6 +239,7 @@ void MainWindow::onHand() {
     SelectToolActive = false;
     dragging_ = false;
     clearRubberBand();
+    setSelectionItemsEnabled(false);
     if (QAction* a = action("onHand")) a->setChecked(true);
     if (QAction* a = action("onSelect")) a->setChecked(false);
     sky_->setCursor(Pannable ? Qt::OpenHandCursor : Qt::ArrowCursor);
@@ -318,9 +319,11 @@ void MainWindow::onPictureMouseUp(QMouseEvent* e) {
         ws_.SelectionRect = DisplayToImageRect(screen, g, ws_.ImageWidth, ws_.ImageHeight);
         lastRegion_ = ws_.SelectionRect;
         haveRegion_ = true;
+        setSelectionItemsEnabled(true);
         if (e->modifiers() & Qt::ShiftModifier) onZoomRegion();
     } else {
         clearRubberBand();
+        setSelectionItemsEnabled(false);
         ws_.SelectionRect = SelRect{0, 0, ws_.ImageWidth, ws_.ImageHeight};
     }
 }

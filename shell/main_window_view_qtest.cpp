@@ -282,15 +282,15 @@ private slots:
         QToolButton* page = form->toolButton(QStringLiteral("Page"));
         QVERIFY(page && !page->isEnabled());
         QVERIFY(!form->topMenu(QStringLiteral("&View/&Page"))->menuAction()->isVisible());
-        QVERIFY(!form->action("mnuPageChange", 1)->isEnabled());
+        QVERIFY(!form->action("onPageChange", 1)->isEnabled());
         QVERIFY(form->BtnOpenEx(twoPageTiff().toStdString()));
         QVERIFY(page->isEnabled());
         QVERIFY(form->topMenu(QStringLiteral("&View/&Page"))->menuAction()->isVisible());
-        QVERIFY(form->action("mnuPageChange", 999)->isEnabled());
+        QVERIFY(form->action("onPageChange", 999)->isEnabled());
         QCOMPARE(form->statusPanelText(0), QStringLiteral("Page 1 of 2"));
         page->click();
         QCOMPARE(form->statusPanelText(0), QStringLiteral("Page 2 of 2"));
-        form->action("mnuPageChange", 1)->trigger();
+        form->action("onPageChange", 1)->trigger();
         QCOMPARE(form->statusPanelText(0), QStringLiteral("Page 1 of 2"));
         QVERIFY(form->BtnOpenEx(single.toStdString()));
         QVERIFY(!page->isEnabled());

@@ -127,7 +127,7 @@ TEST(ContextMenuLayoutTest, SharesHandlersWithTheMenuBar) {
     }
     // The layout switches and bookmark items are the menu bar's handlers too.
     for (const char* h : {"onMenubar", "onPathbox", "onHistorySort",
-                          "onFitWindow", "mnuPageChange"})
+                          "onFitWindow", "onPageChange"})
         EXPECT_TRUE(bar.count(h)) << h;
     EXPECT_TRUE(seen.count({"onBookmarkUnmark", kPictureUnmark}));
     EXPECT_TRUE(seen.count({"onBookmarkUnmark", kPathBoxUnmark}));
