@@ -117,6 +117,8 @@ void MainWindow::FormCreate() {
     buildContextMenu();
     setSelectionItemsEnabled(false);
     updatePageControls();
+    // Fit mode at start: the zoom steps have no scale to step from.
+    updateZoomControls();
     host_.onHelp = [this](int context) { onHelpContext(context); };
     applySettingsLayout();
 

@@ -244,6 +244,15 @@ private slots:
         QVERIFY(form->action("onMinimal")->isEnabled());
     }
 
+    void zoomStepsWaitForAScale() {
+        auto form = fx_.makeForm();
+        QVERIFY(form);
+        QVERIFY(form->FitToWindow);
+        for (const char* b : {"Zoom -", "Zoom +"}) QVERIFY(!form->toolButton(QString::fromLatin1(b))->isEnabled());
+        form->setZoom(100);
+        for (const char* b : {"Zoom -", "Zoom +"}) QVERIFY(form->toolButton(QString::fromLatin1(b))->isEnabled());
+    }
+
     void mergedToolBarSharesThePathBoxRow() {
         auto form = fx_.makeForm();
         QVERIFY(form);

@@ -21,8 +21,9 @@
 namespace vimbra {
 namespace {
 
-constexpr int kClientWidth = 295, kClientHeight = 174;
-constexpr int kGroupTop = 82, kGroupHeight = 52, kButtonTop = 142;
+constexpr int kClientWidth = 295, kClientHeight = 186;
+// The option buttons start below the frame's caption, not on its line.
+constexpr int kGroupTop = 82, kGroupHeight = 64, kButtonTop = 154, kOptionTop = 22;
 
 // Enter in the value box applies the text instead of pressing Ok.
 class EnterFilter : public QObject {
@@ -108,7 +109,7 @@ ScrollDialog::ScrollDialog(const QString& title, const QString& lowLabel, const 
     optionButtons = new QButtonGroup(this);
     for (int i = 0; i < 6; ++i) {
         auto* item = new QRadioButton(PresetText(i, param.Presets[i]), GroupOptions);
-        item->setGeometry(8 + (i % 3) * 90, 8 + (i / 3) * 20, 86, 18);
+        item->setGeometry(8 + (i % 3) * 90, kOptionTop + (i / 3) * 20, 86, 18);
         optionButtons->addButton(item, i);
     }
     auto* btnOK = new QPushButton(QStringLiteral("Ok"), this);
@@ -116,7 +117,7 @@ ScrollDialog::ScrollDialog(const QString& title, const QString& lowLabel, const 
     btnOK->setDefault(true);
     auto* btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
     btnCancel->setObjectName("btnCancel");
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnOK, &QPushButton::clicked, this, &ScrollDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     if (param.UseTrackBar) {
@@ -177,8 +178,20 @@ void ScrollDialog::scrollChanged(int position) {
 }
 
 void ScrollDialog::textEdited(const QString& text) {
+    // Clamping at each keystroke would turn "1" of "130" into the minimum and
+    // the rest into the maximum: only a number in range moves the bar now.
     typing_ = true;
-    applyText(text);
+    bool ok = false;
+    const qlonglong v = text.toLongLong(&ok);
+    if (ok && v >= param_.Min && v <= param_.Max) CustomScrollBar->setValue(int(v));
+}
+
+void ScrollDialog::accept() {
+    if (typing_ && !param_.UseTrackBar) {
+        applyText(CustomSetting->text());
+        typing_ = false;
+    }
+    QDialog::accept();
 }
 
 void ScrollDialog::applyText(const QString& text) {

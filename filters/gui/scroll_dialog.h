@@ -46,6 +46,8 @@ public:
 
     // The scroll bar's position (the track bar's in the second form).
     int32_t value() const;
+    // Clamps a typed value into the range, then closes.
+    void accept() override;
 
     QLineEdit* CustomSetting = nullptr;
     QScrollBar* CustomScrollBar = nullptr;

@@ -54,7 +54,7 @@ TEST(ScrollText, DialogPlacement) {
     EXPECT_EQ(CentreOnPointer({295, 174}, {1900, 1070}, screen), QPoint(1625, 906));
 }
 
-TEST(ScrollDialog, TypingClampsAndMovesTheScrollBar) {
+TEST(ScrollDialog, TypingClampsWhenAccepted) {
     EnsureApp();
     ScrollDialog dlg("Set Magnification (%)", "", "", Zoom());
     EXPECT_EQ(dlg.windowTitle(), "Set Magnification (%)");
@@ -62,14 +62,37 @@ TEST(ScrollDialog, TypingClampsAndMovesTheScrollBar) {
     EXPECT_EQ(dlg.LabelMax->text(), "800");
     EXPECT_EQ(dlg.CustomSetting->text(), "100");
     EXPECT_TRUE(dlg.HexLabel->isHidden());
+    // Typed one key at a time, 130 stays 130: "1" and "13" are below the
+    // minimum but are not clamped on the way.
+    for (const char* typed : {"1", "13", "130"}) {
+        dlg.CustomSetting->setText(typed);
+        emit dlg.CustomSetting->textEdited(typed);
+    }
+    EXPECT_EQ(dlg.CustomSetting->text(), "130");
+    EXPECT_EQ(dlg.value(), 130);
     dlg.CustomSetting->setText("1000");
     emit dlg.CustomSetting->textEdited("1000");
+    EXPECT_EQ(dlg.value(), 130);
+    dlg.accept();
     EXPECT_EQ(dlg.CustomSetting->text(), "800");
     EXPECT_EQ(dlg.value(), 800);
-    dlg.CustomSetting->setText("zoom");
-    emit dlg.CustomSetting->textEdited("zoom");
-    EXPECT_EQ(dlg.CustomSetting->text(), "100");
-    EXPECT_EQ(dlg.value(), 100);
+    ScrollDialog again("Set Magnification (%)", "", "", Zoom());
+    again.CustomSetting->setText("zoom");
+    emit again.CustomSetting->textEdited("zoom");
+    again.accept();
+    EXPECT_EQ(again.CustomSetting->text(), "100");
+    EXPECT_EQ(again.value(), 100);
+}
+
+TEST(ScrollDialog, OptionButtonsClearTheFrameCaption) {
+    EnsureApp();
+    ScrollDialog dlg("Set Screen Gamma (n/100)", "", "", Zoom());
+    dlg.show();
+    const int captionBottom = dlg.GroupOptions->fontMetrics().height();
+    for (QAbstractButton* b : dlg.optionButtons->buttons()) {
+        EXPECT_GE(b->y(), captionBottom);
+        EXPECT_LE(b->geometry().bottom(), dlg.GroupOptions->height());
+    }
 }
 
 TEST(ScrollDialog, ScrollBarWritesTheBoxAndHex) {
@@ -102,7 +125,7 @@ TEST(ScrollDialog, NoPresetsMakesItShorter) {
     ScrollDialog full("Set Magnification (%)", "", "", Zoom());
     EXPECT_TRUE(dlg.GroupOptions->isHidden());
     EXPECT_EQ(full.height() - dlg.height(), full.GroupOptions->height() + 12);
-    EXPECT_EQ(full.size(), QSize(295, 174));
+    EXPECT_EQ(full.size(), QSize(295, 186));
     EXPECT_EQ(dlg.LabelMin->text(), "1=(low)");
     EXPECT_EQ(dlg.LabelMax->text(), "255=(high)");
 }
