@@ -97,7 +97,7 @@ bool WriteAll(int fd, std::string_view data) {
 
 }  // namespace
 
-ListReadResult ReadListFile(const fs::path& file, const ListFileLimits& limits) {
+ListReadResult ReadListFile(const fs::path& file, const ListFileLimits& limits, ListLines lines) {
     ListReadResult r;
     std::string text;
     if (!Slurp(file, limits.maxFileBytes, text, r.error)) return r;
@@ -117,6 +117,7 @@ ListReadResult ReadListFile(const fs::path& file, const ListFileLimits& limits) 
 
         if (line.empty()) {
             ++r.skippedEmpty;
+            if (lines == ListLines::Every) r.entries.emplace_back();
             continue;
         }
         if (line.size() > limits.maxLineLength) {
@@ -140,6 +141,7 @@ ListReadResult ReadListFile(const fs::path& file, const ListFileLimits& limits) 
             r.entries.push_back(std::move(entry));
         } else {
             ++r.skippedNotFiles;
+            if (lines == ListLines::Every) r.entries.push_back(std::move(entry));
         }
     }
     if (!r.ok()) r.entries.clear();
@@ -209,12 +211,12 @@ std::string WriteListFile(const fs::path& file, const std::vector<std::string>& 
 
 bool LoadBookmarks(Bookmarks& bookmarks, const fs::path& file, std::string& error,
                    const ListFileLimits& limits) {
-    ListReadResult r = ReadListFile(file, limits);
+    ListReadResult r = ReadListFile(file, limits, ListLines::Every);
     if (!r.ok()) {
         error = std::move(r.error);
         return false;
     }
-    if (r.entries.empty()) {
+    if (r.entries.size() == r.skippedEmpty + r.skippedNotFiles) {
         error = "The bookmark list " + Quoted(file) + " names no existing file.";
         return false;
     }

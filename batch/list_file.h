@@ -22,8 +22,14 @@ struct ListFileLimits {
     size_t maxFileBytes = 128u << 20;
 };
 
+// Which lines become entries.
+enum class ListLines {
+    ExistingFiles,  // empty lines and what is not a regular file are skipped
+    Every,          // every line, so that stored lists keep their numbering
+};
+
 struct ListReadResult {
-    std::vector<std::string> entries;  // existing regular files, in file order
+    std::vector<std::string> entries;  // in file order
     size_t skippedEmpty = 0;           // empty lines
     size_t skippedNotFiles = 0;        // missing files, folders, devices
     std::string error;                 // empty on success
@@ -35,16 +41,18 @@ struct ListReadResult {
 // skipped; a relative entry is taken relative to the list file's folder. A line
 // too long, too many entries, a NUL byte or an unreadable file fail the whole
 // read with a message naming the file.
-ListReadResult ReadListFile(const std::filesystem::path& file, const ListFileLimits& limits = {});
+ListReadResult ReadListFile(const std::filesystem::path& file, const ListFileLimits& limits = {},
+                            ListLines lines = ListLines::ExistingFiles);
 
 // Writes the entries one a line, replacing `file` only once the whole list is on
 // disk (an existing file keeps its permissions). Returns an error message, or
 // an empty string on success. A path holding a line break cannot be written.
 std::string WriteListFile(const std::filesystem::path& file, const std::vector<std::string>& entries);
 
-// Loads a list file into `bookmarks`, the first entry current. On failure (also
-// when the file names no existing file) the list stays as it was and `error`
-// tells why.
+// Loads a list file into `bookmarks`, the first entry current. Every line is an
+// entry, missing files and empty lines too: navigation reports and drops them
+// when it meets them. On failure (also when the file names no existing file)
+// the list stays as it was and `error` tells why.
 bool LoadBookmarks(Bookmarks& bookmarks, const std::filesystem::path& file, std::string& error,
                    const ListFileLimits& limits = {});
 

@@ -120,8 +120,10 @@ TEST_F(ListFile, FailedLoadLeavesTheOldListInPlace) {
     EXPECT_EQ(bm.entries(), (List{a, b}));
     EXPECT_EQ(bm.BookmarkIndex(), 1);
 
-    ASSERT_TRUE(LoadBookmarks(bm, write("ok.vbl", b + "\r\n\r\n" + a + "\r\n"), error)) << error;
-    EXPECT_EQ(bm.entries(), (List{b, a}));
+    // Every line is an entry: an empty line and a missing file keep their places.
+    const std::string gone = (dir_ / "gone").string();
+    ASSERT_TRUE(LoadBookmarks(bm, write("ok.vbl", b + "\r\n\r\n" + gone + "\r\n" + a + "\r\n"), error)) << error;
+    EXPECT_EQ(bm.entries(), (List{b, "", gone, a}));
     EXPECT_EQ(bm.BookmarkIndex(), 0);
     EXPECT_EQ(error, "");
 }

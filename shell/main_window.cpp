@@ -1,4 +1,5 @@
 #include "shell/main_window.h"
+#include "shell/options_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -143,7 +144,7 @@ void MainWindow::applySettingsLayout() {
     setButtonText(settings_.toolBar && buttonText);
     if (settings_.BackColor != kSystemWindowColor) {
         QPalette pal = scrollBox_->palette();
-        pal.setColor(QPalette::Base, QColor::fromRgb(settings_.BackColor & 0xFFFFFFu));
+        pal.setColor(QPalette::Base, BackColorToQColor(settings_.BackColor, pal));
         scrollBox_->setPalette(pal);
     }
     if (QAction* a = action("onFitWindow")) a->setChecked(FitToWindow);

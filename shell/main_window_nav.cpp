@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -100,6 +101,12 @@ void MainWindow::afterNavigation(const NavResult& r) {
         ShowBlankImage(true);
         bookmarks_.clear();
     }
+    if (r.removed > 0)
+        statusBar()->showMessage(
+            QStringLiteral("%1 %2 bookmark(s) skipped and removed.")
+                .arg(QString::fromLatin1(kFileNotFound))
+                .arg(r.removed),
+            8000);
     HistoryControls();
     UpdateHistoryEdit();
 }

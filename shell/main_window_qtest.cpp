@@ -148,6 +148,8 @@ private slots:
         QCOMPARE(form->bookmarks().entries(), left);
         QCOMPARE(form->bookmarks().BookmarkIndex(), 1);
         QCOMPARE(form->pathBox()->text(), b);
+        QCOMPARE(form->statusBar()->currentMessage(),
+                 QStringLiteral("File not found. 1 bookmark(s) skipped and removed."));
         // Next from the last wraps to the first; paths keep their case.
         form->onNextImage();
         QCOMPARE(form->workspace().CurrentFileName, a.toStdString());

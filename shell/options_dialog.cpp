@@ -46,12 +46,15 @@ QComboBox* Choice(QWidget* page, QLayout* layout, const char* name, const QStrin
 
 }  // namespace
 
+// Stored as every colour of the settings and scripts: 0x00BBGGRR.
 QColor BackColorToQColor(uint32_t value, const QPalette& palette) {
     if (value == kSystemWindowColor) return palette.color(QPalette::Base);
-    return QColor::fromRgb(QRgb(0xFF000000u | (value & 0xFFFFFFu)));
+    return QColor(int(value & 0xFF), int(value >> 8 & 0xFF), int(value >> 16 & 0xFF));
 }
 
-uint32_t QColorToBackColor(const QColor& color) { return uint32_t(color.rgb()) & 0xFFFFFFu; }
+uint32_t QColorToBackColor(const QColor& color) {
+    return uint32_t(color.red()) | uint32_t(color.green()) << 8 | uint32_t(color.blue()) << 16;
+}
 
 QString OptionsDialog::DelayLabelText(int ms) {
     return QStringLiteral("&Delay = %1.%2s").arg(ms / 1000).arg(ms % 1000 / 100);

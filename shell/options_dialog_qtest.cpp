@@ -14,6 +14,13 @@ using namespace vimbra;
 class OptionsDialogTest : public QObject {
     Q_OBJECT
 private slots:
+    void backColorIsStoredBlueGreenRed() {
+        // Red 0x11, green 0x22, blue 0x33 is 0x00332211 in the settings file.
+        QCOMPARE(QColorToBackColor(QColor(0x11, 0x22, 0x33)), 0x00332211u);
+        QCOMPARE(BackColorToQColor(0x00332211u, QPalette()), QColor(0x11, 0x22, 0x33));
+        QCOMPARE(BackColorToQColor(kSystemWindowColor, QPalette()), QPalette().color(QPalette::Base));
+    }
+
     void mergingHidesToolBarAndRenamesPathBox() {
         OptionsDialog form(SettingsRecord::Defaults(), OptionsPage::Viewer, false, 24);
         QCheckBox* merge = form.checkBox("chkMerge");
