@@ -94,7 +94,11 @@ bool MainWindow::BtnOpenEx(const std::string& path, bool askFirst) {
         ws_.StatusText = "Ready.";
         refreshStatusBar();
         sky_->refresh();
-        if (!ws_.BatchRunning) showError(r.message);
+        if (!ws_.BatchRunning) {
+            // Navigation may have passed over several files: say which one failed.
+            const std::string name = QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+            showError(r.message.find(name) == std::string::npos ? name + ": " + r.message : r.message);
+        }
         return false;
     }
     FinishLoad(path, r.file);

@@ -25,7 +25,16 @@ namespace vimbra {
 Loader MainWindow::navigationLoader() {
     // Unsaved changes were settled before the step was taken.
     return [this](const std::string& path) {
-        return openPreloaded(path) || BtnOpenEx(path, false);
+        if (openPreloaded(path) || BtnOpenEx(path, false)) return true;
+        // The list has moved on to the file that failed: show that one as
+        // unreadable instead of the picture before it under its old name.
+        if (!ws_.CriticalProcess) {
+            ShowBlankImage(false);
+            ws_.CurrentFileName = path;
+            ws_.Modified = false;
+            UpdateCaption();
+        }
+        return false;
     };
 }
 

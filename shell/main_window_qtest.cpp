@@ -166,6 +166,36 @@ private slots:
         form->workspace().Modified = false;
     }
 
+    void aBrokenFileIsShownAsBrokenUnderItsOwnName() {
+        const QString a = dir_.filePath(QStringLiteral("a.bmp"));
+        const QString broken = dir_.filePath(QStringLiteral("broken.jpg"));
+        const QString c = dir_.filePath(QStringLiteral("c.bmp"));
+        WritePicture(a, 10, 10, 3);
+        WritePicture(c, 14, 10, 5);
+        QFile f(broken);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("\xFF\xD8\xFF\xE0 not really a JPEG", 24));
+        f.close();
+        auto form = makeForm({});
+        QVERIFY(form);
+        form->openFiles({a.toStdString()});
+        form->bookmarks().replace({a.toStdString(), broken.toStdString(), c.toStdString()}, 0);
+        asked_.clear();
+        form->onNextImage();
+        QCOMPARE(asked_.size(), size_t(1));
+        QVERIFY2(asked_.back().find("broken.jpg") != std::string::npos, asked_.back().c_str());
+        // Index, name and picture agree: the broken file, not a's picture.
+        QCOMPARE(form->bookmarks().BookmarkIndex(), 1);
+        QCOMPARE(form->workspace().CurrentFileName, broken.toStdString());
+        QVERIFY(form->windowTitle().startsWith(QStringLiteral("broken.jpg")));
+        QCOMPARE(form->pathBox()->text(), broken);
+        QCOMPARE(form->workspace().ImageWidth, 16);
+        QVERIFY(!form->workspace().Modified);
+        form->onNextImage();
+        QCOMPARE(form->workspace().CurrentFileName, c.toStdString());
+        QCOMPARE(form->workspace().ImageWidth, 14);
+    }
+
     void typedPathOpensAndEscResets() {
         const QString a = dir_.filePath(QStringLiteral("one.bmp"));
         const QString b = dir_.filePath(QStringLiteral("Two.bmp"));
