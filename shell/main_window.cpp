@@ -105,7 +105,7 @@ void MainWindow::FormCreate() {
         }
     };
     host_.onRecord = [this](std::string_view line) {
-        if (!script_ || !script_->isVisible()) return false;
+        if (!script_) return false;
         script_->appendLine(QString::fromUtf8(line.data(), qsizetype(line.size())));
         return true;
     };
@@ -270,7 +270,7 @@ void MainWindow::FormClose() {
     wizard.quality = JpegWizardSettings::kNotLoaded;
     store.writeAtClose(settings_, openDir_, saveDir_, wizard);
     settingsFile_->sync();
-    if (script_) script_->close();
+    if (script_) script_->closeForGood();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
