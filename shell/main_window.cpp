@@ -25,6 +25,7 @@
 #include "shell/gui_batch_host.h"
 #include "shell/menu_layout.h"
 #include "shell/script_window.h"
+#include "tools/histogram_window.h"
 #include "shell/picture_view.h"
 #include "shell/view_math.h"
 
@@ -104,6 +105,7 @@ void MainWindow::FormCreate() {
             progress_->repaint();
         }
     };
+    host_.onHistogram = [this](const QString& title) { ExecuteHistogramDlg(this, ws_.hist, title); };
     host_.onRecord = [this](std::string_view line) {
         if (!script_) return false;
         script_->appendLine(QString::fromUtf8(line.data(), qsizetype(line.size())));
