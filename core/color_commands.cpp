@@ -98,6 +98,11 @@ void BalanceDialog(Workspace& ws, FilterDlgParam& p) {
     p.sliderCount = 1;
     p.EffectCode = 160;
     p.sliders[0] = Slider(-127, 127, ws.remembered.Balance, 8, 1, "-127 (less)", "+127 (more)");
+    // The dialog hands over the match value in EffectValue1 and the colour base,
+    // picked or found, packed in EffectValue3; the offsets stay for the command.
+    p.preview = [](Workspace& w, Bitmap& b, bool) {
+        WhiteBalancePreview(w, PassTarget::preview(b), w.EffectValue1, UnpackColor(w.EffectValue3));
+    };
 }
 
 // Applies the offsets of the last preview, which may differ from the slider

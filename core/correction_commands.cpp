@@ -142,9 +142,11 @@ void LimitScripted(Workspace& ws, int code) {
 
 // ---- Colors > Tune ----------------------------------------------------------
 
-// AutoFlash records only when it changed the picture, so it records itself.
+// AutoFlash records only when it changed the picture, so it records itself,
+// with its mode: a bare keyword would take the mode from the line before.
 void AutoFlashFromMenu(Workspace& ws, PassTarget target) {
-    if (AutoFlash(ws, target, 0) && !ws.BatchRunning) ws.host().RecordBatchLine(ws, "AUTO_FLASH");
+    if (AutoFlash(ws, target, 0) && !ws.BatchRunning)
+        ws.host().RecordBatchLine(ws, BipLine("AUTO_FLASH", {0}));
 }
 
 // A BIP line without arguments, as a template argument.

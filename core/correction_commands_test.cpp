@@ -215,7 +215,7 @@ TEST_F(Menu, AutoFlashRecordsOnlyWhenItChangedThePicture) {
     EXPECT_TRUE(host.recordedLines.empty());
     ws.setImage(Row({{40, 40, 40}, {60, 60, 60}}));
     ASSERT_TRUE(Run("onAutoFlash"));
-    EXPECT_EQ(host.recordedLines, (std::vector<std::string>{"AUTO_FLASH"}));
+    EXPECT_EQ(host.recordedLines, (std::vector<std::string>{"AUTO_FLASH=0"}));
 }
 
 TEST_F(Menu, EveryCommandRunsOnATinyPicture) {

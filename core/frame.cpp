@@ -96,6 +96,11 @@ bool RunEditCommand(Workspace& ws, const EditCommand& command) {
     if (command.dialog) {
         FilterDlgParam param;
         command.dialog(ws, param);
+        if (!param.preview) {
+            param.preview = [run = command.run](Workspace& w, Bitmap& b, bool) {
+                run(w, PassTarget::preview(b));
+            };
+        }
         const int result = host.ExecuteEffectsDlg(ws, param);
         if (result == kDialogCancelled) {
             host.Undo(ws);

@@ -2,6 +2,7 @@
 // The interactive steps of an editing command, supplied by whoever drives the
 // workspace: the main window with its dialogs, or the non-interactive default
 // used by the CLI and the tests.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,10 @@ struct FilterDlgParam {
     int32_t CallerTag = 0;
     int32_t EffectCode = 0;
     bool CustomLabels = false;
+    // Runs the command's operation on a preview bitmap with the values a Test
+    // left in EffectValue1..3; `variant` asks for the mask display. Empty: the
+    // frame supplies the EditCommand's own pass.
+    std::function<void(Workspace& ws, Bitmap& preview, bool variant)> preview;
 };
 
 inline constexpr int kDialogCancelled = -999;

@@ -276,7 +276,17 @@ const std::array kMenuCommands = {
             },
         .busyMessage = "Adjusting  Brightness (by Shifting) ...",
         .run = PerChannelColorFilter<SetShiftLUT>,
-        .bipLine = [](const Workspace&) { return std::string("ZERO"); }},
+        // Moved sliders are recorded as the shifts they are, so the line
+        // replays what was applied.
+        .bipLine =
+            [](const Workspace& ws) {
+                const Histogram* h[3] = {&ws.hist.HistRed, &ws.hist.HistGrn, &ws.hist.HistBlu};
+                const int32_t e[3] = {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3};
+                for (int ch = 0; ch < 3; ++ch)
+                    if (e[ch] != Clamp(-FirstPopulatedBin(*h[ch]), -127, 127))
+                        return Line3("SHIFT", ws);
+                return std::string("ZERO");
+            }},
     EditCommand{
         .name = "onContrastGlobal",
         .dialog =

@@ -30,6 +30,10 @@ void BandSliders(FilterDlgParam& p, int code, std::string title) {
     p.sliders[0] = Slider(1800, 120, 60);   // hue
     p.sliders[1] = Slider(1800, 1200, 60);  // lightness
     p.sliders[2] = Slider(1800, 1500, 60);  // saturation
+    p.preview = [code](Workspace& ws, Bitmap& b, bool showMask) {
+        const int32_t widths[3] = {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3};
+        ColorMaskPreview(ws, code, widths, b, showMask);
+    };
 }
 
 void RgbSliders(FilterDlgParam& p, int code, const char* as) {

@@ -63,6 +63,7 @@ void AverageCommand(Workspace& ws) {
     p.sliderCount = 1;
     p.EffectCode = 500;
     p.sliders[0] = Slider(1, 99, ws.remembered.Average, 10, "1 (less)", "99 (more)");
+    p.preview = [](Workspace& w, Bitmap& b, bool) { DoAverageBitmap(w, PassTarget::preview(b)); };
     int c = 0;
     if (!OpenDialog(ws, p, c)) return;
     ws.remembered.Average = c;
@@ -81,6 +82,10 @@ void InterlaceCommand(Workspace& ws) {
     p.EffectCode = 510;
     p.sliders[0] = Slider(1, 99, ws.remembered.InterLace, 10, "1 (less)", "99 (more)");
     p.sliders[1] = Slider(0, 1, ws.remembered.InterlaceField, 1, "Even", "Odd");
+    // The field shown is the field applied.
+    p.preview = [](Workspace& w, Bitmap& b, bool) {
+        DoAverageField(w, PassTarget::preview(b), w.EffectValue3 != 0 ? 1 : 0);
+    };
     int c = 0;
     if (!OpenDialog(ws, p, c)) return;
     const int field = ws.EffectValue3 != 0 ? 1 : 0;
@@ -110,12 +115,12 @@ constexpr MaskDialog kMaskDialogs[] = {
     {"Mask Bitmap Contrast", "MASK_CONTRAST", 531, &Workspace::Remembered::MaskContrast},
 };
 
-void RunMask(Workspace& ws, MaskCommandKind kind) {
+void RunMask(Workspace& ws, PassTarget target, MaskCommandKind kind) {
     switch (kind) {
-        case MaskCommandKind::Shadows: DoCompositeMask(ws, Main(ws), true); break;
-        case MaskCommandKind::Highlights: DoCompositeMask(ws, Main(ws), false); break;
-        case MaskCommandKind::Midtones: DoCompositeMidTones(ws, Main(ws)); break;
-        case MaskCommandKind::Contrast: DoCompositeContrast(ws, Main(ws)); break;
+        case MaskCommandKind::Shadows: DoCompositeMask(ws, target, true); break;
+        case MaskCommandKind::Highlights: DoCompositeMask(ws, target, false); break;
+        case MaskCommandKind::Midtones: DoCompositeMidTones(ws, target); break;
+        case MaskCommandKind::Contrast: DoCompositeContrast(ws, target); break;
     }
 }
 
@@ -131,12 +136,13 @@ void MaskCommand(Workspace& ws) {
     p.EffectCode = mask.effectCode;
     p.sliders[0] = Slider(1, 500, tag, 10, "1 (narrow)", "500 (wide)");
     p.sliders[1] = Slider(0, 99, 99, 10, "0 (min)", "99 (max)");
+    p.preview = [](Workspace& w, Bitmap& b, bool) { RunMask(w, PassTarget::preview(b), K); };
     ws.EffectValue2 = 99;
     int a = 0;
     if (!OpenDialog(ws, p, a)) return;
     tag = a;
     // Applied and recorded with the values the dialog previewed last.
-    RunMask(ws, K);
+    RunMask(ws, Main(ws), K);
     Record(ws, BipLine(mask.keyword, {ws.EffectValue1, ws.EffectValue2}));
 }
 

@@ -6,7 +6,7 @@
 #include <QMessageBox>
 
 #include "core/workspace.h"
-#include "shell/slider_dialog.h"
+#include "tools/effects_dialog.h"
 
 namespace vimbra {
 
@@ -120,13 +120,7 @@ void GuiFrameHost::Undo(Workspace& ws) {
 
 int GuiFrameHost::ExecuteEffectsDlg(Workspace& ws, const FilterDlgParam& param) {
     if (effectsHook) return effectsHook(ws, param);
-    int values[3] = {0, 0, 0};
-    const int r = ExecuteSliderDialog(parent_, param, values);
-    if (r == kDialogCancelled) return r;
-    ws.EffectValue1 = values[0];
-    ws.EffectValue2 = param.sliderCount > 1 ? values[1] : values[0];
-    ws.EffectValue3 = param.sliderCount > 2 ? values[2] : values[0];
-    return values[0];
+    return ExecuteEffectsDialog(parent_, ws, param, effectsDriver, onHistogram);
 }
 
 void GuiFrameHost::ShowBusy(Workspace& ws, std::string_view message) {

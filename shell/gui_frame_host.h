@@ -10,9 +10,12 @@
 #include "core/frame_host.h"
 #include "shell/undo_guard.h"
 
+class QString;
 class QWidget;
 
 namespace vimbra {
+
+class EffectsDialog;
 
 // The buttons of the viewer's own message boxes.
 enum class Reply { Ok, Cancel, Yes, No, Ignore };
@@ -50,6 +53,8 @@ public:
     // Replace the real dialogs (tests, scripted runs).
     std::function<Answer(MessageKind, std::string_view, Buttons)> askHook;
     std::function<int(Workspace&, const FilterDlgParam&)> effectsHook;
+    // Acts on the real effects dialog instead of the user (it is not shown).
+    std::function<void(EffectsDialog&)> effectsDriver;
     // AskReply's stand-in; without it an askHook answers (Yes: the first
     // button, No: No or Cancel, Ignore: Ignore when offered).
     std::function<Reply(MessageKind, std::string_view, const std::vector<Reply>&)> replyHook;
@@ -61,6 +66,7 @@ public:
     std::function<void(const std::string&)> onStatus;  // status text changed: repaint panel 0
     std::function<void(int)> onProgress;               // -1 hides the bar
     std::function<bool(std::string_view)> onRecord;    // false: no script window open
+    std::function<void(const QString&)> onHistogram;   // the effects dialog's extra button
 
 private:
     QWidget* parent_;

@@ -26,6 +26,7 @@
 #include "shell/gui_batch_host.h"
 #include "shell/menu_layout.h"
 #include "shell/script_window.h"
+#include "tools/histogram_window.h"
 #include "shell/picture_view.h"
 #include "shell/view_math.h"
 
@@ -105,8 +106,9 @@ void MainWindow::FormCreate() {
             progress_->repaint();
         }
     };
+    host_.onHistogram = [this](const QString& title) { ExecuteHistogramDlg(this, ws_.hist, title); };
     host_.onRecord = [this](std::string_view line) {
-        if (!script_ || !script_->isVisible()) return false;
+        if (!script_) return false;
         script_->appendLine(QString::fromUtf8(line.data(), qsizetype(line.size())));
         return true;
     };
@@ -274,7 +276,7 @@ void MainWindow::FormClose() {
     wizard.quality = JpegWizardSettings::kNotLoaded;
     store.writeAtClose(settings_, openDir_, saveDir_, wizard);
     settingsFile_->sync();
-    if (script_) script_->close();
+    if (script_) script_->closeForGood();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -339,7 +339,13 @@ private slots:
         QCOMPARE(int(form->workspace().Image.scanLine(0)[0]), 255 - 11);
         QVERIFY(!form->workspace().BatchRunning);
         form->workspace().Modified = false;
+        // Close hides the editor; recording goes on until the program ends.
         script->close();
+        QVERIFY(form->workspace().RecordingActive);
+        form->runMenuCommand("onNegative");
+        QCOMPARE(script->lines(), (std::vector<std::string>{"NEGATIVE", "NEGATIVE"}));
+        form->workspace().Modified = false;
+        script->closeForGood();
         QVERIFY(!form->workspace().RecordingActive);
     }
 };

@@ -1,38 +1,57 @@
 #include "shell/script_window.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTextBlock>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include "batch/script_text.h"
 #include "core/workspace.h"
 
 namespace vimbra {
+namespace {
+
+constexpr int kHelpContext = 650;
+const QString kCaption = QStringLiteral("Batch Editor");
+const QString kFilter = QStringLiteral("BIP (Batch Image Processor) (*.bip)");
+
+}  // namespace
 
 ScriptWindow::ScriptWindow(Workspace& ws, QWidget* parent)
     : QWidget(parent, Qt::Tool), ws_(ws), edit_(new QPlainTextEdit(this)) {
-    setWindowTitle(QStringLiteral("Batch Image Processing"));
+    setWindowTitle(kCaption);
     edit_->setObjectName(QStringLiteral("Script"));
+    edit_->setAccessibleName(QStringLiteral("Script"));
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    auto* perform = new QPushButton(QStringLiteral("&Perform"), this);
-    auto* closeButton = new QPushButton(QStringLiteral("&Close"), this);
-    connect(perform, &QPushButton::clicked, this, &ScriptWindow::performRequested);
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(perform);
-    buttons->addWidget(closeButton);
+    auto* bar = new QMenuBar(this);
+    bar->addAction(QStringLiteral("&New"), this, &ScriptWindow::onNew);
+    bar->addAction(QStringLiteral("&Open"), this, &ScriptWindow::onOpen);
+    save_ = bar->addAction(QStringLiteral("&Save"), this, &ScriptWindow::onSave);
+    perform_ = bar->addAction(QStringLiteral("&Perform"), this, &ScriptWindow::performRequested);
+    bar->addAction(QStringLiteral("&Close"), this, &QWidget::close);
+    bar->addAction(QStringLiteral("&Help"), this, [this] {
+        if (onHelp) onHelp(kHelpContext);
+    });
+    save_->setEnabled(false);
+    perform_->setEnabled(false);
+    connect(edit_, &QPlainTextEdit::textChanged, this, [this] {
+        save_->setEnabled(true);
+        perform_->setEnabled(true);
+    });
     auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(bar);
     layout->addWidget(edit_);
-    layout->addLayout(buttons);
-    resize(360, 420);
+    resize(263, 320);
 }
 
-void ScriptWindow::appendLine(const QString& line) {
-    edit_->appendPlainText(line);
-}
+void ScriptWindow::appendLine(const QString& line) { edit_->appendPlainText(line); }
 
 void ScriptWindow::setScript(const QString& text) {
     edit_->setPlainText(text);
@@ -53,13 +72,111 @@ int ScriptWindow::lineCount() const { return int(lines().size()); }
 
 bool ScriptWindow::isModifiedScript() const { return edit_->document()->isModified(); }
 
+bool ScriptWindow::confirm(const QString& question) {
+    if (confirmHook) return confirmHook(question);
+    return QMessageBox::question(this, kCaption, question, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
+}
+
+void ScriptWindow::warn(const QString& message) {
+    if (warnHook) return warnHook(message);
+    QMessageBox::warning(this, kCaption, message);
+}
+
+void ScriptWindow::checkFolder() {
+    if (!bipFolder_.isEmpty() && QFileInfo(bipFolder_).isDir()) return;
+    const QString app = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    bipFolder_ = QDir(app).filePath(QStringLiteral("bipfiles"));
+    QDir().mkpath(bipFolder_);
+    if (!QFileInfo(bipFolder_).isDir()) bipFolder_ = app;
+}
+
+void ScriptWindow::setName(const QString& path) {
+    const QFileInfo info(path);
+    scriptName_ = info.fileName();
+    bipFolder_ = info.absolutePath();
+    setWindowTitle(kCaption + QStringLiteral(" - ") + scriptName_);
+}
+
+void ScriptWindow::onNew() {
+    if (!confirm(QStringLiteral("Clear batch processing script?"))) return;
+    setScript(QString());
+    // The next Save asks for a name instead of offering the old script's.
+    scriptName_.clear();
+    setWindowTitle(kCaption);
+}
+
+void ScriptWindow::onOpen() {
+    checkFolder();
+    const QString path = openDialogHook
+                             ? openDialogHook(bipFolder_, scriptName_)
+                             : QFileDialog::getOpenFileName(this, QStringLiteral("Open Batch Commands"),
+                                                            QDir(bipFolder_).filePath(scriptName_),
+                                                            kFilter);
+    if (path.isEmpty()) return;
+    if (isModifiedScript() && !edit_->document()->isEmpty() &&
+        !confirm(QStringLiteral("Replace the unsaved batch processing script?")))
+        return;
+    openFile(path);
+}
+
+bool ScriptWindow::openFile(const QString& path) {
+    QFile file(path);
+    const bool tooLarge = file.size() > qint64(kMaxScriptBytes);
+    if (tooLarge || !file.open(QIODevice::ReadOnly)) {
+        warn(QStringLiteral("Cannot read %1.").arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    const QByteArray bytes = file.read(qint64(kMaxScriptBytes) + 1);
+    if (bytes.size() > qsizetype(kMaxScriptBytes) || file.error() != QFile::NoError) {
+        warn(QStringLiteral("Cannot read %1.").arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    const std::string text = ScriptTextToUtf8(std::string_view(bytes.constData(), size_t(bytes.size())));
+    setScript(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    setName(path);
+    return true;
+}
+
+void ScriptWindow::onSave() {
+    checkFolder();
+    QString path = saveDialogHook
+                       ? saveDialogHook(bipFolder_, scriptName_)
+                       : QFileDialog::getSaveFileName(this, QStringLiteral("Save Batch Commands"),
+                                                      QDir(bipFolder_).filePath(scriptName_), kFilter);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".bip");
+    saveFile(path);
+}
+
+bool ScriptWindow::saveFile(const QString& path) {
+    QSaveFile file(path);
+    QString text = script();
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n'))) text += QLatin1Char('\n');
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+        warn(QStringLiteral("Save aborted."));
+        return false;
+    }
+    edit_->document()->setModified(false);
+    setName(path);
+    return true;
+}
+
+void ScriptWindow::closeForGood() {
+    closingForGood_ = true;
+    ws_.RecordingActive = false;  // a hidden window gets no close event
+    close();
+}
+
 void ScriptWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    edit_->setFocus();
     ws_.RecordingActive = true;
 }
 
 void ScriptWindow::closeEvent(QCloseEvent* event) {
-    ws_.RecordingActive = false;
+    // Close only hides: the script stays and recording goes on.
+    if (closingForGood_) ws_.RecordingActive = false;
     QWidget::closeEvent(event);
 }
 

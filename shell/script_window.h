@@ -1,11 +1,14 @@
 #pragma once
-// A plain script window: the BIP lines being recorded or typed, and Perform.
-// While it is open every editing command records its line here.
+// The "Batch Editor": the BIP script being recorded or typed, with New, Open,
+// Save, Perform, Close and Help. Once shown it records every editing command's
+// line, also while hidden by Close, until the program ends.
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <QWidget>
 
+class QAction;
 class QPlainTextEdit;
 
 namespace vimbra {
@@ -27,6 +30,27 @@ public:
     bool isModifiedScript() const;
     QPlainTextEdit* editor() const { return edit_; }
 
+    const QString& scriptName() const { return scriptName_; }
+    const QString& bipFolder() const { return bipFolder_; }
+
+    void onNew();
+    void onOpen();
+    void onSave();
+    // Loads a script file; false (text kept, error shown) when it cannot be read.
+    bool openFile(const QString& path);
+    bool saveFile(const QString& path);
+    // The program ends: recording stops for good.
+    void closeForGood();
+
+    QAction* saveAction() const { return save_; }
+    QAction* performAction() const { return perform_; }
+
+    // Stand-ins for the file dialogs and message boxes (tests).
+    std::function<QString(const QString& folder, const QString& name)> openDialogHook, saveDialogHook;
+    std::function<bool(const QString& question)> confirmHook;
+    std::function<void(const QString& message)> warnHook;
+    std::function<void(int context)> onHelp;
+
 signals:
     void performRequested();
 
@@ -35,8 +59,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    bool confirm(const QString& question);
+    void warn(const QString& message);
+    void checkFolder();
+    void setName(const QString& path);
+
     Workspace& ws_;
     QPlainTextEdit* edit_;
+    QAction *save_ = nullptr, *perform_ = nullptr;
+    QString scriptName_, bipFolder_;
+    bool closingForGood_ = false;
 };
 
 }  // namespace vimbra

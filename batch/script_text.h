@@ -1,0 +1,16 @@
+#pragma once
+// Script files are UTF-8; older ones were written in Latin-1. Text that is not
+// valid UTF-8 is taken as Latin-1.
+#include <string>
+#include <string_view>
+
+namespace vimbra {
+
+// Largest script file read (a script is a few hundred lines).
+inline constexpr size_t kMaxScriptBytes = 4u << 20;
+
+bool IsValidUtf8(std::string_view bytes);
+// The file's bytes as UTF-8 text.
+std::string ScriptTextToUtf8(std::string_view bytes);
+
+}  // namespace vimbra

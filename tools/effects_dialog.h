@@ -1,0 +1,111 @@
+#pragma once
+// The effects dialog: up to three labelled sliders with typed values, the
+// picture as it is (scrollable; a click picks a colour) and the preview of the
+// part in view. Test computes the preview, Apply hands the previewed values to
+// the command, Cancel returns −999.
+#include <functional>
+#include <memory>
+
+#include <QAbstractScrollArea>
+#include <QDialog>
+#include <QImage>
+
+#include "core/effect_session.h"
+
+class QCheckBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace vimbra {
+
+// The before view: paints only the visible part of a picture it does not own.
+class BeforeView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit BeforeView(const Bitmap& picture, QWidget* parent = nullptr);
+    QPoint scrollPosition() const;
+    void scrollTo(QPoint topLeft);
+
+signals:
+    void picked(int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void updateRanges();
+    const Bitmap& picture_;
+    QImage image_;
+};
+
+class EffectsDialog : public QDialog {
+    Q_OBJECT
+public:
+    EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget* parent = nullptr);
+    ~EffectsDialog() override;
+
+    EffectSession& session() { return *session_; }
+    // Moves slider i as the user would (edit box follows).
+    void setSliderValue(int i, int value);
+    // Types text into slider i's edit box.
+    void typeValue(int i, const QString& text);
+    void pickAt(int x, int y);
+
+    void test(bool maskVariant = false);
+    void applyClicked();
+    void resetClicked();
+    void extraClicked();
+
+    // Slider 1's position after Apply, −999 otherwise.
+    int result() const { return result_; }
+    const QImage& previewImage() const { return preview_; }
+    Region lastRegion() const { return region_; }
+
+    BeforeView* beforeView() const { return before_; }
+    QLabel* afterView() const { return after_; }
+    QScrollBar* slider(int i) const { return sliders_[i]; }
+    QLineEdit* edit(int i) const { return edits_[i]; }
+    QLabel* sliderName(int i) const { return names_[i]; }
+    QPushButton* testButton() const { return btnTest_; }
+    QPushButton* applyButton() const { return btnOK_; }
+    QPushButton* resetButton() const { return btnReset_; }
+    QPushButton* extraButton() const { return btnCurve_; }
+    QLabel* colorPanel() const { return panel_; }
+
+    // Opens the histogram window for the extra button (title given).
+    std::function<void(const QString& title)> onHistogram;
+    std::function<void(int context)> onHelp;
+
+private:
+    void buildSliders(QGridLayout* grid);
+    void showPanel(const ColorPick& pick);
+
+    Workspace& ws_;
+    std::unique_ptr<EffectSession> session_;
+    BeforeView* before_ = nullptr;
+    QLabel* after_ = nullptr;
+    QScrollBar* sliders_[3] = {};
+    QLineEdit* edits_[3] = {};
+    QLabel* names_[3] = {};
+    QPushButton *btnTest_ = nullptr, *btnOK_ = nullptr, *btnCancel_ = nullptr,
+                *btnReset_ = nullptr, *btnHelp_ = nullptr, *btnCurve_ = nullptr;
+    QLabel* panel_ = nullptr;
+    QCheckBox* chkScrollbars_ = nullptr;
+    QImage preview_;
+    Region region_;
+    int result_ = kDialogCancelled;
+    bool typing_ = false;
+};
+
+// Shows the dialog modally. `driver`, when set, acts on the dialog instead of
+// the user (tests, scripted demonstrations) and the dialog is not shown.
+int ExecuteEffectsDialog(QWidget* parent, Workspace& ws, const FilterDlgParam& param,
+                         const std::function<void(EffectsDialog&)>& driver = {},
+                         const std::function<void(const QString&)>& histogram = {});
+
+}  // namespace vimbra
