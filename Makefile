@@ -34,13 +34,14 @@ run: build
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$(basename $$b)"; $$b; done
 
-# Runs each libFuzzer target for FUZZ_SECONDS (needs clang).
+# Runs each libFuzzer target for FUZZ_SECONDS (clang), starting from the saved
+# inputs in fuzz/corpus/NAME; new finds go to $(FUZZ_BUILD)/corpus/NAME_fuzz.
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DVIMBRA_FUZZ=ON -DVIMBRA_BENCH=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@for f in $(FUZZ_BUILD)/fuzz/*_fuzz; do echo "== $$(basename $$f)"; \
-	  mkdir -p $(FUZZ_BUILD)/corpus/$$(basename $$f); \
-	  $$f -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD)/corpus/$$(basename $$f) || exit 1; done
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	@for f in $(FUZZ_BUILD)/fuzz/*_fuzz; do n=$$(basename $$f); echo "== $$n"; \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$n; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) $(FUZZ_BUILD)/corpus/$$n fuzz/corpus/$${n%_fuzz} || exit 1; done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

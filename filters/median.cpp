@@ -254,6 +254,11 @@ constexpr Plan MakePlan(int level) {
 
 template <int Level>
 inline constexpr Plan kPlan = MakePlan(Level);
+// Own objects, not members of kPlan: clang takes no subobject as a template argument.
+template <int Level>
+inline constexpr Network kFirstMerge = kPlan<Level>.first;
+template <int Level>
+inline constexpr Network kSecondMerge = kPlan<Level>.second;
 template <int Half>
 inline constexpr Network kColumnSort = SortNetwork(2 * Half);
 
@@ -444,12 +449,12 @@ void MedianRows(Bitmap& bitmap, BoundaryRows& boundary, int spot, int limit, Pro
         }
         const uint8_t* centre[2] = {row(y) + 3 * radius, row(y + 1) + 3 * radius};
         for (size_t i = 0; i < rowBytes; i += Lanes::kWidth) {
-            LoadInputs<P.first>(reg, firstFrom, i, std::make_index_sequence<64>{});
-            Run<P.first>(reg);
+            LoadInputs<kFirstMerge<Level>>(reg, firstFrom, i, std::make_index_sequence<64>{});
+            Run<kFirstMerge<Level>>(reg);
             for (int k = 0; k < 2; ++k) {
                 for (int j = 0; j <= P.hi - P.lo; ++j) reg2[j] = reg[P.first.outputs[j]];
                 for (int s = 0; s < P.own; ++s) reg2[kBlock + s] = Lanes::Load(own[k][s] + i);
-                Run<P.second>(reg2);
+                Run<kSecondMerge<Level>>(reg2);
                 V m = reg2[P.second.outputs[0]];
                 if (spot != 0) m = Lanes::Spot(Lanes::Load(centre[k] + i), m, spot, limit);
                 Lanes::Store(out[k] + i, m);

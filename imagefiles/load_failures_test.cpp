@@ -97,8 +97,9 @@ TEST(LoadFailures, DamagedBytesNeverEscapeAsAnythingButAFailedLoad) {
         {"m.jpg", EncodeJpeg(pic)},
         {"m.tif", EncodeTiff(pic, TiffCompression::ZLib)},
     };
-    for (const auto& [name, bytes] : files)
-        testutil::MutationSmoke(bytes, 40, [&](ByteSpan damaged) {
+    for (const auto& file : files) {
+        const std::string& name = file.first;
+        testutil::MutationSmoke(file.second, 40, [&](ByteSpan damaged) {
             WriteBytes(dir.file(name), {damaged.begin(), damaged.end()});
             Workspace ws = Occupied();
             const LoadResult r = LoadImageFile(ws, dir.file(name));
@@ -106,6 +107,7 @@ TEST(LoadFailures, DamagedBytesNeverEscapeAsAnythingButAFailedLoad) {
                 EXPECT_TRUE(Untouched(ws)) << name;
             }
         });
+    }
 }
 
 TEST(LoadFailures, FilesThatAreNoPictureAreRoutedNotLoaded) {
