@@ -25,8 +25,10 @@ int main(int argc, char** argv) {
         {"256 colours, median cut, nearest (32)", 32},
         {"256 greys, octree + diffusion (76)", 76},
     };
-    for (auto [name, f] : flags)
+    for (const auto& [name, value] : flags) {
+        const int f = value;
         bench::ReportMpxPerSecond(name, kMpx, 3, [&] { imglib::ReducePicture(scene, 256, f); });
+    }
     Workspace ws;
     ws.BatchRunning = true;
     bench::ReportMpxPerSecond("Reduce to 256 colors (dither), command", kMpx, 3, [&] {
