@@ -5,6 +5,7 @@
 #include <set>
 
 #include "filters/depth_commands.h"
+#include "filters/session_test_util.h"
 #include "imagefiles/imglib/imglib.h"
 
 namespace vimbra {
@@ -45,15 +46,6 @@ std::set<uint32_t> Colours(Bitmap b) {
         for (int x = 0; x < b.width(); ++x) out.insert(RgbAt(b, x, y));
     return out;
 }
-
-struct Session {
-    FrameHost host;
-    Workspace ws{host};
-    explicit Session(Bitmap image) {
-        ws.setImage(std::move(image));
-        ws.RecordingActive = true;
-    }
-};
 
 TEST(DoGrayTest, EachTermTruncatedOnItsOwn) {
     // White: 76 + 153 + 25 = 254, not 255.

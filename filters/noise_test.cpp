@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "filters/session_test_util.h"
+
 namespace vimbra {
 namespace {
 
@@ -21,15 +23,6 @@ Bitmap Ramps(int w, int h) {
         }
     return b;
 }
-
-struct Session {
-    FrameHost host;
-    Workspace ws{host};
-    explicit Session(Bitmap image) {
-        ws.setImage(std::move(image));
-        ws.RecordingActive = true;
-    }
-};
 
 TEST(NoiseRandomTest, LinearCongruentialSteps) {
     // Seed 0: 0 × 134775813 + 1 = 1, then 134775814.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "filters/session_test_util.h"
+
 namespace vimbra {
 namespace {
 
@@ -27,15 +29,6 @@ bool Inside(const SelRect& inner, const SelRect& outer) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
 }
-
-struct Session {
-    FrameHost host;
-    Workspace ws{host};
-    explicit Session(Bitmap image) {
-        ws.setImage(std::move(image));
-        ws.RecordingActive = true;
-    }
-};
 
 TEST(TextMarkMacroTest, FirstOccurrencesOnly) {
     const QString date = QStringLiteral("31/12/99");
