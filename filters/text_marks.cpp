@@ -21,7 +21,10 @@ bool FontEngineReady() {
     static int argc = 3;
     static char name[] = "vimbra", option[] = "-platform", platform[] = "offscreen";
     static char* argv[] = {name, option, platform, nullptr};
+    // Its start-up notes (no runtime folder, ...) are no concern of a picture tool.
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     static QGuiApplication* app = new QGuiApplication(argc, argv);  // never destroyed
+    qInstallMessageHandler(previous);
     return app != nullptr;
 }
 
