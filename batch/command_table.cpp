@@ -8,7 +8,10 @@
 #include "core/tone_commands.h"
 #include "filters/color_mask_commands.h"
 #include "filters/compose_commands.h"
+#include "filters/depth_commands.h"
 #include "filters/filter_commands.h"
+#include "filters/noise.h"
+#include "filters/text_marks.h"
 
 namespace vimbra {
 namespace {
@@ -37,10 +40,10 @@ constexpr uint8_t kOp = kOperation;
 // One line per command. Order is dispatch order and decides where a trace
 // confirmation falls, so keep it.
 constexpr BipCommand kTable[] = {
-    {"TEXTMARK_TOPLEFT", 'A', kNone, kStr, nullptr},
-    {"TEXTMARK_TOPRIGHT", 'A', kNone, kStr, nullptr},
-    {"TEXTMARK_BOTTOMLEFT", 'A', kNone, kStr, nullptr},
-    {"TEXTMARK_BOTTOMRIGHT", 'A', kNone, kStr, nullptr},
+    {"TEXTMARK_TOPLEFT", 'A', kNone, kStr, BipTextMarkTopLeft},
+    {"TEXTMARK_TOPRIGHT", 'A', kNone, kStr, BipTextMarkTopRight},
+    {"TEXTMARK_BOTTOMLEFT", 'A', kNone, kStr, BipTextMarkBottomLeft},
+    {"TEXTMARK_BOTTOMRIGHT", 'A', kNone, kStr, BipTextMarkBottomRight},
 
     {"DELACE", 'B', kNone, kOp, BipDelace},
     {"ENRICH", 'B', kNone, kOp, BipEnrich},
@@ -95,7 +98,7 @@ constexpr BipCommand kTable[] = {
 
     {"CROP", 'H', kNone, kCtl, nullptr},
     {"SAVE", 'H', kNone, kCtl | kStr, nullptr},
-    {"ARTIFACT", 'H', kNone, kOp, nullptr},
+    {"ARTIFACT", 'H', kNone, kOp, BipArtifact},
 
     {"DUPLICATE", 'I', kNone, kOp, BipDuplicate},
     {"SWAP", 'I', kNone, kOp, BipSwap},
@@ -166,12 +169,12 @@ constexpr BipCommand kTable[] = {
     {"HIGHLIGHTS", 'O', kThreeBytes, kOp, BipHighlights},
     {"HLS", 'O', {In(-999, 999), In(-999, 999), In(-999, 999)}, kOp, BipHLS},
     {"RGBMAX", 'O', kNone, kOp, BipRGBMax},
-    {"GRAYSCALE", 'O', kNone, kOp, nullptr},
+    {"GRAYSCALE", 'O', kNone, kOp, BipGrayscale},
     {"TRUECOLOR", 'O', kNone, kCtl, nullptr},
     {"REFRESH", 'O', kNone, kCtl, nullptr},
     {"POSTERIZE", 'O', One(2, 7), kRefreshWhenOutOfRange, BipPosterize},
-    {"QUANTIZE16", 'O', kNone, kOp, nullptr},
-    {"QUANTIZE256", 'O', kNone, kOp, nullptr},
+    {"QUANTIZE16", 'O', kNone, kOp, BipQuantize16},
+    {"QUANTIZE256", 'O', kNone, kOp, BipQuantize256},
 
     {"PARAMETRIC_EQ_ALL", 'P', kParametricEq, kOp, BipParametricEqAll},
     {"PARAMETRIC_EQ_RED", 'P', kParametricEq, kOp, BipParametricEqRed},

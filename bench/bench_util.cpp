@@ -1,6 +1,7 @@
 #include "bench/bench_util.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace vimbra::bench {
 
@@ -33,6 +34,33 @@ double ReportMpxPerSecond(const char* name, double megapixels, int repeats,
     const double rate = megapixels / best;
     std::printf("%-40s %10.1f Mpx/s  (%.1f ms)\n", name, rate, best * 1000);
     return rate;
+}
+
+bool WritePpm(const Bitmap& b, const char* path) {
+    FILE* f = std::fopen(path, "wb");
+    if (!f) return false;
+    std::fprintf(f, "P6\n%d %d\n255\n", b.width(), b.height());
+    std::string row(size_t(3) * b.width(), '\0');
+    for (int y = 0; y < b.height(); ++y) {
+        const uint8_t* s = b.scanLine(y);
+        for (int x = 0; x < b.width(); ++x) {
+            row[3 * x] = char(s[3 * x + 2]), row[3 * x + 1] = char(s[3 * x + 1]);
+            row[3 * x + 2] = char(s[3 * x]);
+        }
+        std::fwrite(row.data(), 1, row.size(), f);
+    }
+    return std::fclose(f) == 0;
+}
+
+double TimeMagick(const std::string& input, const std::string& args, const std::string& output, int repeats) {
+    const std::string cmd = std::string(kMagick) + " " + input + " " + args + " " + output + " 2>/dev/null";
+    double best = 1e30;
+    for (int i = 0; i < repeats; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        if (std::system(cmd.c_str()) != 0) return -1;
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return best;
 }
 
 }  // namespace vimbra::bench

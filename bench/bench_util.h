@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string>
 
 #include "core/bitmap.h"
 
@@ -15,5 +16,15 @@ Bitmap MakeScene(int width, int height);
 // megapixels per second.
 double ReportMpxPerSecond(const char* name, double megapixels, int repeats,
                           const std::function<void()>& fn);
+
+// ImageMagick 6, the peer most benchmarks compare with.
+inline constexpr const char* kMagick = "/usr/bin/convert-im6.q16";
+
+// Writes a 24-bit picture as binary PPM. False on failure.
+bool WritePpm(const Bitmap& b, const char* path);
+
+// Best of `repeats` wall times, in seconds, of ImageMagick reading `input`,
+// applying `args` and writing `output`; -1 when it fails.
+double TimeMagick(const std::string& input, const std::string& args, const std::string& output, int repeats);
 
 }  // namespace vimbra::bench

@@ -62,9 +62,9 @@ void FrameHost::DrawProgress(int) {}
 
 void FrameHost::AutoConvert(Workspace& ws) {
     if (ws.DisplayBitDepth != 8 || ws.ImageBitDepth <= 8) return;
-    // The dithered reduction arrives with the colour-depth commands; until then
-    // a Yes keeps the true-colour picture.
-    Ask(MessageKind::Confirmation, "Convert to 256 colors?", Buttons::YesNo);
+    if (Ask(MessageKind::Confirmation, "Convert to 256 colors?", Buttons::YesNo) == Answer::Yes &&
+        autoConvertReduction)
+        autoConvertReduction(ws);
 }
 
 void FrameHost::RecordBatchLine(Workspace& ws, std::string_view line) {

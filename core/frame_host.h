@@ -64,6 +64,9 @@ public:
     virtual void InvalidatePreview(Bitmap& preview);
     // Offers the reduction to 256 colours on a 256-colour display.
     virtual void AutoConvert(Workspace& ws);
+    // What a Yes to that offer runs; set by whoever links the colour-depth
+    // commands (core cannot reach them).
+    void (*autoConvertReduction)(Workspace& ws) = nullptr;
     virtual void RecordBatchLine(Workspace& ws, std::string_view line);
     // Draws the progress bar up to percent (called only when it must change).
     virtual void DrawProgress(int percent);

@@ -54,6 +54,13 @@ public:
         int32_t Average = 50, InterLace = 99, InterlaceField = 1;
         int32_t MaskShadows = 100, MaskMidtones = 150, MaskContrast = 150;
         int32_t MaskEdges = 64, MaskEdgesAmount = 255;
+        // Text marks: the last text entered, the outline colour (0xRRGGBB), the
+        // font (QFont::toString(); empty: the default) and its colour.
+        std::string MarkText;
+        uint32_t OutlineColor = 0x808080;
+        std::string MarkFont;
+        uint32_t MarkFontColor = 0x000000;
+        int32_t Artifact = 48;  // JPEG quality of Add noise > Artifacts
     } remembered;
     // Centre of the HLS colour band (hue, lightness, saturation on 0..3600),
     // unpacked from the band values or picked in the effects dialog.
