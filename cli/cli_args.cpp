@@ -42,12 +42,16 @@ constexpr OptionSpec kRunOptions[] = {
     {"-e", true}, {"-o", true}, {"--format", true}, {"--quality", true}, {"--answer", true}};
 constexpr OptionSpec kConvertOptions[] = {{"--format", true}, {"--quality", true}};
 constexpr OptionSpec kAnalyzeOptions[] = {{"--complexity", false}};
+constexpr OptionSpec kPrintOptions[] = {{"--pdf", true}};
+constexpr OptionSpec kUnzipOptions[] = {{"-o", true}, {"--overwrite", false}};
 
 std::span<const OptionSpec> OptionsOf(Command command) {
     switch (command) {
         case Command::Run: return kRunOptions;
         case Command::Convert: return kConvertOptions;
         case Command::Analyze: return kAnalyzeOptions;
+        case Command::Print: return kPrintOptions;
+        case Command::Unzip: return kUnzipOptions;
         default: return {};
     }
 }
@@ -81,6 +85,11 @@ std::string ApplyOption(CliArgs& args, std::string_view name, const std::string&
         args.answerYes = value == "yes";
     } else if (name == "--complexity") {
         args.complexity = true;
+    } else if (name == "--pdf") {
+        if (value.empty()) return "option '--pdf' needs a file name";
+        args.pdf = value;
+    } else if (name == "--overwrite") {
+        args.overwrite = true;
     }
     return {};
 }
@@ -130,6 +139,16 @@ std::string TakePositionals(CliArgs& args, const std::vector<std::string>& pos,
             if (pos.empty()) return cmd + ": no file given";
             args.input = pos[0];
             return extra(1);
+        case Command::Print:
+            if (pos.empty()) return "print: no file given";
+            if (args.pdf.empty()) return "print: give --pdf OUT.pdf";
+            args.input = pos[0];
+            return extra(1);
+        case Command::Unzip:
+            if (pos.empty()) return "unzip: no archive given";
+            if (args.outDir.empty()) return "unzip: give -o DIR";
+            args.files = pos;
+            return {};
         default:
             return {};
     }
@@ -170,6 +189,8 @@ std::string_view CommandName(Command command) {
         case Command::Convert: return "convert";
         case Command::Info: return "info";
         case Command::Analyze: return "analyze";
+        case Command::Print: return "print";
+        case Command::Unzip: return "unzip";
     }
     return {};
 }
@@ -192,6 +213,8 @@ ParseResult ParseArgs(const std::vector<std::string>& argv) {
     else if (first == "convert") args.command = Command::Convert;
     else if (first == "info") args.command = Command::Info;
     else if (first == "analyze") args.command = Command::Analyze;
+    else if (first == "print") args.command = Command::Print;
+    else if (first == "unzip") args.command = Command::Unzip;
     else {
         const bool looksLikeOption = first.size() > 1 && first[0] == '-';
         result.error = (looksLikeOption ? "unknown option " : "unknown command ") + Quoted(first);
@@ -259,6 +282,8 @@ std::string UsageText() {
   vimbra-cli convert IN OUT [--format F] [--quality Q]
   vimbra-cli info FILE
   vimbra-cli analyze FILE [--complexity]
+  vimbra-cli print FILE --pdf OUT.pdf
+  vimbra-cli unzip ARCHIVE... -o DIR [--overwrite]
   vimbra-cli --help | --version
 
 run       runs a BIP script over FILE... (the bookmark list; the first is loaded).
@@ -269,6 +294,10 @@ run       runs a BIP script over FILE... (the bookmark list; the first is loaded
 convert   reads IN and writes OUT in format F (default: from OUT's extension).
 info      prints the size and depth of FILE.
 analyze   prints the analysis report of FILE.
+print     writes the printed page of FILE into OUT.pdf: A4 portrait at 300 dpi,
+          the picture fitted to the page and centred.
+unzip     extracts every ARCHIVE into DIR and prints the log lines; existing
+          files are kept unless --overwrite. Status 1 when any entry failed.
 
 Formats F: bmp pcx png jpg-gray jpg tga tif tif-deflate tif-adobe-deflate tif-g3
            tif-g4 tif-packbits, or their numbers 1..12.

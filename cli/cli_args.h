@@ -8,7 +8,7 @@
 
 namespace vimbra::cli {
 
-enum class Command { Help, Version, Run, Convert, Info, Analyze };
+enum class Command { Help, Version, Run, Convert, Info, Analyze, Print, Unzip };
 
 // Output variants in save-format order; the value is the save-format number.
 inline constexpr int kFormatBmp = 1;
@@ -31,6 +31,11 @@ struct CliArgs {
     std::string input;
     std::string output;
     bool complexity = false;
+
+    // print: the picture is `input`, the PDF `pdf`. unzip: the archives are
+    // `files`, the destination `outDir`.
+    std::string pdf;
+    bool overwrite = false;
 
     int format = kFormatBmp;     // save-format number 1..12
     std::optional<int> quality;  // 1..100; empty: the writer's default

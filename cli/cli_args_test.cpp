@@ -216,5 +216,25 @@ TEST(CliArgs, UsageMentionsEveryCommandAndFormat) {
         EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 
+TEST(CliArgs, PrintAndUnzip) {
+    CliArgs a = ParseOk({"print", "a.jpg", "--pdf", "out.pdf"});
+    EXPECT_EQ(a.command, Command::Print);
+    EXPECT_EQ(a.input, "a.jpg");
+    EXPECT_EQ(a.pdf, "out.pdf");
+    ExpectError({"print", "a.jpg"}, "give --pdf");
+    ExpectError({"print", "--pdf", "o.pdf"}, "no file");
+    ExpectError({"print", "a.jpg", "b.jpg", "--pdf", "o.pdf"}, "'b.jpg'");
+
+    a = ParseOk({"unzip", "x.zip", "Y.ZIP", "-o", "Out", "--overwrite"});
+    EXPECT_EQ(a.command, Command::Unzip);
+    EXPECT_EQ(a.files, (std::vector<std::string>{"x.zip", "Y.ZIP"}));
+    EXPECT_EQ(a.outDir, "Out");
+    EXPECT_TRUE(a.overwrite);
+    EXPECT_FALSE(ParseOk({"unzip", "x.zip", "-o", "d"}).overwrite);
+    ExpectError({"unzip", "x.zip"}, "give -o");
+    ExpectError({"unzip", "-o", "d"}, "no archive");
+    ExpectError({"unzip", "x.zip", "-o", "d", "--overwrite=yes"}, "takes no value");
+}
+
 }  // namespace
 }  // namespace vimbra::cli

@@ -17,19 +17,6 @@ int NotAvailable(Command command) {
     return kExitFailure;
 }
 
-// No exception may end the process: it becomes a message and status 1.
-template <typename Body>
-int Guarded(Body body) {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        PrintError("Not enough memory.");
-    } catch (const std::exception& e) {
-        PrintError(e.what());
-    }
-    return kExitFailure;
-}
-
 // A batch save keeps CurrentFileName; a full disk is worded by the interpreter.
 RunSave SaveForRun(Workspace& ws, const std::string& path, SaveFormat format,
                    const CliArgs& args) {

@@ -13,5 +13,7 @@ int RunScript(const CliArgs& args);
 int Convert(const CliArgs& args);
 int Info(const CliArgs& args);
 int Analyze(const CliArgs& args);
+int Print(const CliArgs& args);
+int Unzip(const CliArgs& args);
 
 }  // namespace vimbra::cli

@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
         case Command::Convert: return Convert(args);
         case Command::Info: return Info(args);
         case Command::Analyze: return Analyze(args);
+        case Command::Print: return Print(args);
+        case Command::Unzip: return Unzip(args);
     }
     return kExitUsage;
 }

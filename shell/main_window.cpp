@@ -23,12 +23,14 @@
 #include <QToolBar>
 
 #include "imagefiles/file_info.h"
+#include "desktop/drop_paths.h"
 #include "shell/gui_batch_host.h"
 #include "shell/menu_layout.h"
 #include "shell/script_window.h"
 #include "tools/histogram_window.h"
 #include "shell/picture_view.h"
 #include "shell/view_math.h"
+#include "tools/unzip_window.h"
 
 namespace vimbra {
 
@@ -313,7 +315,16 @@ void MainWindow::dropEvent(QDropEvent* event) {
     openFiles(files);
 }
 
-void MainWindow::openFiles(const std::vector<std::string>& files) {
+void MainWindow::openFiles(const std::vector<std::string>& dropped) {
+    // Folders give their files in name order; archives go to the zip tool.
+    std::vector<std::string> files;
+    for (const std::string& path : ExpandDroppedPaths(dropped)) {
+        if (QFileInfo(QString::fromStdString(path)).suffix().compare(QStringLiteral("zip"), Qt::CaseInsensitive) == 0)
+            unzipWindow(true)->Populate(QString::fromStdString(path));
+        else
+            files.push_back(path);
+    }
+    if (unzip_ && !unzip_->isHidden()) unzip_->raise();
     if (files.empty()) return;
     if (ws_.Modified && CloseNow() != 6) return;
     bookmarks_.appendOpenedFiles(files);

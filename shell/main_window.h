@@ -167,6 +167,18 @@ public:
     // 6 (Yes: go on, Modified cleared) or 7 (No).
     int CloseNow();
 
+    // Clipboard, printing and the zip tool.
+    void onCopy();
+    void onCopyViewport();
+    void onPaste();
+    void onPasteSelection();
+    void onEmptyClipboard();
+    void onPrint();
+    void onUnzipper();
+    class UnzipWindow* unzipWindow(bool create);
+    // Stand-in for the print setup dialog (tests): false cancels.
+    std::function<bool(class PrintDialog&)> printDialogHook;
+
     // Layout toggles and presets.
     void setMenuBarShown(bool on);
     void setToolBarShown(bool on);
@@ -295,6 +307,7 @@ private:
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};
     QProgressBar* progress_ = nullptr;
     ScriptWindow* script_ = nullptr;
+    class UnzipWindow* unzip_ = nullptr;
 
     // Handlers by name; menu items and buttons reach commands through these.
     std::map<std::string, std::function<void(int tag)>> handlers_;

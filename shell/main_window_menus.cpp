@@ -82,6 +82,13 @@ void MainWindow::registerHandlers() {
     on("onPerformBatch", [this] { onPerformBatch(); });
     on("onExplore", [this] { onExplore(); });
     on("onMemory", [this] { onMemory(); });
+    on("onCopy", [this] { onCopy(); });
+    on("onCopyViewport", [this] { onCopyViewport(); });
+    on("onPaste", [this] { onPaste(); });
+    on("onPasteSelection", [this] { onPasteSelection(); });
+    on("onEmptyClipboard", [this] { onEmptyClipboard(); });
+    on("onPrint", [this] { onPrint(); });
+    on("onUnzipper", [this] { onUnzipper(); });
 }
 
 QAction* MainWindow::action(const std::string& handler, int tag) const {

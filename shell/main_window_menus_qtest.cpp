@@ -51,6 +51,8 @@ constexpr Expected kShortcuts[] = {
     {"onOptions", 0, "Alt+O"},        {"onDuplicate", 0, "Ctrl+D"},
     {"onBatchEditor", 0, "Alt+B"},    {"onPerformBatch", 0, "F9"},
     {"onExplore", 0, "Ctrl+E"},
+    {"onCopy", 0, "Ctrl+C"},          {"onCopyViewport", 0, "Shift+Ctrl+C"},
+    {"onPaste", 0, "Ctrl+V"},         {"onUnzipper", 0, "Alt+U"},
 };
 
 // The top-level items of a menu now shown, separators left out.

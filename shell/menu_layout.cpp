@@ -33,6 +33,11 @@ constexpr MenuRow kLayout[] = {
 
     {"&Edit", "&Undo", "Ctrl+Z", "onUndo"},
     {"&Edit", "-", "", ""},
+    {"&Edit/&Copy", "&Image", "Ctrl+C", "onCopy"},
+    {"&Edit/&Copy", "&Viewport", "Shift+Ctrl+C", "onCopyViewport"},
+    {"&Edit/&Paste", "&Image", "Ctrl+V", "onPaste"},
+    {"&Edit/&Paste", "&Selection", "", "onPasteSelection"},
+    {"&Edit", "&Empty", "", "onEmptyClipboard"},
     {"&Edit", "C&rop", "", "onCrop"},
     {"&Edit", "&Trim", "", "onTrim"},
     {"&Edit", "Select &all", "", "onSelectAll"},
@@ -184,6 +189,7 @@ constexpr MenuRow kLayout[] = {
     {"&Tools/&Batch", "&Perform", "F9", "onPerformBatch"},
     {"&Tools", "&Explorer", "Ctrl+E", "onExplore"},
     {"&Tools", "Memo&ry", "", "onMemory"},
+    {"&Tools", "&UnZipper", "Alt+U", "onUnzipper"},
 
     {"&Help", "&Index", "", "onHelpContext", 0},
     {"&Help", "&Viewer", "", "onHelpContext", 100},

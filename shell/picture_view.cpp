@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include "imagefiles/qimage_bitmap.h"
+
 namespace vimbra {
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent) {
@@ -38,40 +40,7 @@ void PictureView::setRubberBand(const QRect& band, bool inverted) {
     update(band_.adjusted(-1, -1, 1, 1));
 }
 
-QImage PictureView::WrapBitmap(const Bitmap& b) {
-    if (b.isEmpty()) return {};
-    const auto bpl = qsizetype(b.stride());
-    QList<QRgb> table;
-    for (const PaletteEntry& e : b.palette()) table.append(qRgb(e.red, e.green, e.blue));
-    switch (b.depth()) {
-        case 24: return QImage(b.bits(), b.width(), b.height(), bpl, QImage::Format_BGR888);
-        case 8: {
-            QImage img(b.bits(), b.width(), b.height(), bpl, QImage::Format_Indexed8);
-            table.resize(256, qRgb(0, 0, 0));
-            img.setColorTable(table);
-            return img;
-        }
-        case 1: {
-            QImage img(b.bits(), b.width(), b.height(), bpl, QImage::Format_Mono);
-            table.resize(2, qRgb(0, 0, 0));
-            img.setColorTable(table);
-            return img;
-        }
-        case 4: {
-            QImage img(b.width(), b.height(), QImage::Format_Indexed8);
-            table.resize(16, qRgb(0, 0, 0));
-            img.setColorTable(table);
-            for (int y = 0; y < b.height(); ++y) {
-                const uint8_t* src = b.scanLine(y);
-                uchar* dst = img.scanLine(y);
-                for (int x = 0; x < b.width(); ++x)
-                    dst[x] = (x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4);
-            }
-            return img;
-        }
-        default: return {};
-    }
-}
+QImage PictureView::WrapBitmap(const Bitmap& b) { return vimbra::WrapBitmap(b); }
 
 const QImage& PictureView::image() {
     if (!wrappedValid_) {

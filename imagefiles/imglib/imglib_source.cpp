@@ -16,6 +16,7 @@
 #include "imagefiles/codecs/raster_core.h"
 #include "imagefiles/codecs/tga_codec.h"
 #include "imagefiles/codecs/tiff_codec.h"
+#include "imagefiles/qimage_bitmap.h"
 
 namespace vimbra::imglib {
 namespace {
@@ -46,40 +47,6 @@ TiffReadOptions LibraryTiffOptions() {
     return o;
 }
 
-// Qt's picture as a Bitmap: palette pictures keep their indices.
-Bitmap FromQImage(QImage image) {
-    CheckPictureSize("Bad image file", image.width(), image.height());
-    if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB)
-        image = image.convertToFormat(QImage::Format_Mono);
-    else if (image.format() != QImage::Format_Indexed8)
-        image = image.convertToFormat(QImage::Format_RGB888);
-    if (image.isNull()) throw ImageFileError("Bad image file: out of memory.");
-    const int w = image.width(), h = image.height();
-    const int depth = image.format() == QImage::Format_Mono ? 1 : image.format() == QImage::Format_Indexed8 ? 8 : 24;
-    Bitmap out(w, h, depth);
-    if (depth <= 8) {
-        const QList<QRgb> table = image.colorTable();
-        for (size_t i = 0; i < out.palette().size() && i < size_t(table.size()); ++i)
-            out.palette()[i] = PaletteEntry{uint8_t(qRed(table[qsizetype(i)])), uint8_t(qGreen(table[qsizetype(i)])),
-                                            uint8_t(qBlue(table[qsizetype(i)])), 0};
-    }
-    const size_t rowBytes = depth == 24 ? size_t(w) * 3 : (size_t(w) * size_t(depth) + 7) / 8;
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* src = image.constScanLine(y);
-        uint8_t* dst = out.scanLine(y);
-        if (depth == 24) {
-            for (int x = 0; x < w; ++x) {
-                dst[3 * x] = src[3 * x + 2];
-                dst[3 * x + 1] = src[3 * x + 1];
-                dst[3 * x + 2] = src[3 * x];
-            }
-        } else {
-            std::memcpy(dst, src, rowBytes);
-        }
-    }
-    return out;
-}
-
 Bitmap DecodeWithQt(const std::vector<uint8_t>& bytes, std::string& format) {
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
     QBuffer buffer(&data);
@@ -95,7 +62,7 @@ Bitmap DecodeWithQt(const std::vector<uint8_t>& bytes, std::string& format) {
         throw ImageFileError("Bad " + name.toUpper().toStdString() + " file: " +
                              reader.errorString().toStdString());
     format = name.toUpper().toStdString();
-    return FromQImage(std::move(image));
+    return BitmapFromQImage(std::move(image));
 }
 
 // BI_BITFIELDS / BI_ALPHABITFIELDS with a 40-byte header keep their masks
