@@ -15,34 +15,46 @@ inline constexpr int kEffectCount = 174;
 inline constexpr int kEffectTableSize = 256;
 
 // Family codes.
-enum EffectCode : int {
-    kFxNone = 0,
-    kFxWipeFirst = 1,      // 1..4: + direction
-    kFxCurtainFirst = 5,   // 5..8: + curtain
-    kFxMosaic = 9,         // variant 3: random lines
-    kFxTileFirst = 10,     // 10..13: + direction
-    kFxBlurIntro = 14,
-    kFxImplode = 16,
-    kFxExplode = 17,
-    kFxBlindFirst = 18,    // 18..21: + direction
-    kFxRandomHorizontalLines = 32,
-    kFxRandomVerticalLines = 33,
-    kFxRandomAll = 100,
-    kFxRandomWipes = 101,
-    kFxRandomCurtains = 102,
-    kFxRandomTiles = 103,
-    kFxRandomBlinds = 104,
-    kFxRandomImplodes = 105,
-};
+inline constexpr int kFxNone = 0;
+inline constexpr int kFxWipeFirst = 1;  // 1..4: + direction
+inline constexpr int kFxCurtainFirst = 5;  // 5..8: + curtain
+inline constexpr int kFxMosaic = 9;  // variant 3: random lines
+inline constexpr int kFxTileFirst = 10;  // 10..13: + direction
+inline constexpr int kFxBlurIntro = 14;
+inline constexpr int kFxImplode = 16;
+inline constexpr int kFxExplode = 17;
+inline constexpr int kFxBlindFirst = 18;  // 18..21: + direction
+inline constexpr int kFxRandomHorizontalLines = 32;
+inline constexpr int kFxRandomVerticalLines = 33;
+inline constexpr int kFxRandomAll = 100;
+inline constexpr int kFxRandomWipes = 101;
+inline constexpr int kFxRandomCurtains = 102;
+inline constexpr int kFxRandomTiles = 103;
+inline constexpr int kFxRandomBlinds = 104;
+inline constexpr int kFxRandomImplodes = 105;
 
 // Directions ("from Right" first), curtains, background kinds and shapes.
-enum FxDirection : int { kFromRight = 0, kFromLeft = 1, kFromBottom = 2, kFromTop = 3 };
-enum FxCurtain : int { kOutVert = 0, kInVert = 1, kOutHorz = 2, kInHorz = 3 };
-enum FxKind : int { kScrollPush = 0, kRevealPull = 1, kScrollOver = 2, kRevealOver = 3 };
-enum FxShape : int { kShapeRectangle = 4, kShapeRoundedRectangle = 5, kShapeEllipse = 6 };
+inline constexpr int kFromRight = 0;
+inline constexpr int kFromLeft = 1;
+inline constexpr int kFromBottom = 2;
+inline constexpr int kFromTop = 3;
+inline constexpr int kOutVert = 0;
+inline constexpr int kInVert = 1;
+inline constexpr int kOutHorz = 2;
+inline constexpr int kInHorz = 3;
+inline constexpr int kScrollPush = 0;
+inline constexpr int kRevealPull = 1;
+inline constexpr int kScrollOver = 2;
+inline constexpr int kRevealOver = 3;
+inline constexpr int kShapeRectangle = 4;
+inline constexpr int kShapeRoundedRectangle = 5;
+inline constexpr int kShapeEllipse = 6;
 
 // "Effects &speed".
-enum EffectsSpeed : int { kSpeedFaster = 0, kSpeedNormal = 1, kSpeedSlower = 2, kSpeedSlowest = 3 };
+inline constexpr int kSpeedFaster = 0;
+inline constexpr int kSpeedNormal = 1;
+inline constexpr int kSpeedSlower = 2;
+inline constexpr int kSpeedSlowest = 3;
 
 struct EffectRecord {
     uint8_t code = 0, variant = 0, p2 = 0, p3 = 0;
