@@ -6,12 +6,23 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "core/parallel_rows.h"
+
 namespace vimbra {
 namespace {
 
+inline void CopyPixels(uint8_t* dst, const uint8_t* src, int count) {
+    // Thin blinds and small cells make many short runs: a call each would cost more than the copy.
+    if (count <= 4) {
+        for (int i = 0; i < 3 * count; ++i) dst[i] = src[i];
+    } else {
+        std::memcpy(dst, src, size_t(count) * 3);
+    }
+}
+
 inline void CopyRun(Bitmap& out, int y, int x, const Bitmap& src, int sy, int sx, int count) {
     if (count <= 0) return;
-    std::memcpy(out.scanLine(y) + size_t(x) * 3, src.scanLine(sy) + size_t(sx) * 3, size_t(count) * 3);
+    CopyPixels(out.scanLine(y) + size_t(x) * 3, src.scanLine(sy) + size_t(sx) * 3, count);
 }
 
 inline int Part(int length, int progress) { return int(int64_t(length) * progress / kProgressOne); }
@@ -111,16 +122,9 @@ void Transition::wipeRect(int x0, int y0, int w, int h, int direction, int kind,
     const bool bMoves = kind == kScrollPush || kind == kScrollOver;
     const bool aMoves = kind == kScrollPush || kind == kRevealPull;
     if (direction == kFromLeft || direction == kFromRight) {
-        const int s = Part(w, progress);
-        for (int y = y0; y < y0 + h; ++y) {
-            if (direction == kFromLeft) {
-                CopyRun(out, y, x0, b_, y, bMoves ? x0 + w - s : x0, s);
-                CopyRun(out, y, x0 + s, a_, y, aMoves ? x0 : x0 + s, w - s);
-            } else {
-                CopyRun(out, y, x0 + w - s, b_, y, bMoves ? x0 : x0 + w - s, s);
-                CopyRun(out, y, x0, a_, y, aMoves ? x0 + s : x0, w - s);
-            }
-        }
+        std::vector<Run> runs;
+        AddWipeRuns(runs, x0, w, direction, kind, progress);
+        applyRuns(runs, y0, y0 + h, out);
         return;
     }
     const int s = Part(h, progress);
@@ -133,6 +137,28 @@ void Transition::wipeRect(int x0, int y0, int w, int h, int direction, int kind,
             if (i >= h - s) CopyRun(out, y, x0, b_, bMoves ? y - (h - s) : y, x0, w);
             else CopyRun(out, y, x0, a_, aMoves ? y + s : y, x0, w);
         }
+    }
+}
+
+void Transition::AddWipeRuns(std::vector<Run>& runs, int x0, int w, int direction, int kind, int progress) {
+    const bool bMoves = kind == kScrollPush || kind == kScrollOver;
+    const bool aMoves = kind == kScrollPush || kind == kRevealPull;
+    const int s = Part(w, progress);
+    if (direction == kFromLeft) {
+        if (s > 0) runs.push_back({x0, s, bMoves ? x0 + w - s : x0, true});
+        if (w > s) runs.push_back({x0 + s, w - s, aMoves ? x0 : x0 + s, false});
+    } else {
+        if (w > s) runs.push_back({x0, w - s, aMoves ? x0 + s : x0, false});
+        if (s > 0) runs.push_back({x0 + w - s, s, bMoves ? x0 : x0 + w - s, true});
+    }
+}
+
+void Transition::applyRuns(const std::vector<Run>& runs, int y0, int y1, Bitmap& out) const {
+    for (int y = y0; y < y1; ++y) {
+        uint8_t* dst = out.scanLine(y);
+        const uint8_t* rowA = a_.scanLine(y);
+        const uint8_t* rowB = b_.scanLine(y);
+        for (const Run& r : runs) CopyPixels(dst + size_t(r.x) * 3, (r.fromB ? rowB : rowA) + size_t(r.srcX) * 3, r.width);
     }
 }
 
@@ -151,17 +177,22 @@ void Transition::drawCurtains(int progress, Bitmap& out) const {
 }
 
 // Strips of n div 65536 pixels across the direction of travel, each wiped alike.
-void Transition::drawBlinds(int progress, Bitmap& out) const {
+void Transition::drawBlinds(int progress, Bitmap& out) {
     const int d = params_.code - kFxBlindFirst;
     const int kind = params_.variant & 3;
     const bool across = d == kFromLeft || d == kFromRight;
     const int length = across ? width_ : height_;
     const int strip = std::clamp(params_.n / 65536, 1, std::max(length, 1));
-    for (int start = 0; start < length; start += strip) {
-        const int size = std::min(strip, length - start);
-        if (across) wipeRect(start, 0, size, height_, d, kind, progress, out);
-        else wipeRect(0, start, width_, size, d, kind, progress, out);
+    if (across) {
+        // Every row takes the same columns: the runs are worked out once.
+        runs_.clear();
+        for (int start = 0; start < length; start += strip)
+            AddWipeRuns(runs_, start, std::min(strip, length - start), d, kind, progress);
+        applyRuns(runs_, 0, height_, out);
+        return;
     }
+    for (int start = 0; start < length; start += strip)
+        wipeRect(0, start, width_, std::min(strip, length - start), d, kind, progress, out);
 }
 
 void Transition::drawCells(int progress, Bitmap& out) {
@@ -176,11 +207,9 @@ void Transition::drawCells(int progress, Bitmap& out) {
             const int x = gx * cellW_;
             const int w = std::min(cellW_, width_ - x);
             if (!runs_.empty() && runs_.back().fromB == fromB) runs_.back().width += w;
-            else runs_.push_back({x, w, fromB});
+            else runs_.push_back({x, w, x, fromB});
         }
-        const int y1 = std::min(height_, (gy + 1) * cellH_);
-        for (int y = gy * cellH_; y < y1; ++y)
-            for (const Run& r : runs_) CopyRun(out, y, r.x, r.fromB ? b_ : a_, y, r.x, r.width);
+        applyRuns(runs_, gy * cellH_, std::min(height_, (gy + 1) * cellH_), out);
     }
 }
 
@@ -221,42 +250,101 @@ void Transition::drawShape(int progress, Bitmap& out) const {
     }
 }
 
+namespace {
+
+// Box blur of radius r, edges repeated; sums divided by a multiply and shift,
+// exact for every sum a box of these sizes can make.
+void BoxBlur(const Bitmap& src, int radius, Bitmap& scratch, Bitmap& dst, std::vector<uint32_t>& sums) {
+    const int w = src.width(), h = src.height();
+    if (scratch.width() != w || scratch.height() != h) scratch = Bitmap(w, h, 24);
+    if (dst.width() != w || dst.height() != h) dst = Bitmap(w, h, 24);
+    const uint32_t span = uint32_t(2 * radius + 1);
+    const uint64_t m = ((uint64_t(1) << 40) + span - 1) / span;
+    auto div = [m](uint32_t sum) { return uint8_t((uint64_t(sum) * m) >> 40); };
+    ParallelRows(w, h, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            const uint8_t* in = src.scanLine(y);
+            uint8_t* o = scratch.scanLine(y);
+            uint32_t s0 = 0, s1 = 0, s2 = 0;
+            for (int k = -radius; k <= radius; ++k) {
+                const int x = std::clamp(k, 0, w - 1) * 3;
+                s0 += in[x], s1 += in[x + 1], s2 += in[x + 2];
+            }
+            for (int x = 0; x < w; ++x) {
+                o[3 * x] = div(s0), o[3 * x + 1] = div(s1), o[3 * x + 2] = div(s2);
+                const int add = std::min(x + radius + 1, w - 1) * 3, sub = std::max(x - radius, 0) * 3;
+                s0 += in[add] - in[sub], s1 += in[add + 1] - in[sub + 1], s2 += in[add + 2] - in[sub + 2];
+            }
+        }
+    });
+    // Vertical pass: one running sum per byte of a row, the row split between workers.
+    const int rowBytes = w * 3;
+    sums.assign(size_t(rowBytes), 0);
+    ParallelRows(h, rowBytes, [&](int i0, int i1) {
+        uint32_t* sum = sums.data();
+        for (int k = -radius; k <= radius; ++k) {
+            const uint8_t* row = scratch.scanLine(std::clamp(k, 0, h - 1));
+            for (int i = i0; i < i1; ++i) sum[i] += row[i];
+        }
+        for (int y = 0; y < h; ++y) {
+            uint8_t* o = dst.scanLine(y);
+            for (int i = i0; i < i1; ++i) o[i] = div(sum[i]);
+            const uint8_t* add = scratch.scanLine(std::min(y + radius + 1, h - 1));
+            const uint8_t* sub = scratch.scanLine(std::max(y - radius, 0));
+            for (int i = i0; i < i1; ++i) sum[i] += uint32_t(add[i]) - sub[i];
+        }
+    });
+}
+
+// The mean of each f × f block (fewer at the right and bottom edges).
+Bitmap Shrink(const Bitmap& src, int f) {
+    const int w = (src.width() + f - 1) / f, h = (src.height() + f - 1) / f;
+    Bitmap out(w, h, 24);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* o = out.scanLine(y);
+        const int sy1 = std::min(src.height(), (y + 1) * f);
+        for (int x = 0; x < w; ++x) {
+            const int sx1 = std::min(src.width(), (x + 1) * f);
+            uint32_t sum[3] = {0, 0, 0}, count = 0;
+            for (int sy = y * f; sy < sy1; ++sy) {
+                const uint8_t* in = src.scanLine(sy);
+                for (int sx = x * f; sx < sx1; ++sx, ++count)
+                    for (int c = 0; c < 3; ++c) sum[c] += in[3 * sx + c];
+            }
+            for (int c = 0; c < 3; ++c) o[3 * x + c] = uint8_t(sum[c] / count);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 // B comes into focus: a box blur whose radius falls to nothing, from a
-// twenty-fourth of the smaller side.
+// twenty-fourth of the smaller side. Wide radii blur a reduced copy and draw
+// it enlarged: the picture is blurred anyway, and the frame stays cheap.
 void Transition::drawBlur(int progress, Bitmap& out) {
     const int maxRadius = std::max(1, std::min(width_, height_) / 24);
     const int radius = int((int64_t(maxRadius) * (kProgressOne - progress) + kProgressOne - 1) / kProgressOne);
-    if (scratch_.width() != width_ || scratch_.height() != height_) scratch_ = Bitmap(width_, height_, 24);
-    const int span = 2 * radius + 1;
-    const int w = width_, h = height_;
-    // Horizontal pass into scratch_, edges repeated.
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* src = b_.scanLine(y);
-        uint8_t* dst = scratch_.scanLine(y);
-        uint32_t s0 = 0, s1 = 0, s2 = 0;
-        for (int k = -radius; k <= radius; ++k) {
-            const int x = std::clamp(k, 0, w - 1) * 3;
-            s0 += src[x], s1 += src[x + 1], s2 += src[x + 2];
-        }
-        for (int x = 0; x < w; ++x) {
-            dst[3 * x] = uint8_t(s0 / span), dst[3 * x + 1] = uint8_t(s1 / span), dst[3 * x + 2] = uint8_t(s2 / span);
-            const int add = std::min(x + radius + 1, w - 1) * 3, sub = std::max(x - radius, 0) * 3;
-            s0 += src[add] - src[sub], s1 += src[add + 1] - src[sub + 1], s2 += src[add + 2] - src[sub + 2];
-        }
+    const int f = radius >= 8 ? 4 : radius >= 2 ? 2 : 1;
+    if (f == 1) {
+        BoxBlur(b_, radius, scratch_, out, sums_);
+        return;
     }
-    // Vertical pass with one running sum per byte of a row.
-    const size_t rowBytes = size_t(w) * 3;
-    sums_.assign(rowBytes, 0);
-    for (int k = -radius; k <= radius; ++k) {
-        const uint8_t* row = scratch_.scanLine(std::clamp(k, 0, h - 1));
-        for (size_t i = 0; i < rowBytes; ++i) sums_[i] += row[i];
-    }
-    for (int y = 0; y < h; ++y) {
-        uint8_t* dst = out.scanLine(y);
-        for (size_t i = 0; i < rowBytes; ++i) dst[i] = uint8_t(sums_[i] / uint32_t(span));
-        const uint8_t* add = scratch_.scanLine(std::min(y + radius + 1, h - 1));
-        const uint8_t* sub = scratch_.scanLine(std::max(y - radius, 0));
-        for (size_t i = 0; i < rowBytes; ++i) sums_[i] += uint32_t(add[i]) - sub[i];
+    Bitmap& small = f == 2 ? shrunk2_ : shrunk4_;
+    if (small.isEmpty()) small = Shrink(b_, f);
+    BoxBlur(small, radius / f, scratch_, blurred_, sums_);
+    const size_t rowBytes = size_t(width_) * 3;
+    for (int y = 0; y < height_; ++y) {
+        uint8_t* o = out.scanLine(y);
+        if (y % f != 0) {
+            std::memcpy(o, out.scanLine(y - 1), rowBytes);
+            continue;
+        }
+        const uint8_t* in = blurred_.scanLine(y / f);
+        for (int x = 0; x < width_; ++x) {
+            const uint8_t* p = in + 3 * (x / f);
+            o[3 * x] = p[0], o[3 * x + 1] = p[1], o[3 * x + 2] = p[2];
+        }
     }
 }
 

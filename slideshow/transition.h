@@ -32,12 +32,15 @@ public:
 
 private:
     struct Run {
-        int x, width;
+        int x, width, srcX;
         bool fromB;
     };
+    // Runs of one horizontal wipe over columns x0..x0+w; the same for every row.
+    static void AddWipeRuns(std::vector<Run>& runs, int x0, int w, int direction, int kind, int progress);
+    void applyRuns(const std::vector<Run>& runs, int y0, int y1, Bitmap& out) const;
     void wipeRect(int x0, int y0, int w, int h, int direction, int kind, int progress, Bitmap& out) const;
     void drawCurtains(int progress, Bitmap& out) const;
-    void drawBlinds(int progress, Bitmap& out) const;
+    void drawBlinds(int progress, Bitmap& out);
     void drawCells(int progress, Bitmap& out);
     void drawShape(int progress, Bitmap& out) const;
     void drawBlur(int progress, Bitmap& out);
@@ -51,7 +54,7 @@ private:
     int cellW_ = 0, cellH_ = 0, cols_ = 0, rows_ = 0;
     std::vector<uint32_t> rank_;
     std::vector<Run> runs_;
-    Bitmap scratch_;
+    Bitmap scratch_, shrunk2_, shrunk4_, blurred_;
     std::vector<uint32_t> sums_;
 };
 
