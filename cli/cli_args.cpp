@@ -259,6 +259,9 @@ std::string UsageText() {
   vimbra-cli convert IN OUT [--format F] [--quality Q]
   vimbra-cli info FILE
   vimbra-cli analyze FILE [--complexity]
+  vimbra-cli show FILE.avl --list | --render OUT.webm|OUT.mp4 [--size WxH] [--fps N]
+  vimbra-cli transition CODE A B --at T --size WxH -o OUT.png [--speed 0..3]
+  vimbra-cli transition --list
   vimbra-cli --help | --version
 
 run       runs a BIP script over FILE... (the bookmark list; the first is loaded).
@@ -269,6 +272,10 @@ run       runs a BIP script over FILE... (the bookmark list; the first is loaded
 convert   reads IN and writes OUT in format F (default: from OUT's extension).
 info      prints the size and depth of FILE.
 analyze   prints the analysis report of FILE.
+show      lists one cycle of a slideshow script, one JSON object per slide, or
+          renders it into a video file (default 1280x720 at 25 frames a second).
+transition draws effect CODE from picture A to picture B at progress T (0..1);
+          --list prints the effects.
 
 Formats F: bmp pcx png jpg-gray jpg tga tif tif-deflate tif-adobe-deflate tif-g3
            tif-g4 tif-packbits, or their numbers 1..12.
