@@ -118,7 +118,9 @@ int RenderVideo(const ShowListing& show, const std::string& outPath, const Rende
     const QString suffix = QFileInfo(out).suffix().toLower();
     QStringList encoder;
     if (suffix == "webm") {
-        encoder = {"vp8enc", "deadline=1", "cpu-used=8", "threads=2", "target-bitrate=4000000", "!", "webmmux"};
+        // Real-time settings; blocks that do not change (a slide held) are skipped.
+        encoder = {"vp8enc", "deadline=1", "cpu-used=16", "threads=2", "token-partitions=2", "static-threshold=100",
+                   "lag-in-frames=0", "target-bitrate=4000000", "!", "webmmux"};
         if (!GstElementExists("vp8enc")) {
             PrintError("No VP8 encoder installed (GStreamer's vp8enc, package gstreamer1.0-plugins-good).");
             return kExitFailure;
