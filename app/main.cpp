@@ -19,6 +19,7 @@
 #include "shell/preloader.h"
 #include "shell/picture_view.h"
 #include "shell/main_window.h"
+#include "slideshow/avl_running.h"
 
 namespace {
 
@@ -104,6 +105,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vimbra"));
     QApplication::setOrganizationName(QStringLiteral("Vimbra"));
+    // Another instance is playing a script show on this screen: leave it alone.
+    if (vimbra::AvlRunningLock().heldElsewhere()) return 0;
     QStringList args = QApplication::arguments().mid(1);
     Mode mode = Mode::Normal;
     QString screenshot;

@@ -284,6 +284,9 @@ std::string UsageText() {
   vimbra-cli analyze FILE [--complexity]
   vimbra-cli print FILE --pdf OUT.pdf
   vimbra-cli unzip ARCHIVE... -o DIR [--overwrite]
+  vimbra-cli show FILE.avl --list | --render OUT.webm|OUT.mp4 [--size WxH] [--fps N]
+  vimbra-cli transition CODE A B --at T --size WxH -o OUT.png [--speed 0..3]
+  vimbra-cli transition --list
   vimbra-cli --help | --version
 
 run       runs a BIP script over FILE... (the bookmark list; the first is loaded).
@@ -298,6 +301,10 @@ print     writes the printed page of FILE into OUT.pdf: A4 portrait at 300 dpi,
           the picture fitted to the page and centred.
 unzip     extracts every ARCHIVE into DIR and prints the log lines; existing
           files are kept unless --overwrite. Status 1 when any entry failed.
+show      lists one cycle of a slideshow script, one JSON object per slide, or
+          renders it into a video file (default 1280x720 at 25 frames a second).
+transition draws effect CODE from picture A to picture B at progress T (0..1);
+          --list prints the effects.
 
 Formats F: bmp pcx png jpg-gray jpg tga tif tif-deflate tif-adobe-deflate tif-g3
            tif-g4 tif-packbits, or their numbers 1..12.

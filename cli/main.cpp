@@ -5,11 +5,17 @@
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/show_command.h"
 
 using namespace vimbra::cli;
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // The slideshow commands read their own options.
+    if (!arguments.empty() && (arguments[0] == "show" || arguments[0] == "transition")) {
+        const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+        return arguments[0] == "show" ? ShowCommand(rest) : TransitionCommand(rest);
+    }
     const ParseResult parsed = ParseArgs(arguments);
     if (!parsed.ok()) {
         std::fprintf(stderr, "vimbra-cli: %s\nTry 'vimbra-cli --help' for more information.\n",

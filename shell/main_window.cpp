@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 #include "shell/options_dialog.h"
+#include "slideshow/avl_running.h"
 
 #include <QAction>
 #include <QApplication>
@@ -407,6 +408,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_5: setZoom(50); return;
         case Qt::Key_7: setZoom(75); return;
         case Qt::Key_B: onBookmarksView(); return;
+        case Qt::Key_R: onHistorySlideshow(); return;
         case Qt::Key_F: onFitWindow(); return;
         case Qt::Key_G: onViewGamma(); return;
         case Qt::Key_E: onExplore(); return;

@@ -41,6 +41,8 @@ namespace vimbra {
 class PictureView;
 class GuiBatchHost;
 class ScriptWindow;
+class ShowWindow;
+class AvlRunningLock;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -121,6 +123,13 @@ public:
     void onOptions();
     void onExit();
     void onHelpContext(int context);
+    // Slideshows: the bookmark show, a script show, the effect choice.
+    void onHistorySlideshow();
+    bool startAvlShow(const std::string& path);
+    void onSlideEffects();
+    ShowWindow* showWindow() const { return show_; }
+    // Shows play full screen; tests keep them in a normal window.
+    bool showsFullScreen = true;
     void SaveDialogTypeChange(int format);
 
     // Screen gamma ×100 (100: off) and the aspect mode (kAspect...).
@@ -308,6 +317,10 @@ private:
     QProgressBar* progress_ = nullptr;
     ScriptWindow* script_ = nullptr;
     class UnzipWindow* unzip_ = nullptr;
+    ShowWindow* show_ = nullptr;
+    std::unique_ptr<AvlRunningLock> avlLock_;
+    bool startShow(const std::string& avlPath);
+    void endShow(const QString& message, bool avl);
 
     // Handlers by name; menu items and buttons reach commands through these.
     std::map<std::string, std::function<void(int tag)>> handlers_;

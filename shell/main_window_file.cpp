@@ -75,8 +75,9 @@ bool MainWindow::BtnOpenEx(const std::string& path, bool askFirst) {
     }
     if (askFirst && ws_.Modified && CloseNow() != 6) return false;
     const FileKind kind = ClassifyFile(path);
+    if (kind == FileKind::Slideshow) return startAvlShow(path);
     if (kind == FileKind::Media || kind == FileKind::Text || kind == FileKind::RichText ||
-        kind == FileKind::Slideshow || kind == FileKind::Archive) {
+        kind == FileKind::Archive) {
         showError(QFileInfo(QString::fromStdString(path)).fileName().toStdString() +
                   " cannot be shown in this version.");
         return false;

@@ -28,6 +28,7 @@ void MainWindow::registerHandlers() {
     on("onBookmarksView", [this] { onBookmarksView(); });
     on("onHistoryClear", [this] { onHistoryClear(); });
     on("onHistorySort", [this] { onHistorySort(); });
+    on("onHistorySlideshow", [this] { onHistorySlideshow(); });
     on("onHistoryLoad", [this] { onHistoryLoad(); });
     on("onHistorySave", [this] { onHistorySave(); });
     on("onBookmarkUnmark", [this] { onBookmarkUnmark(); });
@@ -198,6 +199,7 @@ void MainWindow::buildToolBars() {
     const Button buttons2[] = {
         {"Open", [this] { onOpen(); }},
         {"Save", [this] { onSave(); }},
+        {"Instant slideshow", [this] { onHistorySlideshow(); }},
         {"Cut/Unmark", [this] { onBookmarkUnmark(); }},
         {"Info", [this] { onImageInfo(); }},
         {"Bookmarks", [this] { onBookmarksView(); }},

@@ -37,6 +37,7 @@ constexpr Expected kShortcuts[] = {
     {"onCopyTo", 0, "Ctrl+Y"},        {"onMoveTo", 0, "Ctrl+Ins"},
     {"onBookmarkUnmark", 0, "Ctrl+Del"}, {"onDelete", 0, "Del"},
     {"onBookmarksView", 0, "Ctrl+B"}, {"onUndo", 0, "Ctrl+Z"},
+    {"onHistorySlideshow", 0, "Ctrl+R"},
     {"onNextImage", 0, "PgDown"},     {"onPreviousImage", 0, "PgUp"},
     {"onFirstImage", 0, "Home"},      {"onFirstImage", 1, "End"},
     {"onPageChange", 1, "Alt+PgDown"},     {"onPageChange", -1, "Alt+PgUp"},
@@ -140,7 +141,7 @@ private slots:
         form->MainMenuPopup(MainWindow::PopupPlace::PathBox);
         QCOMPARE(Visible(menu), (QStringList{"&Unmark", "&Clear", "&Sort"}));
         form->MainMenuPopup(MainWindow::PopupPlace::Picture);
-        QCOMPARE(Visible(menu), (QStringList{"&Edit", "&View", "Full screen", "Fit to &window",
+        QCOMPARE(Visible(menu), (QStringList{"&Edit", "&View", "Slideshow", "Full screen", "Fit to &window",
                                              "&Zoom to", "&Open", "&Unmark", "Options..."}));
         // The same handlers as the menu bar.
         form->contextAction("onFitWindow")->trigger();

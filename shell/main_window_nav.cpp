@@ -175,6 +175,8 @@ void MainWindow::HistoryControls() {
         if (QAction* a = action("onFirstImage", tag)) a->setEnabled(any);
     if (QAction* a = action("onBookmarkUnmark")) a->setEnabled(any);
     if (QAction* a = action("onHistorySort")) a->setEnabled(many);
+    if (QAction* a = action("onHistorySlideshow")) a->setEnabled(many);
+    if (QToolButton* t = buttons_[QStringLiteral("Instant slideshow")]) t->setEnabled(many);
     // Every load and every change of the list passes here.
     schedulePreload();
 }

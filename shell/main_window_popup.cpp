@@ -115,6 +115,8 @@ void MainWindow::MainMenuPopup(PopupPlace place) {
             shown = place == PopupPlace::PathBox && anyMarks;
         } else if (handler == "onBookmarkUnmark") {
             shown = picture && anyMarks;
+        } else if (handler == "onHistorySlideshow") {
+            shown = picture && bookmarks_.size() > 1;
         } else {
             shown = picture;
         }

@@ -97,6 +97,7 @@ void MainWindow::onOptions() {
     const OptionsPage page = FullScreen ? OptionsPage::Graphics : OptionsPage::Viewer;
     OptionsCallbacks callbacks;
     callbacks.help = [this](int context) { onHelpContext(context); };
+    callbacks.effects = [this] { onSlideEffects(); };
     callbacks.apply = [this](const SettingsRecord&, const SettingsRecord& after) {
         settings_ = after;
         FitToWindow = settings_.FitToWindow ? FitToWindow : FitToWindow;

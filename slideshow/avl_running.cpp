@@ -1,0 +1,45 @@
+#include "slideshow/avl_running.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace vimbra {
+
+AvlRunningLock::AvlRunningLock(QString path) : path_(std::move(path)) {}
+
+AvlRunningLock::~AvlRunningLock() { release(); }
+
+QString AvlRunningLock::DefaultPath() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    return folder + QStringLiteral("/vimbra-avl-running.lock");
+}
+
+bool AvlRunningLock::acquire() {
+    if (held()) return true;
+    auto lock = std::make_unique<QLockFile>(path_);
+    lock->setStaleLockTime(0);  // only a dead owner makes a lock stale
+    if (!lock->tryLock(0)) return false;
+    lock_ = std::move(lock);
+    return true;
+}
+
+void AvlRunningLock::release() {
+    if (lock_) lock_->unlock();
+    lock_.reset();
+}
+
+bool AvlRunningLock::held() const { return lock_ && lock_->isLocked(); }
+
+bool AvlRunningLock::heldElsewhere() const {
+    if (held()) return false;
+    QLockFile probe(path_);
+    probe.setStaleLockTime(0);
+    if (probe.tryLock(0)) {
+        probe.unlock();
+        return false;
+    }
+    return probe.error() == QLockFile::LockFailedError;
+}
+
+}  // namespace vimbra

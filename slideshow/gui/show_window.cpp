@@ -1,0 +1,186 @@
+#include "slideshow/gui/show_window.h"
+
+#include <QCloseEvent>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <chrono>
+#include <random>
+
+#include "imagefiles/load_dispatch.h"
+#include "slideshow/avl_paths.h"
+
+namespace vimbra {
+namespace {
+
+int64_t SteadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+RandomSource ShowRandom() {
+    auto engine = std::make_shared<std::mt19937>(std::random_device{}());
+    return [engine] { return std::uniform_real_distribution<double>(0.0, 1.0)(*engine); };
+}
+
+}  // namespace
+
+ShowWindow::ShowWindow(ShowSettings settings, ShowRunner::Clock clock, QWidget* parent)
+    : QWidget(parent),
+      settings_(std::move(settings)),
+      runner_(clock ? clock : SteadyMs, ShowRandom()),
+      clock_(clock ? clock : SteadyMs) {
+    setObjectName(QStringLiteral("ShowWindow"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::OpenHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    // A short period: each tick draws the frame belonging to the time it runs at.
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(8);
+    connect(&timer_, &QTimer::timeout, this, &ShowWindow::tick);
+}
+
+ShowWindow::~ShowWindow() = default;
+
+QString ShowWindow::startAvl(const QString& path) {
+    return QString::fromStdString(runner_.startAvl(path.toStdString()));
+}
+
+QString ShowWindow::startBookmarks(const std::vector<std::string>& entries, size_t bookmarkIndex) {
+    return QString::fromStdString(
+        runner_.startBookmarks(entries, bookmarkIndex, settings_.delayMs, settings_.selection));
+}
+
+void ShowWindow::play(bool fullScreen) {
+    if (fullScreen) showFullScreen();
+    else show();
+    activateWindow();
+    setFocus();
+    shown_ = BlankFrame(std::max(width(), 1), std::max(height(), 1), settings_.background);
+    nextSlide();
+    if (!ended_) timer_.start();
+}
+
+void ShowWindow::nextSlide() {
+    transition_.reset();
+    const auto step = runner_.next();
+    if (!step) {
+        finish(QString::fromStdString(runner_.endMessage()));
+        return;
+    }
+    setWindowTitle(QString::fromStdString(step->windowCaption));
+    waitMs_ = step->waitMs;
+    if (step->kind != SlideKind::Picture) {
+        // Sound, video, text and CD slides come later: the slide's time passes on the last picture.
+        emit slideSkipped(QStringLiteral("Slide %1: %2 slides are not shown yet; skipped.")
+                              .arg(step->p)
+                              .arg(QString::fromLatin1(SlideKindName(step->kind))));
+        runner_.beginWait(waitMs_);
+        return;
+    }
+    DecodedPicture picture;
+    try {
+        picture = ReadImageFile(step->path);
+    } catch (const std::exception&) {
+        const size_t slash = step->path.rfind('/');
+        finish(QString::fromStdString(MissingSlideMessage(step->p, step->total, step->path.substr(0, slash + 1),
+                                                          step->path.substr(slash + 1))));
+        return;
+    }
+    const int w = std::max(width(), 1), h = std::max(height(), 1);
+    SlideLook look = LookOfSlide(step->slide, w, h, settings_.background);
+    if (!runner_.avlMode()) look.gamma = settings_.screenGamma;
+    look.captionPlace = settings_.captionPlace;
+    next_ = ComposeSlideFrame(picture.bitmap, look);
+    if (shown_.width() != w || shown_.height() != h) shown_ = BlankFrame(w, h, look.background);
+    const SlidePlacement place = PlaceSlide(picture.bitmap.width(), picture.bitmap.height(), look);
+    const EffectRecord fx = MapEffectParameters(step->effect, settings_.speed, w, place.drawnWidth, place.drawnHeight);
+    if (fx.code == kFxNone) {
+        shown_ = std::move(next_);
+        runner_.beginWait(waitMs_);
+    } else {
+        transition_ = std::make_unique<Transition>(shown_, next_, fx);
+        transition_->drawFrame(0, frame_);
+        transitionStart_ = clock_();
+    }
+    update();
+}
+
+void ShowWindow::tick() {
+    if (ended_) return;
+    if (runner_.stopRequested()) {
+        finish({});
+        return;
+    }
+    if (transition_) {
+        const int64_t duration = TransitionDurationMs(settings_.speed);
+        const int64_t elapsed = clock_() - transitionStart_;
+        const int progress = int(std::min<int64_t>(kProgressOne, elapsed * kProgressOne / duration));
+        if (progress >= kProgressOne) {
+            transition_.reset();
+            shown_ = std::move(next_);
+            runner_.beginWait(waitMs_);
+        } else {
+            transition_->drawFrame(progress, frame_);
+        }
+        update();
+        return;
+    }
+    if (runner_.waitOver()) nextSlide();
+}
+
+void ShowWindow::finish(const QString& message) {
+    if (ended_) return;
+    ended_ = true;
+    timer_.stop();
+    transition_.reset();
+    runner_.requestStop();
+    emit finished(message);
+    close();
+}
+
+void ShowWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const Bitmap& f = transition_ ? frame_ : shown_;
+    if (f.isEmpty()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    const QImage image(f.bits(), f.width(), f.height(), qsizetype(f.stride()), QImage::Format_BGR888);
+    painter.drawImage(0, 0, image);
+}
+
+void ShowWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        runner_.requestStop();
+        tick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ShowWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) runner_.requestAdvance();
+    else runner_.requestStop();
+    tick();
+}
+
+void ShowWindow::closeEvent(QCloseEvent* event) {
+    if (!ended_) {
+        runner_.requestStop();
+        finish({});
+    }
+    event->accept();
+}
+
+void ShowWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        runner_.requestStop();
+        QTimer::singleShot(0, this, &ShowWindow::tick);
+    }
+    QWidget::changeEvent(event);
+}
+
+}  // namespace vimbra

@@ -1,0 +1,70 @@
+#pragma once
+// The window a show plays in, full screen: it asks the runner for slides,
+// draws each one's transition at the pace the display takes frames (every
+// frame is worked out for the time it is shown, nothing sleeps), waits the
+// slide's time and ends on Esc, a click, minimising or closing.
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+#include "slideshow/show_runner.h"
+#include "slideshow/slide_frame.h"
+#include "slideshow/transition.h"
+
+namespace vimbra {
+
+struct ShowSettings {
+    int speed = kSpeedNormal;                // "Effects &speed"
+    CaptionPlace captionPlace = CaptionPlace::Bottom;
+    uint32_t background = 0;                 // 0x00BBGGRR
+    int screenGamma = 100;                   // bookmark shows
+    std::vector<int> selection;              // "selFX01"
+    int delayMs = 500;                       // "Delay", bookmark shows
+};
+
+class ShowWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ShowWindow(ShowSettings settings, ShowRunner::Clock clock = {}, QWidget* parent = nullptr);
+    ~ShowWindow() override;
+
+    // "" or the refusal ("Bad AVL file.", the two-slides text).
+    QString startAvl(const QString& path);
+    QString startBookmarks(const std::vector<std::string>& entries, size_t bookmarkIndex);
+    // Shows the window (full screen unless told otherwise) and plays.
+    void play(bool fullScreen = true);
+
+    ShowRunner& runner() { return runner_; }
+    const Bitmap& shownFrame() const { return shown_; }
+    bool inTransition() const { return transition_ != nullptr; }
+    // Moves the show on without waiting for the timer (tests).
+    void tick();
+
+signals:
+    // The show has ended; message is the warning or error to show, or empty.
+    void finished(const QString& message);
+    void slideSkipped(const QString& message);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void nextSlide();
+    void finish(const QString& message);
+
+    ShowSettings settings_;
+    ShowRunner runner_;
+    QTimer timer_;
+    ShowRunner::Clock clock_;
+    int64_t transitionStart_ = 0;
+    std::unique_ptr<Transition> transition_;
+    Bitmap shown_, next_, frame_;
+    int64_t waitMs_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace vimbra
