@@ -6,8 +6,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
@@ -16,6 +19,48 @@
 #include "shell/main_window.h"
 
 namespace vimbra {
+namespace {
+
+// Icons for the merged row, where the buttons lose their captions.
+QIcon ToolIcon(QStyle* style, std::string_view caption) {
+    static const std::map<std::string_view, QStyle::StandardPixmap> icons{
+        {"Back", QStyle::SP_ArrowBack},
+        {"Next", QStyle::SP_ArrowForward},
+        {"Explore", QStyle::SP_DirOpenIcon},
+        {"Screen", QStyle::SP_TitleBarMaxButton},
+        {"Adjust", QStyle::SP_TitleBarNormalButton},
+        {"Fit", QStyle::SP_DesktopIcon},
+        {"Zoom -", QStyle::SP_ArrowDown},
+        {"Zoom +", QStyle::SP_ArrowUp},
+        {"Scroll", QStyle::SP_ArrowRight},
+        {"Select", QStyle::SP_DialogApplyButton},
+        {"Page", QStyle::SP_FileDialogDetailedView},
+        {"Open", QStyle::SP_DialogOpenButton},
+        {"Save", QStyle::SP_DialogSaveButton},
+        {"Instant slideshow", QStyle::SP_MediaPlay},
+        {"Copy/move", QStyle::SP_FileDialogNewFolder},
+        {"Delete/recycle", QStyle::SP_TrashIcon},
+        {"Cut/Unmark", QStyle::SP_DialogDiscardButton},
+        {"Info", QStyle::SP_MessageBoxInformation},
+        {"Bookmarks", QStyle::SP_FileDialogListView},
+    };
+    const auto it = icons.find(caption);
+    QIcon icon = it == icons.end() ? QIcon() : style->standardIcon(it->second);
+    if (!icon.isNull()) return icon;
+    // Styles without those pixmaps: the caption's first letters.
+    QPixmap glyph(20, 20);
+    glyph.fill(Qt::transparent);
+    QPainter p(&glyph);
+    QFont f = p.font();
+    f.setPixelSize(10);
+    p.setFont(f);
+    p.drawText(glyph.rect(), Qt::AlignCenter,
+               QString::fromUtf8(caption.data(), qsizetype(std::min<size_t>(caption.size(), 2))));
+    p.end();
+    return QIcon(glyph);
+}
+
+}  // namespace
 
 void MainWindow::registerHandlers() {
     auto on = [this](const char* name, std::function<void()> f) {
@@ -179,7 +224,7 @@ void MainWindow::buildToolBars() {
         {"Page", [this] { onPageChange(1); }},
     };
     for (const Button& b : buttons) {
-        QAction* a = toolBar1_->addAction(QString::fromLatin1(b.caption));
+        QAction* a = toolBar1_->addAction(ToolIcon(style(), b.caption), QString::fromLatin1(b.caption));
         connect(a, &QAction::triggered, this, b.run);
         buttons_[QString::fromLatin1(b.caption)] =
             qobject_cast<QToolButton*>(toolBar1_->widgetForAction(a));
@@ -205,7 +250,7 @@ void MainWindow::buildToolBars() {
         {"Bookmarks", [this] { onBookmarksView(); }},
     };
     for (const Button& b : buttons2) {
-        QAction* a = pathBar_->addAction(QString::fromLatin1(b.caption));
+        QAction* a = pathBar_->addAction(ToolIcon(style(), b.caption), QString::fromLatin1(b.caption));
         connect(a, &QAction::triggered, this, b.run);
         buttons_[QString::fromLatin1(b.caption)] =
             qobject_cast<QToolButton*>(pathBar_->widgetForAction(a));
@@ -280,9 +325,11 @@ void MainWindow::setStatusBarShown(bool on) {
 
 void MainWindow::setButtonText(bool on) {
     settings_.buttonText = on;
-    if (toolBar1_)
-        toolBar1_->setToolButtonStyle(on && !settings_.mergeToolBar ? Qt::ToolButtonTextOnly
-                                                                    : Qt::ToolButtonIconOnly);
+    // Merged into one row, captions would push the path box into the overflow.
+    const Qt::ToolButtonStyle style =
+        on && !settings_.mergeToolBar ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly;
+    if (toolBar1_) toolBar1_->setToolButtonStyle(style);
+    if (pathBar_) pathBar_->setToolButtonStyle(style);
     if (QAction* a = action("onClassicStyle")) a->setChecked(on);
 }
 
@@ -297,8 +344,12 @@ void MainWindow::setMergedToolBar(bool on) {
     if (on && apart) removeToolBarBreak(pathBar_);
     else if (!on && !apart) insertToolBarBreak(pathBar_);
     toolBar1_->setVisible(on ? settings_.pathBox : settings_.toolBar);
-    if (on) toolBar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    else setButtonText(settings_.toolBar && settings_.buttonText);
+    if (on) {
+        toolBar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        pathBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    } else {
+        setButtonText(settings_.toolBar && settings_.buttonText);
+    }
     // One row: the path box's switch now stands for both.
     for (const char* h : {"onToolbarVisible", "onClassicStyle"})
         if (QAction* a = action(h)) a->setVisible(!on);
@@ -309,6 +360,9 @@ void MainWindow::setMergedToolBar(bool on) {
 void MainWindow::presetDone(const char* handler, bool centre) {
     for (const char* h : {"onStandard", "onCompact", "onMinimal"})
         if (QAction* a = action(h)) a->setChecked(std::string_view(h) == handler);
+    // The bars' own layouts first: their heights change with the button style.
+    for (QToolBar* bar : {toolBar1_, pathBar_})
+        if (bar) QApplication::sendPostedEvents(bar, QEvent::LayoutRequest);
     QApplication::sendPostedEvents(this, QEvent::LayoutRequest);
     ChangeView();
     if (!FitToWindow) optimizeWindow(centre);

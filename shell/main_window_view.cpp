@@ -160,7 +160,13 @@ void MainWindow::onFitWindowTo(int k) {
                                        frame.height() - (menuBar()->isVisible() ? menuBar()->height() : 0),
                                        panels, screen.width(), screen.height());
     if (s.width == 0) return;
-    resize(s.width - frame.width(), s.height - (frameGeometry().height() - geometry().height()));
+    // Never narrower than the path box's row, or the box falls into the overflow.
+    int rowWidth = 0;
+    if (pathBar_ && pathBar_->isVisible()) rowWidth += pathBar_->sizeHint().width();
+    if (settings_.mergeToolBar && toolBar1_ && toolBar1_->isVisible())
+        rowWidth += toolBar1_->sizeHint().width();
+    resize(std::max(s.width - frame.width(), rowWidth),
+           s.height - (frameGeometry().height() - geometry().height()));
     if (!FitToWindow) {
         FitToWindow = true;
         updateZoomControls();

@@ -267,6 +267,16 @@ private slots:
         QCOMPARE(toolBar->toolButtonStyle(), Qt::ToolButtonIconOnly);
         QTRY_COMPARE(toolBar->y(), pathBar->y());
         QVERIFY(toolBar->x() < pathBar->x());
+        // Icons instead of captions, and the path box stays in the row.
+        QVERIFY(!form->toolButton(QStringLiteral("Back"))->icon().isNull());
+        QCOMPARE(pathBar->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        QTRY_VERIFY(form->pathBox()->isVisible());
+        const QString small = fx_.path("small.bmp");
+        WriteFlatPicture(small, 40, 30, 1, 2, 3);
+        QVERIFY(form->BtnOpenEx(small.toStdString()));
+        form->onFitWindowTo(2);
+        QTRY_VERIFY(form->pathBox()->isVisible());
+        QVERIFY(form->pathBox()->width() >= 64);
         // The path box's switch takes both away and back.
         form->action("onPathbox")->trigger();
         QVERIFY(!toolBar->isVisible() && !pathBar->isVisible());

@@ -197,9 +197,11 @@ bool TakeSnapshot(Workspace& ws, UndoState& undo) {
     ws.DuplicateBitmap.clear();
     if (undo.hooks.clearClipboard) undo.hooks.clearClipboard();
     ws.StatusText = "Error.";
+    // Always say what to do next; the picture itself is kept as it is.
     const std::string advice = ws.Modified ? "It is recommended that you save modifications\n"
                                              "to a file now; then close and restart application."
-                                           : "";
+                                           : "The picture is unchanged. Clear the buffers (Tools | "
+                                             "Memory)\nor close other programs, then try again.";
     host.Ask(MessageKind::Error,
              undo.UndoErrorText + "\n" + "Backup failed. " + kLowMemoryText + "\n" + advice,
              Buttons::Ok);
@@ -320,7 +322,8 @@ void RecoverBitmap(Workspace& ws, UndoState& undo) {
     const int16_t depth = ws.ImageBitDepth;
     const std::string name = ws.CurrentFileName;
     CopyToUndoBitmap(ws, undo, true);
-    ShowBlank(ws, undo);
+    // No blank picture in between: if reading the parked copy back fails, the
+    // picture in memory is still the user's.
     if (undo.hooks.closeImgHandle) undo.hooks.closeImgHandle();
     ProcessEvents(undo);
     if (!CopyFromUndoBitmap(ws, undo)) {

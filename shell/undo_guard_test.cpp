@@ -231,6 +231,22 @@ TEST(UndoFile, RecoverBitmapBringsThePictureBack) {
     EXPECT_FALSE(f.undo.UndoOnDisk);
 }
 
+TEST(UndoFile, RecoverBitmapKeepsThePictureWhenTheDiskFails) {
+    Fixture f;
+    const Bitmap original = Pattern(9, 4, 24);
+    f.ws.setImage(original);
+    f.ws.CurrentFileName = "/pics/a.png";
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", "/nonexistent/vimbra-test");
+    RecoverBitmap(f.ws, f.undo);
+    if (oldTmp.isEmpty()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", oldTmp);
+    for (int y = 0; y < 4; ++y)
+        EXPECT_EQ(0, std::memcmp(f.ws.Image.scanLine(y), original.scanLine(y), 27));
+    EXPECT_EQ(f.ws.CurrentFileName, "/pics/a.png");
+    EXPECT_EQ(f.ws.ImageWidth, 9);
+}
+
 TEST(MemoryReport, SixtyFourBitSizesAndExactText) {
     EXPECT_EQ(MemoryMegabytes(64ull << 20), 65u);
     EXPECT_EQ(MemoryMegabytes(0), 1u);
