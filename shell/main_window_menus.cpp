@@ -255,8 +255,21 @@ void MainWindow::buildToolBars() {
         buttons_[QString::fromLatin1(b.caption)] =
             qobject_cast<QToolButton*>(pathBar_->widgetForAction(a));
     }
+    // The Bookmarks button opens the bookmark menu.
+    if (QToolButton* b = buttons_[QStringLiteral("Bookmarks")]) {
+        auto* menu = new QMenu(b);
+        menu->setObjectName(QStringLiteral("BookmarkMenu"));
+        const auto known = [this](std::string_view h) { return handlers_.count(std::string(h)) != 0; };
+        for (const MenuRow* row : ResolveMenuRows(BookmarkMenuLayout(), known)) {
+            QAction* a = menu->addAction(QString::fromUtf8(row->caption));
+            connectHandler(a, row->handler, row->tag);
+        }
+        b->setMenu(menu);
+        b->setPopupMode(QToolButton::InstantPopup);
+    }
     history_ = new QLineEdit(pathBar_);
     history_->setObjectName(QStringLiteral("History"));
+    history_->setAccessibleName(QStringLiteral("Path box"));
     history_->setMinimumWidth(64);
     pathBar_->addWidget(history_);
     connect(history_, &QLineEdit::returnPressed, this, &MainWindow::HistoryKeyPress);

@@ -119,6 +119,17 @@ private slots:
         QCOMPARE(dialogs, 1);
     }
 
+    void bookmarksButtonOpensTheBookmarkMenu() {
+        auto form = fx_.makeForm();
+        QVERIFY(form);
+        QToolButton* b = form->toolButton(QStringLiteral("Bookmarks"));
+        QVERIFY(b && b->menu());
+        QCOMPARE(b->popupMode(), QToolButton::InstantPopup);
+        QStringList captions;
+        for (QAction* a : b->menu()->actions()) captions << a->text();
+        QCOMPARE(captions, (QStringList{"&View", "&Run", "&Clear", "&Sort", "&Load", "&Save"}));
+    }
+
     void contextMenuIsReducedToItsPlace() {
         const QString a = fx_.path("a.bmp"), b = fx_.path("b.bmp");
         WriteFlatPicture(a, 20, 20, 1, 1, 1);

@@ -304,6 +304,15 @@ bool InMenu(std::string_view path, std::string_view menu) {
 std::span<const MenuRow> MainMenuLayout() { return kLayout; }
 std::span<const MenuRow> ContextMenuLayout() { return kContext; }
 
+std::span<const MenuRow> BookmarkMenuLayout() {
+    static constexpr MenuRow kBookmarkMenu[] = {
+        {"", "&View", "", "onBookmarksView"}, {"", "&Run", "", "onHistorySlideshow"},
+        {"", "&Clear", "", "onHistoryClear"}, {"", "&Sort", "", "onHistorySort"},
+        {"", "&Load", "", "onHistoryLoad"},   {"", "&Save", "", "onHistorySave"},
+    };
+    return kBookmarkMenu;
+}
+
 ColorItemStates ColorItemsFor(int depth) {
     ColorItemStates s;
     s.negative = depth >= 8 || depth == 1;

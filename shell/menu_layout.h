@@ -31,6 +31,8 @@ inline constexpr int kPictureUnmark = 0, kPathBoxUnmark = 1;
 std::span<const MenuRow> MainMenuLayout();
 // The context menu; "" is its top level.
 std::span<const MenuRow> ContextMenuLayout();
+// The menu of the tool bar's Bookmarks button.
+std::span<const MenuRow> BookmarkMenuLayout();
 
 // Which colour-depth items a picture of `depth` bits can use.
 struct ColorItemStates {

@@ -20,7 +20,9 @@ UnzipWindow::UnzipWindow(QWidget* parent) : QMainWindow(parent) {
     list_ = new QListWidget(this);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setSortingEnabled(true);
+    list_->setAccessibleName(QStringLiteral("Archives"));
     grid_ = new QTableWidget(0, 5, this);
+    grid_->setAccessibleName(QStringLiteral("Archive contents"));
     grid_->setHorizontalHeaderLabels(
         {QStringLiteral(" Name"), QStringLiteral(" Date Stamp"), QStringLiteral(" Size"),
          QStringLiteral(" %"), QStringLiteral(" PackSize")});

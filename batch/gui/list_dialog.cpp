@@ -131,6 +131,7 @@ ListDialog::ListDialog(int mode, const QString& caption, const QStringList& list
     label_ = new QLabel(this);
     label_->setWordWrap(true);
     view_ = new QListWidget(this);
+    view_->setAccessibleName(caption);
     view_->setUniformItemSizes(true);
     view_->setSelectionMode(mode == kListBookmarks ? QAbstractItemView::SingleSelection
                                                    : QAbstractItemView::ExtendedSelection);

@@ -131,6 +131,10 @@ ResizeDialog::ResizeDialog(int x, int y, int width, int height, const QString& t
             up->setArrowType(Qt::UpArrow);
             auto* down = new QToolButton(box);
             down->setArrowType(Qt::DownArrow);
+            const QString axis = horizontal ? QStringLiteral("Horizontal") : QStringLiteral("Vertical");
+            edit->setAccessibleName(axis + QStringLiteral(" %"));
+            up->setAccessibleName(axis + QStringLiteral(" % up"));
+            down->setAccessibleName(axis + QStringLiteral(" % down"));
             row->addWidget(edit);
             row->addWidget(up);
             row->addWidget(down);

@@ -101,6 +101,9 @@ ScrollDialog::ScrollDialog(const QString& title, const QString& lowLabel, const 
     UserTrackBar->setGeometry(8, 26, 279, 26);
     UserTrackBar->setTickPosition(QSlider::TicksBelow);
     CustomSetting = new QLineEdit(this);
+    // The title says what the value is.
+    for (QWidget* w : std::initializer_list<QWidget*>{CustomScrollBar, UserTrackBar, CustomSetting})
+        w->setAccessibleName(title);
     CustomSetting->setGeometry(8, 54, 80, 22);
     HexLabel = new QLabel(this);
     HexLabel->setGeometry(96, 58, 100, 16);

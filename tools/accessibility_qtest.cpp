@@ -1,0 +1,78 @@
+// Every control of the main window and of the dialogs and tool windows has a
+// name a screen reader can say: its caption, or the label beside it.
+#include <QStandardPaths>
+#include <QTest>
+
+#include "batch/gui/list_dialog.h"
+#include "filters/gui/grid_dialog.h"
+#include "filters/gui/resize_dialog.h"
+#include "filters/gui/scroll_dialog.h"
+#include "shell/main_window_test_util.h"
+#include "shell/options_dialog.h"
+#include "shell/script_window.h"
+#include "tools/effects_dialog.h"
+#include "tools/histogram_window.h"
+#include "tools/unzip_window.h"
+#include "ui/accessible_names.h"
+
+using namespace vimbra;
+using namespace vimbra::testing;
+
+namespace {
+
+void ExpectNamed(QWidget* w) {
+    const QStringList unnamed = UnnamedControls(w);
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("; "))));
+}
+
+}  // namespace
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+
+private:
+    FormFixture fx_;
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void mainWindowAndItsTools() {
+        const QString a = fx_.path("a.bmp");
+        WriteFlatPicture(a, 40, 30, 1, 2, 3);
+        auto form = fx_.makeForm({a});
+        QVERIFY(form);
+        ExpectNamed(form.get());
+        ExpectNamed(form->scriptWindow(true));
+    }
+
+    void dialogs() {
+        Workspace ws;
+        ws.setImage(Bitmap(64, 48, 24));
+        FilterDlgParam p;
+        p.EffectCode = 150;
+        p.sliderCount = 3;
+        p.CustomLabels = true;
+        for (SliderParam& s : p.sliders) s = {-999, 999, 0, 10, 1, "-999", "+999"};
+        EffectsDialog effects(ws, p);
+        ExpectNamed(&effects);
+        OptionsDialog options(SettingsRecord::Defaults(), OptionsPage::Viewer, false, 24);
+        ExpectNamed(&options);
+        TScrollDlgParam zoom{25, 800, 100, 100, 25, {50, 75, 100, 200, 400, 800}, true, false};
+        ScrollDialog scroll(QStringLiteral("Set Magnification (%)"), {}, {}, zoom);
+        ExpectNamed(&scroll);
+        ResizeDialog resize(0, 0, 640, 480, QStringLiteral("Image Resize"), 1, 16384, 16384);
+        ExpectNamed(&resize);
+        GridDialog grid(2, 2, 640, 480);
+        ExpectNamed(&grid);
+        ListDialog list(2, QStringLiteral("Bookmarks"), {QStringLiteral("/a.jpg")}, {});
+        ExpectNamed(&list);
+        Histograms h;
+        HistogramWindow histogram(h, QStringLiteral("Histogram"));
+        ExpectNamed(&histogram);
+        UnzipWindow unzip;
+        ExpectNamed(&unzip);
+    }
+};
+
+QTEST_MAIN(AccessibilityTest)
+#include "accessibility_qtest.moc"
