@@ -79,7 +79,9 @@ void JpegPreFilter(Workspace& ws, const JpegWizardSettings& wizard) {
 
 std::vector<uint8_t> Encode(Workspace& ws, const BatchConvertJob& job) {
     if (job.format != ConvertFormat::Jpg) return EncodeForSave(ws.Image, WriterOf(job.format));
-    const std::vector<uint8_t> jpeg = EncodeJpeg(ws.Image, WizardJpegOptions(job.wizard));
+    JpegWriteOptions options = WizardJpegOptions(job.wizard);
+    if (job.quality) options.quality = std::clamp(*job.quality, 1, 100);
+    const std::vector<uint8_t> jpeg = EncodeJpeg(ws.Image, options);
     return InsertJpegComment(jpeg, BatchCommentText());
 }
 
@@ -155,7 +157,10 @@ bool WriteNewFile(const std::string& path, const std::vector<uint8_t>& bytes) {
         return false;
     temp.close();
     // Refuses a name that was taken meanwhile; the temporary file then goes.
-    return temp.rename(QString::fromStdString(path));
+    // After a rename the object names the new file, which must stay.
+    if (!temp.rename(QString::fromStdString(path))) return false;
+    temp.setAutoRemove(false);
+    return true;
 }
 
 BatchConvertResult BatchConvert(Workspace& ws, const BatchConvertJob& job, BatchProgress* progress) {

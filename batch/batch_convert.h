@@ -50,6 +50,7 @@ struct BatchConvertJob {
     std::string folder;
     ConvertFormat format = ConvertFormat::Jpg;
     JpegWizardSettings wizard;  // JPEG output: quality, progressive, subsampling, pre-filter
+    std::optional<int> quality;  // libjpeg quality 1..100 instead of the wizard's
     // When both are given, the script runs on each picture through this host.
     BatchHost* scriptHost = nullptr;
     std::vector<std::string> script;

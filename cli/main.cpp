@@ -5,11 +5,13 @@
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/ops_commands.h"
 
 using namespace vimbra::cli;
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!arguments.empty() && IsFileOpsCommand(arguments[0])) return RunFileOpsCommand(arguments);
     const ParseResult parsed = ParseArgs(arguments);
     if (!parsed.ok()) {
         std::fprintf(stderr, "vimbra-cli: %s\nTry 'vimbra-cli --help' for more information.\n",
