@@ -10,23 +10,6 @@
 #include "imagefiles/file_info.h"
 
 namespace vimbra::cli {
-namespace {
-
-// No exception may end the process: it becomes a message and status 1.
-template <typename Body>
-int Guarded(Body body) {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        PrintError("Not enough memory.");
-    } catch (const std::exception& e) {
-        PrintError(e.what());
-    }
-    return kExitFailure;
-}
-
-}  // namespace
-
 int RunScript(const CliArgs& args) {
     return Guarded([&] {
         const auto format = SaveFormatFromNumber(args.format);

@@ -2,6 +2,8 @@
 // Loading and saving for the vimbra-cli commands: the dispatches do the work,
 // their messages go to stderr as the program's own text.
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "cli/cli_args.h"
@@ -15,6 +17,19 @@ namespace vimbra::cli {
 
 inline void PrintError(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
+}
+
+// No exception may end the process: it becomes a message and status 1 (failure).
+template <typename Body>
+int Guarded(Body body) {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        PrintError("Not enough memory.");
+    } catch (const std::exception& e) {
+        PrintError(e.what());
+    }
+    return 1;
 }
 
 // Loads the first page at full size and depth; false (message printed) on failure.

@@ -91,18 +91,6 @@ Parsed ParseCommand(const std::vector<std::string>& argv, size_t first,
     return p;
 }
 
-template <typename Body>
-int Guarded(Body body) {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        PrintError("Not enough memory.");
-    } catch (const std::exception& e) {
-        PrintError(e.what());
-    }
-    return kExitFailure;
-}
-
 // ---- jpeg
 
 int ReportToolResult(const JpegToolResult& r) {
