@@ -6,6 +6,8 @@
 # Usage: bench/batch_bench.sh [BUILD_DIR]   (default: build)
 # VIMBRA_BENCH_COUNT (20), VIMBRA_BENCH_WIDTH (6000), VIMBRA_BENCH_HEIGHT (4000)
 # shrink a run; VIMBRA_BENCH_KEEP=1 keeps the work folder.
+# VIMBRA_BENCH_JOB=convert times plain conversion to JPEG q90 instead
+# (vimbra-cli batch-convert, mogrify -format jpg, vips copy).
 set -euo pipefail
 
 build=${1:-build}
@@ -80,6 +82,19 @@ run() {
 }
 
 echo "Running"
+if [[ ${VIMBRA_BENCH_JOB:-} == convert ]]; then
+    run "vimbra-cli run" "$work/out_vimbra" \
+        "$cli" batch-convert --to jpg --quality 90 -o "$work/out_vimbra" "${files[@]}"
+    if [[ -x $mogrify ]]; then
+        run "ImageMagick mogrify" "$work/out_im" \
+            "$mogrify" -path "$work/out_im" -format jpg -quality 90 "${files[@]}"
+    fi
+    if command -v vips >/dev/null; then
+        run "vips copy" "$work/out_vips" bash -c '
+            out=$1; shift
+            for f; do vips copy "$f" "$out/$(basename "$f")[Q=90]" || exit 1; done' _ "$work/out_vips" "${files[@]}"
+    fi
+else
 run "vimbra-cli run" "$work/out_vimbra" \
     "$cli" run "$work/job.bip" --format jpg --quality 90 -o "$work/out_vimbra" "${files[@]}"
 
@@ -127,6 +142,7 @@ else
     echo "djpeg/cjpeg absent (apt-get install libjpeg-turbo-progs); skipped"
 fi
 
+fi
 echo
 echo "$count pictures of $width x $height, $(nproc) cores, load average $(cut -d' ' -f1 /proc/loadavg)"
 printf '%-26s %8s %8s %9s %12s %11s %11s\n' tool "wall s" "cpu s" "peak MB" "wall/vimbra" "cpu/vimbra" "mem/vimbra"

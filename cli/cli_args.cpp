@@ -138,7 +138,9 @@ std::string TakePositionals(CliArgs& args, const std::vector<std::string>& pos,
         case Command::Analyze:
             if (pos.empty()) return cmd + ": no file given";
             args.input = pos[0];
-            return extra(1);
+            // analyze FILE1 FILE2 compares the two pictures.
+            if (args.command == Command::Analyze && pos.size() > 1) args.output = pos[1];
+            return extra(args.command == Command::Analyze ? 2 : 1);
         case Command::Print:
             if (pos.empty()) return "print: no file given";
             if (args.pdf.empty()) return "print: give --pdf OUT.pdf";
@@ -281,7 +283,12 @@ std::string UsageText() {
                  [--answer yes|no] FILE...
   vimbra-cli convert IN OUT [--format F] [--quality Q]
   vimbra-cli info FILE
-  vimbra-cli analyze FILE [--complexity]
+  vimbra-cli analyze FILE [FILE2] [--complexity]
+  vimbra-cli jpeg read|strip-comments|strip-all FILE [--overwrite-bak]
+  vimbra-cli jpeg add-comment FILE TEXT|- [--overwrite-bak]
+  vimbra-cli batch-convert --to jpg|bmp|png|tif|tga|pcx -o DIR [SCRIPT.bip] [-e LINE]...
+                           [--quality Q] FILE...
+  vimbra-cli rename --prefix P | --numeric FILE...
   vimbra-cli print FILE --pdf OUT.pdf
   vimbra-cli unzip ARCHIVE... -o DIR [--overwrite]
   vimbra-cli show FILE.avl --list | --render OUT.webm|OUT.mp4 [--size WxH] [--fps N]
@@ -296,7 +303,11 @@ run       runs a BIP script over FILE... (the bookmark list; the first is loaded
           the --answer (default no).
 convert   reads IN and writes OUT in format F (default: from OUT's extension).
 info      prints the size and depth of FILE.
-analyze   prints the analysis report of FILE.
+analyze   prints the analysis report of FILE, or compares FILE and FILE2.
+jpeg      lists or strips the comments and EXIF data of a JPEG file, or adds a
+          comment (TEXT, or standard input for -); FILE.bak is made first.
+batch-convert  converts each FILE into DIR, never replacing a file.
+rename    numbers the files in their folders: P01.jpg ... or 01~name.jpg ...
 print     writes the printed page of FILE into OUT.pdf: A4 portrait at 300 dpi,
           the picture fitted to the page and centred.
 unzip     extracts every ARCHIVE into DIR and prints the log lines; existing

@@ -206,13 +206,17 @@ TEST(CliArgs, InfoAndAnalyze) {
     ExpectError({"info"}, "no file");
     ExpectError({"analyze", "--complexity"}, "no file");
     ExpectError({"info", "a.png", "b.png"}, "unexpected argument 'b.png'");
-    ExpectError({"analyze", "a.png", "b.png"}, "unexpected argument");
+    a = ParseOk({"analyze", "a.png", "b.png"});  // the compare form
+    EXPECT_EQ(a.input, "a.png");
+    EXPECT_EQ(a.output, "b.png");
+    ExpectError({"analyze", "a.png", "b.png", "c.png"}, "unexpected argument 'c.png'");
 }
 
 TEST(CliArgs, UsageMentionsEveryCommandAndFormat) {
     const std::string usage = UsageText();
     for (const char* word : {"run", "convert", "info", "analyze", "--complexity", "--answer",
-                             "tif-adobe-deflate", "tif-packbits", "jpg-gray"})
+                             "tif-adobe-deflate", "tif-packbits", "jpg-gray", "jpeg",
+                             "batch-convert", "rename", "--overwrite-bak"})
         EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 

@@ -5,42 +5,11 @@
 #include <new>
 
 #include "cli/image_io.h"
+#include "cli/ops_commands.h"
 #include "cli/run_command.h"
 #include "imagefiles/file_info.h"
 
 namespace vimbra::cli {
-namespace {
-
-int NotAvailable(Command command) {
-    std::fprintf(stderr, "vimbra-cli: %s is not available yet\n",
-                 std::string(CommandName(command)).c_str());
-    return kExitFailure;
-}
-
-// A batch save keeps CurrentFileName; a full disk is worded by the interpreter.
-RunSave SaveForRun(Workspace& ws, const std::string& path, SaveFormat format,
-                   const CliArgs& args) {
-    SaveOptions options = CliSaveOptions(args);
-    options.batch = true;
-    const SaveResult saved = SaveImageFile(ws, path, format, options);
-    RunSave out;
-    out.path = saved.path;
-    switch (saved.status) {
-        case SaveStatus::Saved: out.status = RunSave::Status::Saved; break;
-        case SaveStatus::DiskFull:
-            out.status = RunSave::Status::DiskFull;
-            out.requiredBytes = saved.requiredBytes;
-            out.freeBytes = saved.freeBytes;
-            break;
-        case SaveStatus::Failed:
-            PrintError(saved.detail.empty() ? saved.message : saved.message + "\n" + saved.detail);
-            break;
-    }
-    return out;
-}
-
-}  // namespace
-
 int RunScript(const CliArgs& args) {
     return Guarded([&] {
         const auto format = SaveFormatFromNumber(args.format);
@@ -84,6 +53,10 @@ int Info(const CliArgs& args) {
     });
 }
 
-int Analyze(const CliArgs& args) { return NotAvailable(args.command); }
+int Analyze(const CliArgs& args) {
+    std::vector<std::string> files{args.input};
+    if (!args.output.empty()) files.push_back(args.output);
+    return AnalyzeFiles(files, args.complexity);
+}
 
 }  // namespace vimbra::cli

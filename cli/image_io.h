@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "cli/run_command.h"
 #include "core/workspace.h"
 #include "imagefiles/jpeg_settings.h"
 #include "imagefiles/load_dispatch.h"
@@ -62,6 +63,28 @@ inline SaveResult SaveForCli(Workspace& ws, const std::string& path, int format,
     if (!result.ok())
         PrintError(result.detail.empty() ? result.message : result.message + "\n" + result.detail);
     return result;
+}
+
+// A batch save keeps CurrentFileName; a full disk is worded by the interpreter.
+inline RunSave SaveForRun(Workspace& ws, const std::string& path, SaveFormat format,
+                   const CliArgs& args) {
+    SaveOptions options = CliSaveOptions(args);
+    options.batch = true;
+    const SaveResult saved = SaveImageFile(ws, path, format, options);
+    RunSave out;
+    out.path = saved.path;
+    switch (saved.status) {
+        case SaveStatus::Saved: out.status = RunSave::Status::Saved; break;
+        case SaveStatus::DiskFull:
+            out.status = RunSave::Status::DiskFull;
+            out.requiredBytes = saved.requiredBytes;
+            out.freeBytes = saved.freeBytes;
+            break;
+        case SaveStatus::Failed:
+            PrintError(saved.detail.empty() ? saved.message : saved.message + "\n" + saved.detail);
+            break;
+    }
+    return out;
 }
 
 }  // namespace vimbra::cli

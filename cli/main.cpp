@@ -6,6 +6,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/show_command.h"
+#include "cli/ops_commands.h"
 
 using namespace vimbra::cli;
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
         const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
         return arguments[0] == "show" ? ShowCommand(rest) : TransitionCommand(rest);
     }
+    if (!arguments.empty() && IsFileOpsCommand(arguments[0])) return RunFileOpsCommand(arguments);
     const ParseResult parsed = ParseArgs(arguments);
     if (!parsed.ok()) {
         std::fprintf(stderr, "vimbra-cli: %s\nTry 'vimbra-cli --help' for more information.\n",

@@ -1,6 +1,7 @@
 // The menus under the offscreen platform: every built command reachable with
 // the shortcut of the command index, the context menu reduced by place, the
 // menu state by picture, and the Help menu's pages.
+#include <functional>
 #include <set>
 
 #include <QAction>
@@ -175,6 +176,41 @@ private slots:
         emit form->statusBar()->customContextMenuRequested(QPoint(2, 2));
         QCOMPARE(Visible(menu), (QStringList{"&Menu bar", "&Tool bar", "&Status bar"}));
         menu->hide();
+    }
+
+    // docs/menus.md is written from the built menu bar, never by hand:
+    // VIMBRA_UPDATE_MENUS=1 rewrites it, otherwise it must match.
+    void menuReferenceIsCurrent() {
+        auto form = fx_.makeForm();
+        QVERIFY(form);
+        QString text = QStringLiteral("# Menu reference\n\nGenerated from the menu table by the menu tests "
+                                      "(`VIMBRA_UPDATE_MENUS=1`); `&` marks the access key.\n");
+        std::function<void(QMenu*, const QString&)> walk = [&](QMenu* menu, const QString& path) {
+            QStringList items;
+            for (QAction* a : menu->actions()) {
+                if (a->isSeparator()) continue;
+                if (a->menu()) continue;
+                QString item = QStringLiteral("`%1`").arg(a->text());
+                if (!a->shortcut().isEmpty())
+                    item += QStringLiteral(" (%1)").arg(a->shortcut().toString(QKeySequence::PortableText));
+                items << item;
+            }
+            if (!items.isEmpty())
+                text += QStringLiteral("\n- **%1**: %2\n").arg(path, items.join(QStringLiteral(", ")));
+            for (QAction* a : menu->actions())
+                if (a->menu()) walk(a->menu(), path + QStringLiteral(" > ") + a->menu()->title());
+        };
+        for (QAction* top : form->menuBar()->actions())
+            if (top->menu()) walk(top->menu(), top->menu()->title());
+        const QString file = QStringLiteral(VIMBRA_SOURCE_DIR "/docs/menus.md");
+        if (qEnvironmentVariableIsSet("VIMBRA_UPDATE_MENUS")) {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(text.toUtf8());
+        }
+        QFile in(file);
+        QVERIFY2(in.open(QIODevice::ReadOnly), "docs/menus.md is missing");
+        QCOMPARE(QString::fromUtf8(in.readAll()), text);
     }
 
     void menuStateFollowsThePicture() {

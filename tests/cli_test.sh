@@ -50,7 +50,7 @@ expect 2 "" "needs a value" run s.bip a.jpg -o
 expect 1 "" "a.jpg not found." run -e "SAVE _x" a.jpg
 expect 1 "" "a.png not found." convert a.png b.jpg
 expect 1 "" "a.png not found." info a.png
-expect 1 "" "analyze is not available yet" analyze --complexity a.png
+expect 1 "" "^a.png not found.$" analyze --complexity a.png
 
 [ $failures -eq 0 ] && echo "all vimbra-cli checks passed"
 [ $failures -eq 0 ]
