@@ -30,6 +30,7 @@
 #include "shell/script_window.h"
 #include "tools/histogram_window.h"
 #include "shell/picture_view.h"
+#include "shell/view_box.h"
 #include "shell/view_math.h"
 #include "tools/unzip_window.h"
 
@@ -71,7 +72,7 @@ void MainWindow::FormCreate() {
     setWindowTitle(QString::fromLatin1(kAppCaption));
     sky_ = new PictureView;
     sky_->setBitmap(&ws_.Image);
-    scrollBox_ = new QScrollArea(this);
+    scrollBox_ = new ViewBox(this);
     scrollBox_->setFrameShape(QFrame::NoFrame);
     scrollBox_->setWidgetResizable(false);
     scrollBox_->setWidget(sky_);

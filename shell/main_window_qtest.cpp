@@ -19,6 +19,7 @@
 #include "imagefiles/save_dispatch.h"
 #include "shell/script_window.h"
 #include "shell/picture_view.h"
+#include "shell/view_box.h"
 #include "shell/test_pictures.h"
 #include "shell/main_window.h"
 
@@ -274,11 +275,16 @@ private slots:
         QScrollBar* h = form->scrollBox()->horizontalScrollBar();
         h->setValue(100);
         QCOMPARE(h->value(), 99);
+        // At 3x the box gives up its remainders modulo 3 on the left and top.
+        const QMargins m = static_cast<ViewBox*>(form->scrollBox())->remainder();
+        QCOMPARE(m, QMargins(form->ViewAreaWidth() % 3, form->ViewAreaHeight() % 3, 0, 0));
+        QCOMPARE(form->scrollBox()->viewport()->x() - m.left(), form->scrollBox()->frameWidth());
         // Key 2: 25%.
         sky->setFocus();
         QTest::keyClick(sky, Qt::Key_2);
         QCOMPARE(form->ZoomPercent, 25);
         QCOMPARE(sky->size(), QSize(500, 375));
+        QCOMPARE(static_cast<ViewBox*>(form->scrollBox())->remainder(), QMargins());
         QTest::keyClick(sky, Qt::Key_F);
         QVERIFY(form->FitToWindow);
         QCOMPARE(form->statusPanelText(1), QStringLiteral("Fit"));

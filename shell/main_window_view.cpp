@@ -14,6 +14,7 @@
 #include "shell/picture_view.h"
 #include "shell/view_math.h"
 #include "shell/main_window.h"
+#include "shell/view_box.h"
 
 namespace vimbra {
 
@@ -21,6 +22,7 @@ void MainWindow::ChangeView() {
     if (!sky_) return;
     sky_->setSuspendPaint(true);
     if (FitToWindow) {
+        LayoutViewArea();
         ResizeImage();
     } else {
         AutoZoom();
@@ -48,6 +50,11 @@ void MainWindow::AutoZoom() {
 }
 
 void MainWindow::LayoutViewArea() {
+    // At k times the view shows whole picture pixels: the box gives up its
+    // remainders modulo k on the left and top.
+    const int k = FitToWindow ? 1 : ZoomFactor(ZoomPercent);
+    static_cast<ViewBox*>(scrollBox_)->setRemainder(
+        k >= 2 ? QMargins(ViewAreaWidth() % k, ViewAreaHeight() % k, 0, 0) : QMargins());
     if (FitToWindow) return;
     scrollBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scrollBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
