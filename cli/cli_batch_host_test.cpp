@@ -7,6 +7,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <set>
 
 #include "batch/interpreter.h"
@@ -61,17 +62,27 @@ protected:
     RunFileIo io() {
         RunFileIo io;
         io.extension = extension;
-        io.load = [this](Workspace& w, const std::string& path) {
+        io.read = [this](const std::string& path) {
+            std::lock_guard lock(mutex);
             loads.push_back(path);
-            if (unreadable.count(path)) return false;
-            w.setImage(Bitmap(2, 2, 24));
-            w.CurrentFileName = path;
-            return true;
+            RunLoad r;
+            r.ok = !unreadable.count(path);
+            r.message = r.ok ? "" : "Cannot read " + path;
+            r.apply = [path](Workspace& w) {
+                w.setImage(Bitmap(2, 2, 24));
+                w.CurrentFileName = path;
+            };
+            return r;
         };
-        io.save = [this](Workspace&, const std::string& path) {
+        io.save = [this](const Bitmap&, const std::string& path, const WriteTurn& turn) {
+            std::lock_guard lock(mutex);
+            RunSave r;
+            if (turn && !turn()) {
+                r.status = RunSave::Status::Skipped;
+                return r;
+            }
             saves.push_back(path);
             if (interruptOnSave) interrupt = 1;
-            RunSave r;
             r.status = RunSave::Status::Saved;
             if (!statuses.empty()) {
                 r.status = statuses.front();
@@ -80,6 +91,7 @@ protected:
             r.path = path;
             r.requiredBytes = 4096;
             r.freeBytes = 1024;
+            if (r.status == RunSave::Status::Failed) r.message = "Write failure " + path;
             return r;
         };
         return io;
@@ -100,17 +112,21 @@ protected:
         settings.interrupt = &interrupt;
         settings.out = out;
         settings.err = err;
+        settings.overlap = overlap;
         host = std::make_unique<CliBatchHost>(ws, bookmarks, lines, io(), settings);
         BatchInterpreter interpreter(ws, bookmarks, *host);
         interpreter.options.stopWhenNextWraps = true;
-        return interpreter.DoBatchImageProcess();
+        const BatchEnd end = interpreter.DoBatchImageProcess();
+        host->finish();
+        return end;
     }
 
     std::string dir, outDir, extension = "bmp";
     std::FILE* out = nullptr;
     std::FILE* err = nullptr;
     volatile std::sig_atomic_t interrupt = 0;
-    bool answerYes = false, interruptOnSave = false;
+    bool answerYes = false, interruptOnSave = false, overlap = false;
+    std::mutex mutex;
     std::set<std::string> unreadable;
     std::deque<RunSave::Status> statuses;
     Lines loads, saves;

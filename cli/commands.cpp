@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <new>
 
 #include "cli/image_io.h"
@@ -30,13 +31,17 @@ int Guarded(Body body) {
     return kExitFailure;
 }
 
-// A batch save keeps CurrentFileName; a full disk is worded by the interpreter.
-RunSave SaveForRun(Workspace& ws, const std::string& path, SaveFormat format,
-                   const CliArgs& args) {
-    SaveOptions options = CliSaveOptions(args);
-    options.batch = true;
-    const SaveResult saved = SaveImageFile(ws, path, format, options);
+// The run's save: encoded wherever it is called, written only when its turn
+// comes. A full disk is worded by the interpreter.
+RunSave SaveForRun(const Bitmap& picture, const std::string& path, SaveFormat format,
+                   const SaveOptions& options, const WriteTurn& turn) {
+    EncodedSave encoded = EncodeSave(picture, path, format, options);
     RunSave out;
+    if (turn && !turn()) {
+        out.status = RunSave::Status::Skipped;
+        return out;
+    }
+    const SaveResult saved = CommitSave(std::move(encoded), format, options);
     out.path = saved.path;
     switch (saved.status) {
         case SaveStatus::Saved: out.status = RunSave::Status::Saved; break;
@@ -46,8 +51,23 @@ RunSave SaveForRun(Workspace& ws, const std::string& path, SaveFormat format,
             out.freeBytes = saved.freeBytes;
             break;
         case SaveStatus::Failed:
-            PrintError(saved.detail.empty() ? saved.message : saved.message + "\n" + saved.detail);
+            out.message = saved.detail.empty() ? saved.message : saved.message + "\n" + saved.detail;
             break;
+    }
+    return out;
+}
+
+RunLoad ReadForRun(const std::string& path) {
+    auto read = std::make_shared<PictureRead>(ReadForLoad(path));
+    RunLoad out;
+    out.ok = read->result.ok;
+    out.message = read->result.message;
+    if (out.ok) {
+        out.apply = [read, path](Workspace& ws) {
+            ApplyRead(ws, path, std::move(*read));
+            // A metafile loads as "Untitled"; its outputs still take its name.
+            ws.CurrentFileName = path;
+        };
     }
     return out;
 }
@@ -63,14 +83,12 @@ int RunScript(const CliArgs& args) {
         }
         RunFileIo io;
         io.extension = DefaultExtension(*format);
-        io.load = [](Workspace& ws, const std::string& path) {
-            if (!LoadForCli(ws, path)) return false;
-            // A metafile loads as "Untitled"; its outputs still take its name.
-            ws.CurrentFileName = path;
-            return true;
-        };
-        io.save = [&](Workspace& ws, const std::string& path) {
-            return SaveForRun(ws, path, *format, args);
+        io.read = ReadForRun;
+        SaveOptions options = CliSaveOptions(args);
+        options.batch = true;
+        io.save = [format = *format, options](const Bitmap& picture, const std::string& path,
+                                              const WriteTurn& turn) {
+            return SaveForRun(picture, path, format, options, turn);
         };
         return RunBipScript(args, io);
     });
