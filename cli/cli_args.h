@@ -28,6 +28,7 @@ struct CliArgs {
     bool answerYes = false;
     int jobs = 1;             // files worked on at once (--jobs)
     bool sequential = false;  // no reading ahead or writing behind (--sequential)
+    int shardIndex = 0, shardCount = 0;  // --shard I/N (1-based); 0: the whole list
 
     // convert: input and output; info / analyze: input only.
     std::string input;

@@ -154,15 +154,16 @@ void FinishPart(OrderedEntries& order, const std::vector<size_t>& entries,
 }
 
 // The list as parts side by side; true when the run failed.
-bool RunInParts(size_t parts, const CliArgs& args, const std::vector<std::string>& lines,
-                const RunFileIo& io, const ScriptSplit& split) {
-    const size_t count = args.files.size();
+bool RunInParts(size_t parts, const CliArgs& args, const std::vector<std::string>& list,
+                const std::vector<std::string>& lines, const RunFileIo& io,
+                const ScriptSplit& split, bool continues) {
+    const size_t count = list.size();
     OrderedEntries order(count, stdout, stderr);
     std::vector<char> failedAt(count, 0);
     RunParts(parts, [&](size_t part) {
         const std::vector<size_t> entries = OrderedEntries::EntriesOf(part, parts, count);
         std::vector<std::string> files;
-        for (size_t i : entries) files.push_back(args.files[i]);
+        for (size_t i : entries) files.push_back(list[i]);
         CapturedOutput captured;
         CliHostSettings settings;
         settings.outDir = args.outDir;
@@ -170,7 +171,7 @@ bool RunInParts(size_t parts, const CliArgs& args, const std::vector<std::string
         settings.out = captured.out();
         settings.err = captured.err();
         settings.overlap = !args.sequential;
-        if (entries.front() > 0) settings.startValues = split.laterValues;
+        if (continues || entries.front() > 0) settings.startValues = split.laterValues;
         settings.writeTurn = [&](size_t e) { return order.waitTurn(entries[e]); };
         settings.entryDone = [&](size_t e) {
             return order.complete(entries[e], captured.take(), false);
@@ -197,8 +198,21 @@ int RunBipScript(const CliArgs& args, const RunFileIo& io) {
     lines.insert(lines.end(), args.lines.begin(), args.lines.end());
     if (!CheckInputs(args)) return kExitFailure;
 
-    size_t parts = std::min<size_t>(size_t(std::max(args.jobs, 1)), args.files.size());
+    std::vector<std::string> files = args.files;
+    size_t parts = std::min<size_t>(size_t(std::max(args.jobs, 1)), files.size());
     ScriptSplit split;
+    size_t shardStart = 0;
+    if (args.shardCount > 0) {
+        split = CheckScriptSplit(lines);
+        if (args.shardCount > 1 && !split.ok()) {
+            Print("Cannot run a shard: " + split.refusal);
+            return kExitFailure;
+        }
+        files = ShardOf(std::move(files), size_t(args.shardIndex), size_t(args.shardCount),
+                        &shardStart);
+        if (files.empty()) return kExitOk;  // more shards than files
+        parts = std::min(parts, files.size());
+    }
     if (parts > 1) {
         split = CheckScriptSplit(lines);
         if (!split.ok()) {
@@ -209,14 +223,15 @@ int RunBipScript(const CliArgs& args, const RunFileIo& io) {
     const InterruptHandler interrupt;
     bool failed = false;
     if (parts > 1) {
-        failed = RunInParts(parts, args, lines, io, split);
+        failed = RunInParts(parts, args, files, lines, io, split, shardStart > 0);
     } else {
         CliHostSettings settings;
         settings.outDir = args.outDir;
         settings.answerYes = args.answerYes;
         settings.overlap = !args.sequential;
+        if (shardStart > 0) settings.startValues = split.laterValues;
         PartEnd end;
-        RunPart(args.files, lines, io, settings, end);
+        RunPart(files, lines, io, settings, end);
         if (end.loadFailed) return kExitFailure;
         failed = end.failed;
     }

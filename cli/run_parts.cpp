@@ -1,5 +1,6 @@
 #include "cli/run_parts.h"
 
+#include <algorithm>
 #include <exception>
 #include <thread>
 
@@ -75,6 +76,17 @@ bool OrderedEntries::complete(size_t entry, std::vector<std::pair<int, std::stri
 size_t OrderedEntries::endedAt() {
     std::lock_guard lock(mutex_);
     return ended_ ? next_ : done_.size();
+}
+
+std::vector<std::string> ShardOf(std::vector<std::string> files, size_t index, size_t count,
+                                 size_t* first) {
+    std::sort(files.begin(), files.end());
+    const size_t n = files.size();
+    const size_t begin = count == 0 ? 0 : n * (index - 1) / count;
+    const size_t end = count == 0 ? n : n * index / count;
+    if (first) *first = begin;
+    return std::vector<std::string>(files.begin() + std::ptrdiff_t(begin),
+                                    files.begin() + std::ptrdiff_t(end));
 }
 
 void RunParts(size_t parts, const std::function<void(size_t part)>& part) {

@@ -76,6 +76,13 @@ private:
     std::FILE* err_;
 };
 
+// Shard `index` (1-based) of `count`: the entries at positions
+// [n (index-1) / count, n index / count) of the list sorted by name, sorted.
+// The same list gives the same shards on every machine. `first` receives the
+// position of the shard's first entry in the sorted list.
+std::vector<std::string> ShardOf(std::vector<std::string> files, size_t index, size_t count,
+                                 size_t* first = nullptr);
+
 // Runs part(j) for j in 0..parts-1, each on its own thread, and waits for all.
 // An exception leaves its part as the first one thrown is rethrown here.
 void RunParts(size_t parts, const std::function<void(size_t part)>& part);

@@ -128,5 +128,36 @@ setup
     -o out in/p1.png in/p2.bmp in/p3.jpg >"$tmp/stdout" 2>"$tmp/stderr")
 [ -s "$tmp/stderr" ] && fail "DUPLICATE first was refused: $(cat "$tmp/stderr")"
 
+# ---- shards: disjoint, and together one run over the sorted list ------------------
+# The first line takes the values the pass before left, so a shard that does
+# not start the list must go on with them.
+setup
+mkdir -p "$tmp/w/whole" "$tmp/w/shards"
+shardjob="-e GAMMA -e SAVE=_g -e GAMMA=150,150,150 -e CONTRAST=20,20,20 -e NEXT -e LOOP"
+# (given unsorted: the sorted order decides)
+list="in/p5.jpg in/p2.bmp in/p6.bmp in/p1.png in/p4.png in/p3.jpg in/p2.bmp"
+# shellcheck disable=SC2086
+(cd "$tmp/w" && "$cli" run $shardjob -o whole in/p1.png in/p2.bmp in/p2.bmp in/p3.jpg in/p4.png in/p5.jpg \
+    in/p6.bmp >"$tmp/whole.out" 2>"$tmp/whole.err") || fail "shards: the whole run failed"
+: >"$tmp/shards.out"
+for i in 1 2 3; do
+    # shellcheck disable=SC2086
+    (cd "$tmp/w" && "$cli" run $shardjob -o shards --shard "$i/3" $list >"$tmp/shard$i.out" 2>>"$tmp/shards.err") ||
+        fail "shard $i/3 failed"
+    sed 's|^shards/|whole/|' "$tmp/shard$i.out" >>"$tmp/shards.out"
+done
+cmp -s "$tmp/whole.out" "$tmp/shards.out" || fail "shards: listed outputs differ: $(cat "$tmp/shards.out")"
+[ -s "$tmp/shards.err" ] && fail "shards: messages: $(cat "$tmp/shards.err")"
+for f in "$tmp"/w/whole/*; do
+    cmp -s "$f" "$tmp/w/shards/${f##*/}" || fail "shards: ${f##*/} differs"
+done
+[ "$(find "$tmp/w/shards" -type f | wc -l)" -eq 6 ] || fail "shards: $(ls "$tmp/w/shards")"
+# Disjoint: no output listed twice across the shards (p2 is in the list twice).
+[ "$(sort "$tmp/shards.out" | uniq -d)" = "whole/p2_g.bmp" ] || fail "shards overlap: $(sort "$tmp/shards.out" | uniq -d)"
+cat "$tmp/shard1.out" "$tmp/shard2.out" "$tmp/shard3.out" | wc -l | grep -qx 7 || fail "shards: not seven saves"
+# A script that cannot be split runs no shard.
+(cd "$tmp/w" && "$cli" run -e SAVE=_x -e PREVIOUS -e LOOP --shard 2/3 $list >"$tmp/stdout" 2>"$tmp/stderr")
+[ $? -eq 1 ] && grep -q "^Cannot run a shard: PREVIOUS" "$tmp/stderr" || fail "shard of a script that cannot be split"
+
 [ $failures -eq 0 ] && echo "all overlap and --jobs checks passed"
 [ $failures -eq 0 ]
