@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# One batch job (gamma 1.5, contrast +20, save as JPEG q90) over N generated
-# JPEGs through vimbra-cli run, ImageMagick, GraphicsMagick, vips (if present)
-# and djpeg | cjpeg as the decode+encode floor. Prints seconds and peak memory.
+# One batch job (gamma 1.5, contrast +20, save as JPEG q90) over generated
+# JPEGs through vimbra-cli run (overlapped, --sequential and --jobs 2),
+# ImageMagick, GraphicsMagick, vips and djpeg | cjpeg as the decode+encode
+# floor, for three pictures and for VIMBRA_BENCH_COUNT. Prints seconds, peak
+# memory and the ratios to vimbra-cli run and to the floor.
 #
 # Usage: bench/batch_bench.sh [BUILD_DIR]   (default: build)
 # VIMBRA_BENCH_COUNT (20), VIMBRA_BENCH_WIDTH (6000), VIMBRA_BENCH_HEIGHT (4000)
-# shrink a run; VIMBRA_BENCH_KEEP=1 keeps the work folder.
-# VIMBRA_BENCH_JOB=convert times plain conversion to JPEG q90 instead
-# (vimbra-cli batch-convert, mogrify -format jpg, vips copy).
+# shrink a run; VIMBRA_BENCH_KEEP=1 keeps the work folder. Missing comparison
+# tools are installed with apt-get when run as root.
 set -euo pipefail
 
 build=${1:-build}
-count=${VIMBRA_BENCH_COUNT:-20}
+largest=${VIMBRA_BENCH_COUNT:-20}
 width=${VIMBRA_BENCH_WIDTH:-6000}
 height=${VIMBRA_BENCH_HEIGHT:-4000}
 
@@ -25,6 +26,21 @@ cli=$(realpath "$cli")
 convert=/usr/bin/convert-im6.q16
 mogrify=/usr/bin/mogrify-im6.q16
 timer=/usr/bin/time
+
+# install PACKAGE COMMAND: the package when COMMAND is missing (root only).
+install() {
+    command -v "$2" >/dev/null && return 0
+    if [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
+        echo "Installing $1"
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$1" >/dev/null 2>&1 ||
+            echo "could not install $1" >&2
+    fi
+}
+install imagemagick "$convert"
+install time "$timer"
+install libjpeg-turbo-progs djpeg
+install libvips-tools vips
+install graphicsmagick gm
 for tool in "$convert" "$timer"; do
     [[ -x $tool ]] || { echo "missing $tool" >&2; exit 2; }
 done
@@ -35,15 +51,15 @@ trap cleanup EXIT
 in=$work/in
 mkdir -p "$in"
 
-echo "Generating $count JPEGs of $width x $height (quality 90) in $work"
+echo "Generating $largest JPEGs of $width x $height (quality 90) in $work"
 "$convert" -seed 7 -size "${width}x${height}" plasma:fractal "$work/base.ppm"
-for ((i = 0; i < count; i++)); do
+for ((i = 0; i < largest; i++)); do
     # Shifted copies, so no two files are the same.
     "$convert" "$work/base.ppm" -roll "+$((i * 397))+$((i * 211))" -quality 90 \
         "$(printf '%s/pic%03d.jpg' "$in" "$i")"
 done
 rm -f "$work/base.ppm"
-files=("$in"/*.jpg)
+all=("$in"/*.jpg)
 
 printf 'GAMMA=150,150,150\nCONTRAST=20,20,20\nSAVE=_b\nNEXT\nLOOP\n' >"$work/job.bip"
 
@@ -51,8 +67,6 @@ printf 'GAMMA=150,150,150\nCONTRAST=20,20,20\nSAVE=_b\nNEXT\nLOOP\n' >"$work/job
 # mid-grey, so black point 6.5 %, white point 93.5 %).
 level_black=6.5
 level_white=93.5
-
-names=() walls=() cpus=() mems=()
 
 # run NAME OUTDIR COMMAND...: times the command, checks it wrote every file.
 run() {
@@ -81,22 +95,18 @@ run() {
     rm -rf "$out"
 }
 
-echo "Running"
-if [[ ${VIMBRA_BENCH_JOB:-} == convert ]]; then
-    run "vimbra-cli run" "$work/out_vimbra" \
-        "$cli" batch-convert --to jpg --quality 90 -o "$work/out_vimbra" "${files[@]}"
-    if [[ -x $mogrify ]]; then
-        run "ImageMagick mogrify" "$work/out_im" \
-            "$mogrify" -path "$work/out_im" -format jpg -quality 90 "${files[@]}"
-    fi
-    if command -v vips >/dev/null; then
-        run "vips copy" "$work/out_vips" bash -c '
-            out=$1; shift
-            for f; do vips copy "$f" "$out/$(basename "$f")[Q=90]" || exit 1; done' _ "$work/out_vips" "${files[@]}"
-    fi
-else
+# bench_set COUNT: every tool over the first COUNT pictures, then the table.
+bench_set() {
+count=$1
+files=("${all[@]:0:count}")
+names=() walls=() cpus=() mems=()
+echo "Running $count"
 run "vimbra-cli run" "$work/out_vimbra" \
     "$cli" run "$work/job.bip" --format jpg --quality 90 -o "$work/out_vimbra" "${files[@]}"
+run "vimbra-cli run --sequential" "$work/out_vimbra" \
+    "$cli" run "$work/job.bip" --format jpg --quality 90 -o "$work/out_vimbra" --sequential "${files[@]}"
+run "vimbra-cli run --jobs 2" "$work/out_vimbra" \
+    "$cli" run "$work/job.bip" --format jpg --quality 90 -o "$work/out_vimbra" --jobs 2 "${files[@]}"
 
 if [[ -x $mogrify ]]; then
     run "ImageMagick mogrify" "$work/out_im" \
@@ -142,19 +152,31 @@ else
     echo "djpeg/cjpeg absent (apt-get install libjpeg-turbo-progs); skipped"
 fi
 
-fi
 echo
 echo "$count pictures of $width x $height, $(nproc) cores, load average $(cut -d' ' -f1 /proc/loadavg)"
-printf '%-26s %8s %8s %9s %12s %11s %11s\n' tool "wall s" "cpu s" "peak MB" "wall/vimbra" "cpu/vimbra" "mem/vimbra"
+printf '%-30s %7s %7s %8s %12s %11s %11s %11s\n' tool "wall s" "cpu s" "peak MB" "wall/vimbra" \
+    "cpu/vimbra" "mem/vimbra" "wall/floor"
 if [[ ${#names[@]} -eq 0 || ${names[0]} != "vimbra-cli run" ]]; then
     echo "vimbra-cli run did not complete; no ratios" >&2
     exit 1
 fi
+floor=0
+for i in "${!names[@]}"; do
+    [[ ${names[$i]} == "djpeg | cjpeg (floor)" ]] && floor=${walls[$i]}
+done
 for i in "${!names[@]}"; do
     awk -v n="${names[$i]}" -v w="${walls[$i]}" -v c="${cpus[$i]}" -v m="${mems[$i]}" \
-        -v w0="${walls[0]}" -v c0="${cpus[0]}" -v m0="${mems[0]}" 'BEGIN {
+        -v w0="${walls[0]}" -v c0="${cpus[0]}" -v m0="${mems[0]}" -v f="$floor" 'BEGIN {
             if (w0 < 0.01) w0 = 0.01
             if (c0 < 0.01) c0 = 0.01
-            printf "%-26s %8.2f %8.2f %9.1f %12.2f %11.2f %11.2f\n", n, w, c, m / 1024, w / w0, c / c0, m / m0
+            r = f > 0 ? sprintf("%11.2f", w / f) : sprintf("%11s", "-")
+            printf "%-30s %7.2f %7.2f %8.1f %12.2f %11.2f %11.2f %s\n", n, w, c, m / 1024, w / w0, c / c0, m / m0, r
         }'
 done
+echo "one decoded picture: $(awk -v w="$width" -v h="$height" 'BEGIN { printf "%.1f", w * h * 3 / 1048576 }') MB"
+}
+
+bench_set $((largest < 3 ? largest : 3))
+if ((largest > 3)); then
+    bench_set "$largest"
+fi

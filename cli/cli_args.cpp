@@ -39,7 +39,8 @@ struct OptionSpec {
 };
 
 constexpr OptionSpec kRunOptions[] = {
-    {"-e", true}, {"-o", true}, {"--format", true}, {"--quality", true}, {"--answer", true}};
+    {"-e", true},       {"-o", true},    {"--format", true},     {"--quality", true},
+    {"--answer", true}, {"--jobs", true}, {"--sequential", false}, {"--shard", true}};
 constexpr OptionSpec kConvertOptions[] = {{"--format", true}, {"--quality", true}};
 constexpr OptionSpec kAnalyzeOptions[] = {{"--complexity", false}};
 constexpr OptionSpec kPrintOptions[] = {{"--pdf", true}};
@@ -83,6 +84,22 @@ std::string ApplyOption(CliArgs& args, std::string_view name, const std::string&
         if (value != "yes" && value != "no")
             return "option '--answer' takes yes or no, not " + Quoted(value);
         args.answerYes = value == "yes";
+    } else if (name == "--jobs") {
+        auto n = ParseCount(value);
+        if (!n || *n < 1 || *n > 64)
+            return "option '--jobs' takes a whole number from 1 to 64, not " + Quoted(value);
+        args.jobs = static_cast<int>(*n);
+    } else if (name == "--shard") {
+        const size_t slash = value.find('/');
+        const auto i = ParseCount(std::string_view(value).substr(0, slash));
+        const auto n = slash == std::string::npos ? std::nullopt
+                                                  : ParseCount(std::string_view(value).substr(slash + 1));
+        if (!i || !n || *n < 1 || *n > 1000000 || *i < 1 || *i > *n)
+            return "option '--shard' takes I/N with 1 <= I <= N, not " + Quoted(value);
+        args.shardIndex = static_cast<int>(*i);
+        args.shardCount = static_cast<int>(*n);
+    } else if (name == "--sequential") {
+        args.sequential = true;
     } else if (name == "--complexity") {
         args.complexity = true;
     } else if (name == "--pdf") {
@@ -280,7 +297,7 @@ ParseResult ParseArgs(const std::vector<std::string>& argv) {
 std::string UsageText() {
     return R"(Usage:
   vimbra-cli run [SCRIPT.bip] [-e LINE]... [-o DIR] [--format F] [--quality Q]
-                 [--answer yes|no] FILE...
+                 [--answer yes|no] [--jobs N] [--sequential] [--shard I/N] FILE...
   vimbra-cli convert IN OUT [--format F] [--quality Q]
   vimbra-cli info FILE
   vimbra-cli analyze FILE [FILE2] [--complexity]
@@ -300,7 +317,14 @@ run       runs a BIP script over FILE... (the bookmark list; the first is loaded
           The script is SCRIPT.bip, the -e lines in order, or both (file first);
           with -e lines a script file must end in .bip. SAVE writes into DIR
           (default: each source's folder) in format F (default bmp). Prompts take
-          the --answer (default no).
+          the --answer (default no). The next file is read and the last save
+          written while a picture is edited; --sequential does one after the
+          other. --jobs N works on N files at once when the script treats each
+          file on its own (one NEXT at its end, LOOP, no PREVIOUS, DELETE,
+          prompts, TRACE or buffers kept from file to file); the output is the
+          same as with one job. --shard I/N works on the I-th of N slices of
+          the FILE list sorted by name; the N shards together do what one run
+          over the sorted list does (same script conditions as --jobs).
 convert   reads IN and writes OUT in format F (default: from OUT's extension).
 info      prints the size and depth of FILE.
 analyze   prints the analysis report of FILE, or compares FILE and FILE2.

@@ -26,6 +26,9 @@ struct CliArgs {
     std::vector<std::string> files;
     std::string outDir;  // empty: each source's own folder
     bool answerYes = false;
+    int jobs = 1;             // files worked on at once (--jobs)
+    bool sequential = false;  // no reading ahead or writing behind (--sequential)
+    int shardIndex = 0, shardCount = 0;  // --shard I/N (1-based); 0: the whole list
 
     // convert: input and output; info / analyze: input only.
     std::string input;

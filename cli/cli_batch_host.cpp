@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "batch/bip_line.h"
+#include "batch/interpreter.h"
 
 namespace vimbra::cli {
 namespace {
@@ -38,8 +39,9 @@ std::string OutputPath(const std::string& sourceFile, const std::string& suggest
 CliBatchHost::CliBatchHost(Workspace& ws, const Bookmarks& bookmarks,
                            std::vector<std::string> lines, RunFileIo io,
                            CliHostSettings settings)
-    : ws_(ws), bookmarks_(bookmarks), lines_(std::move(lines)), io_(std::move(io)),
-      settings_(settings) {
+    : ws_(ws), bookmarks_(bookmarks), lines_(std::move(lines)), io_(io),
+      settings_(std::move(settings)), pipeline_(std::move(io), settings_.overlap),
+      list_(bookmarks.entries()) {
     // By identity, so another spelling or a link to an input is caught too.
     for (const std::string& path : bookmarks_.entries()) {
         struct stat st {};
@@ -64,14 +66,24 @@ const std::string* CliBatchHost::inputAt(const std::string& path) const {
 }
 
 std::vector<std::string> CliBatchHost::scriptLines() {
-    if (interrupted_ || failed_) return {};
+    if (interrupted_ || failed_ || stopped_) return {};
     // LOOP without NEXT would redo one file for ever, and PREVIOUS never
     // wraps into an end: no pass starts twice on the same entry.
     if (!passStarts_.emplace(bookmarks_.BookmarkIndex(), ws_.CurrentFileName).second) return {};
+    if (settings_.startValues && !started_) {
+        // A later part of a list goes on with the values the passes before
+        // it would have left.
+        ws_.EffectValue1 = (*settings_.startValues)[0];
+        ws_.EffectValue2 = (*settings_.startValues)[1];
+        ws_.EffectValue3 = (*settings_.startValues)[2];
+    }
+    started_ = true;
     return lines_;
 }
 
 Choice CliBatchHost::ask(MessageKind kind, std::string_view text, ChoiceSet choices) {
+    // A failed save written behind has ended the run before this question.
+    if (!settle()) return choices == ChoiceSet::YesNo ? Choice::Yes : Choice::Cancel;
     const char* shown = settings_.answerYes ? " [yes]" : " [no]";
     Choice choice = settings_.answerYes ? Choice::Yes : Choice::No;
     if (choices == ChoiceSet::Ok) {
@@ -88,15 +100,97 @@ Choice CliBatchHost::ask(MessageKind kind, std::string_view text, ChoiceSet choi
     return choice;
 }
 
-bool CliBatchHost::loadFile(Workspace& ws, const std::string& path, LoadReason) {
-    if (io_.load(ws, path)) return true;
+bool CliBatchHost::loadFirst(Workspace& ws) {
+    if (list_.empty()) return false;
+    return loadFile(ws, list_.front(), LoadReason::Navigate);
+}
+
+// Moves to the entry of `path` (first load or NEXT/PREVIOUS): in a part of a
+// longer list every entry left behind is complete, its saves written.
+bool CliBatchHost::enter(const std::string& path) {
+    if (!settings_.entryDone) return true;
+    const bool first = !started_ && entry_ == 0 && !list_.empty() && list_.front() == path;
+    if (first) return true;
+    if (!settle()) return false;
+    size_t next = entry_ + 1;
+    while (next < list_.size() && list_[next] != path) ++next;
+    for (; entry_ < next && entry_ < list_.size(); ++entry_) {
+        if (!settings_.entryDone(entry_)) {
+            stopped_ = true;
+            ws_.CancelRequested = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+void CliBatchHost::readNext() {
+    const size_t next = size_t(bookmarks_.BookmarkIndex()) + 1;
+    if (next < bookmarks_.size()) pipeline_.readAhead(bookmarks_[next]);
+}
+
+bool CliBatchHost::loadFile(Workspace& ws, const std::string& path, LoadReason reason) {
+    if (failed_ || stopped_) return false;
+    if (reason == LoadReason::Navigate && !enter(path)) return false;
+    RunLoad loaded = pipeline_.read(path, reason == LoadReason::Navigate);
+    if (loaded.ok) {
+        loaded.apply(ws);
+        if (reason == LoadReason::Navigate) readNext();
+        return true;
+    }
+    if (!settle()) return false;
+    std::fprintf(settings_.err, "%s\n", loaded.message.c_str());
     // The load's message may not name the file; with many files it must.
     fail("Batch processing stopped at " + path + ".");
     return false;
 }
 
+SaveOutcome CliBatchHost::report(const RunSave& written, const std::string& source) {
+    switch (written.status) {
+        case RunSave::Status::Saved: break;
+        case RunSave::Status::DiskFull: failed_ = true; return SaveOutcome::DiskFull;
+        case RunSave::Status::Failed:
+            fail(written.message);
+            return SaveOutcome::Failed;
+        case RunSave::Status::Skipped:
+            stopped_ = true;
+            ws_.CancelRequested = true;
+            return SaveOutcome::Failed;
+    }
+    const auto [it, first] = writtenFrom_.emplace(written.path, source);
+    if (!first && it->second != source) {
+        std::fprintf(settings_.err, "Warning: %s replaces the picture saved from %s.\n",
+                     written.path.c_str(), it->second.c_str());
+        it->second = source;
+    }
+    std::fprintf(settings_.out, "%s\n", written.path.c_str());
+    std::fflush(settings_.out);
+    ++saved_;
+    return SaveOutcome::Completed;
+}
+
+bool CliBatchHost::settle(bool onlyIfDone) {
+    if (!pipeline_.writing() || (onlyIfDone && !pipeline_.writeDone())) return true;
+    const RunSave written = pipeline_.collect();
+    const SaveOutcome outcome = report(written, writingFrom_);
+    if (outcome == SaveOutcome::DiskFull) {
+        // Worded here as the interpreter words it for a save that returns at once.
+        ask(MessageKind::Warning,
+            DiskSpaceWarning(written.requiredBytes, written.freeBytes, "Save operation failed."),
+            ChoiceSet::Ok);
+        ws_.CancelRequested = true;
+    }
+    return outcome == SaveOutcome::Completed;
+}
+
+void CliBatchHost::finish() {
+    settle();
+    pipeline_.dropReadAhead();
+}
+
 BatchSaveResult CliBatchHost::save(Workspace& ws, const SaveRequest& request) {
     const BatchSaveResult failedSave{SaveOutcome::Failed};
+    if (!settle()) return failedSave;
     if (request.suffix.find_first_of(std::string("/\0", 2)) != std::string::npos) {
         fail("Not saved: the suffix \"" + request.suffix + "\" names a folder.");
         return failedSave;
@@ -107,29 +201,17 @@ BatchSaveResult CliBatchHost::save(Workspace& ws, const SaveRequest& request) {
         fail("Not saved: " + target + " would replace the input file " + *input + ".");
         return failedSave;
     }
-    const RunSave written = io_.save(ws, target);
-    switch (written.status) {
-        case RunSave::Status::Saved: break;
-        case RunSave::Status::DiskFull:
-            failed_ = true;
-            return BatchSaveResult{SaveOutcome::DiskFull, written.requiredBytes, written.freeBytes};
-        case RunSave::Status::Failed:
-            fail({});  // the save has printed why
-            return failedSave;
-    }
-    const auto [it, first] = writtenFrom_.emplace(written.path, request.sourceFile);
-    if (!first && it->second != request.sourceFile) {
-        std::fprintf(settings_.err, "Warning: %s replaces the picture saved from %s.\n",
-                     written.path.c_str(), it->second.c_str());
-        it->second = request.sourceFile;
-    }
-    std::fprintf(settings_.out, "%s\n", written.path.c_str());
-    std::fflush(settings_.out);
-    ++saved_;
-    return BatchSaveResult{SaveOutcome::Completed};
+    WriteTurn turn;
+    if (settings_.writeTurn) turn = [check = settings_.writeTurn, e = entry_] { return check(e); };
+    writingFrom_ = request.sourceFile;
+    pipeline_.write(ws.Image, target, std::move(turn));
+    if (pipeline_.overlaps()) return BatchSaveResult{SaveOutcome::Completed};
+    const RunSave written = pipeline_.collect();
+    return BatchSaveResult{report(written, writingFrom_), written.requiredBytes, written.freeBytes};
 }
 
 bool CliBatchHost::deleteFile(const std::string& path) {
+    if (!settle()) return false;
     struct stat entry {}, st {};
     const bool plainFile = ::lstat(path.c_str(), &entry) == 0 && S_ISREG(entry.st_mode) &&
                            entry.st_nlink == 1 && ::stat(path.c_str(), &st) == 0;
@@ -144,6 +226,8 @@ bool CliBatchHost::deleteFile(const std::string& path) {
 }
 
 void CliBatchHost::processEvents(Workspace& ws) {
+    // A save that has ended is reported now; a failed one ends the run here.
+    settle(true);
     if (settings_.interrupt != nullptr && *settings_.interrupt != 0) {
         interrupted_ = true;
         ws.CancelRequested = true;
@@ -151,6 +235,7 @@ void CliBatchHost::processEvents(Workspace& ws) {
 }
 
 Answer CliFrameHost::Ask(MessageKind, std::string_view text, Buttons buttons) {
+    if (beforeMessage && !beforeMessage()) return buttons == Buttons::Ok ? Answer::Yes : defaultAnswer;
     if (buttons == Buttons::Ok) {
         PrintQuestion(err_, text, "");
         return Answer::Yes;

@@ -1,10 +1,14 @@
 #pragma once
 // The batch host of vimbra-cli run: questions answered from --answer, SAVE
 // written into the output folder in the chosen format, every failure ending
-// the run, Ctrl+C honoured between lines, and every run made finite.
+// the run, Ctrl+C honoured between lines, and every run made finite. A save
+// written behind is reported before anything that comes after it shows.
+#include <array>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -13,6 +17,7 @@
 #include "batch/batch_host.h"
 #include "batch/bookmarks.h"
 #include "cli/run_command.h"
+#include "cli/run_pipeline.h"
 #include "core/frame_host.h"
 
 namespace vimbra::cli {
@@ -28,6 +33,16 @@ struct CliHostSettings {
     const volatile std::sig_atomic_t* interrupt = nullptr;  // set by the SIGINT handler
     std::FILE* out = stdout;  // one line per file saved
     std::FILE* err = stderr;  // messages and questions
+    bool overlap = false;     // read ahead and write behind (RunPipeline)
+
+    // A part of a longer list, run beside the others (--jobs). Entries are
+    // counted in this run's own list.
+    // The operation values its first pass starts with.
+    std::optional<std::array<int32_t, 3>> startValues;
+    // Before a save of entry i writes; false: an earlier entry ended the run.
+    std::function<bool(size_t entry)> writeTurn;
+    // Everything of entry i has been reported; false: end the run.
+    std::function<bool(size_t entry)> entryDone;
 };
 
 class CliBatchHost final : public BatchHost {
@@ -39,6 +54,16 @@ public:
     bool failed() const { return failed_; }
     bool interrupted() const { return interrupted_; }
     int savedCount() const { return saved_; }
+
+    // Opens the first entry; false (reported) when it cannot be read.
+    bool loadFirst(Workspace& ws);
+    // Reports the save still being written and stops reading ahead.
+    void finish();
+    // Reports a save written behind; waits for it unless `onlyIfDone`. False
+    // when that save failed, which has ended the run.
+    bool settle(bool onlyIfDone = false);
+    // The entry of the own list that is current.
+    size_t entry() const { return entry_; }
 
     std::vector<std::string> scriptLines() override;
     Choice ask(MessageKind kind, std::string_view text, ChoiceSet choices) override;
@@ -56,6 +81,9 @@ private:
 
     void fail(const std::string& message);
     const std::string* inputAt(const std::string& path) const;
+    SaveOutcome report(const RunSave& written, const std::string& source);
+    bool enter(const std::string& path);
+    void readNext();
 
     Workspace& ws_;
     const Bookmarks& bookmarks_;
@@ -66,8 +94,13 @@ private:
     // Where each pass started; a pass never starts twice at the same entry.
     std::set<std::pair<int32_t, std::string>> passStarts_;
     std::map<std::string, std::string> writtenFrom_;  // output -> source
-    bool failed_ = false, interrupted_ = false;
+    bool failed_ = false, interrupted_ = false, stopped_ = false;
     int saved_ = 0;
+    RunPipeline pipeline_;
+    std::string writingFrom_;  // source of the save being written
+    std::vector<std::string> list_;  // the entries as given
+    size_t entry_ = 0;
+    bool started_ = false;
 };
 
 // The workspace's host: operations' messages go to stderr instead of piling up.
@@ -75,6 +108,10 @@ class CliFrameHost final : public FrameHost {
 public:
     explicit CliFrameHost(std::FILE* err = stderr) : err_(err) {}
     Answer Ask(MessageKind kind, std::string_view text, Buttons buttons) override;
+
+    // Called before a message is shown; false drops it (the run has ended
+    // before the operation that asks, had its saves been written at once).
+    std::function<bool()> beforeMessage;
 
 private:
     std::FILE* err_;

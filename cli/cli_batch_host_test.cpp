@@ -4,9 +4,11 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <set>
 
 #include "batch/interpreter.h"
@@ -61,17 +63,27 @@ protected:
     RunFileIo io() {
         RunFileIo io;
         io.extension = extension;
-        io.load = [this](Workspace& w, const std::string& path) {
+        io.read = [this](const std::string& path) {
+            std::lock_guard lock(mutex);
             loads.push_back(path);
-            if (unreadable.count(path)) return false;
-            w.setImage(Bitmap(2, 2, 24));
-            w.CurrentFileName = path;
-            return true;
+            RunLoad r;
+            r.ok = !unreadable.count(path);
+            r.message = r.ok ? "" : "Cannot read " + path;
+            r.apply = [path](Workspace& w) {
+                w.setImage(Bitmap(2, 2, 24));
+                w.CurrentFileName = path;
+            };
+            return r;
         };
-        io.save = [this](Workspace&, const std::string& path) {
+        io.save = [this](const Bitmap&, const std::string& path, const WriteTurn& turn) {
+            std::lock_guard lock(mutex);
+            RunSave r;
+            if (turn && !turn()) {
+                r.status = RunSave::Status::Skipped;
+                return r;
+            }
             saves.push_back(path);
             if (interruptOnSave) interrupt = 1;
-            RunSave r;
             r.status = RunSave::Status::Saved;
             if (!statuses.empty()) {
                 r.status = statuses.front();
@@ -80,6 +92,7 @@ protected:
             r.path = path;
             r.requiredBytes = 4096;
             r.freeBytes = 1024;
+            if (r.status == RunSave::Status::Failed) r.message = "Write failure " + path;
             return r;
         };
         return io;
@@ -92,25 +105,28 @@ protected:
         out = std::tmpfile();
         err = std::tmpfile();
         bookmarks.replace(files, 0);
-        ws.setImage(Bitmap(2, 2, 24));
-        ws.CurrentFileName = files.front();
         CliHostSettings settings;
         settings.outDir = outDir;
         settings.answerYes = answerYes;
         settings.interrupt = &interrupt;
         settings.out = out;
         settings.err = err;
+        settings.overlap = overlap;
         host = std::make_unique<CliBatchHost>(ws, bookmarks, lines, io(), settings);
+        if (!host->loadFirst(ws)) return BatchEnd::NotRun;
         BatchInterpreter interpreter(ws, bookmarks, *host);
         interpreter.options.stopWhenNextWraps = true;
-        return interpreter.DoBatchImageProcess();
+        const BatchEnd end = interpreter.DoBatchImageProcess();
+        host->finish();
+        return end;
     }
 
     std::string dir, outDir, extension = "bmp";
     std::FILE* out = nullptr;
     std::FILE* err = nullptr;
     volatile std::sig_atomic_t interrupt = 0;
-    bool answerYes = false, interruptOnSave = false;
+    bool answerYes = false, interruptOnSave = false, overlap = false;
+    std::mutex mutex;
     std::set<std::string> unreadable;
     std::deque<RunSave::Status> statuses;
     Lines loads, saves;
@@ -217,6 +233,87 @@ TEST_F(RunFixture, TwoSourcesOneOutputIsReported) {
     EXPECT_EQ(saves.size(), 2u);
     EXPECT_NE(Contents(err).find("a_n.bmp replaces the picture saved from " + dir + "/a.png"),
               std::string::npos);
+}
+
+// What a run shows and leaves: output, messages, saves written, files left.
+struct Outcome {
+    std::string out, err;
+    Lines saves, left;
+    bool failed;
+    bool operator==(const Outcome&) const = default;
+};
+
+class OverlapFixture : public RunFixture {
+protected:
+    Outcome runAs(bool overlapOn, const Lines& names, const Lines& lines,
+                  std::deque<RunSave::Status> results) {
+        overlap = overlapOn;
+        statuses = std::move(results);
+        saves.clear();
+        Lines files;
+        for (const std::string& n : names) files.push_back(file(n));
+        run(files, lines);
+        Outcome o{Contents(out), Contents(err), saves, {}, host->failed()};
+        for (const std::string& f : files)
+            if (fs::exists(f)) o.left.push_back(f);
+        return o;
+    }
+    // The same run read ahead and written behind, and one thing after the other.
+    void expectSame(const Lines& names, const Lines& lines,
+                    const std::deque<RunSave::Status>& results = {}) {
+        const Outcome plain = runAs(false, names, lines, results);
+        const Outcome overlapped = runAs(true, names, lines, results);
+        EXPECT_EQ(plain, overlapped) << "plain err: " << plain.err << "\noverlapped err: " << overlapped.err;
+    }
+};
+
+TEST_F(OverlapFixture, ResultsComeInTheOrderOfAPlainRun) {
+    using S = RunSave::Status;
+    const Lines abc = {"a.png", "b.png", "c.png"};
+    expectSame(abc, {"SAVE=_n", "NEXT", "LOOP"});
+    expectSame(abc, {"SAVE=_n", "SAVE=_m", "NEXT", "LOOP"}, {S::Saved, S::Saved, S::Failed});
+    // A failed write, a DELETE after it: the source stays, nothing after it runs.
+    expectSame(abc, {"SAVE=_n", "DELETE", "NEXT", "LOOP"}, {S::Saved, S::Failed});
+    expectSame(abc, {"SAVE=_n", "DELETE", "NEXT", "LOOP"});
+    expectSame(abc, {"SAVE=_n", "PROMPT", "NEXT", "LOOP"}, {S::Failed});
+    expectSame(abc, {"SAVE=_n", "PROMPT", "NEXT", "LOOP"});
+    expectSame(abc, {"SAVE=_n", "NEXT", "LOOP"}, {S::Saved, S::DiskFull});
+    // The failure is the last thing that happens.
+    expectSame(abc, {"SAVE=_n", "NEXT", "LOOP"}, {S::Saved, S::Saved, S::Failed});
+    // Two sources, one output: the warning comes after the first output line.
+    outDir = dir;
+    expectSame({"x.png", "x.jpg"}, {"SAVE=_n", "NEXT", "LOOP"});
+    outDir.clear();
+    // An unreadable picture after a failed save: only the save's failure shows.
+    unreadable.insert(dir + "/b.png");
+    expectSame(abc, {"SAVE=_n", "NEXT", "LOOP"}, {S::Failed});
+    expectSame(abc, {"SAVE=_n", "NEXT", "LOOP"});
+}
+
+TEST_F(OverlapFixture, AFailedWriteBehindIsReportedBeforeTheDelete) {
+    const std::string a = file("a.png");
+    overlap = true;
+    statuses = {RunSave::Status::Failed};
+    EXPECT_EQ(run({a}, {"SAVE=_n", "DELETE", "SAVE=_m"}), BatchEnd::Aborted);
+    EXPECT_TRUE(fs::exists(a));
+    EXPECT_TRUE(host->failed());
+    EXPECT_EQ(saves, Lines({dir + "/a_n.bmp"}));
+    EXPECT_EQ(Contents(err), "Write failure " + dir + "/a_n.bmp\n");
+    EXPECT_EQ(Contents(out), "");
+}
+
+TEST_F(OverlapFixture, TheNextPictureIsReadAheadOnce) {
+    overlap = true;
+    const Lines files = {file("a.png"), file("b.png"), file("c.png")};
+    run(files, {"SAVE=_n", "NEXT", "LOOP"});
+    EXPECT_EQ(loads, files);
+    EXPECT_EQ(Contents(out), dir + "/a_n.bmp\n" + dir + "/b_n.bmp\n" + dir + "/c_n.bmp\n");
+    // RELOAD reads the current file again and leaves the one ahead alone:
+    // each file is read twice (the order of a read ahead is its own).
+    loads.clear();
+    run(files, {"RELOAD", "NEXT", "LOOP"});
+    std::sort(loads.begin(), loads.end());
+    EXPECT_EQ(loads, Lines({files[0], files[0], files[1], files[1], files[2], files[2]}));
 }
 
 TEST(CliFrameHost, PrintsInsteadOfCollecting) {

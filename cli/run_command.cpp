@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -12,8 +13,10 @@
 #include "batch/bip_line.h"
 #include "batch/bookmarks.h"
 #include "batch/interpreter.h"
+#include "batch/script_split.h"
 #include "cli/cli_batch_host.h"
 #include "cli/commands.h"
+#include "cli/run_parts.h"
 
 namespace vimbra::cli {
 namespace {
@@ -96,6 +99,97 @@ bool CheckInputs(const CliArgs& args) {
     return allThere;
 }
 
+struct PartEnd {
+    bool failed = false;
+    bool loadFailed = false;  // the first picture could not be read
+    bool stopped = false;     // ended before its list was done
+    size_t entry = 0;         // the entry current at the end
+};
+
+// One interpreter over `files`: the whole list, or one part of it. `end` is
+// filled in also when an exception leaves.
+void RunPart(const std::vector<std::string>& files, const std::vector<std::string>& lines,
+             const RunFileIo& io, CliHostSettings settings, PartEnd& end) {
+    CliFrameHost frame(settings.err);
+    Workspace ws(frame);
+    Bookmarks bookmarks;
+    bookmarks.replace(files, 0);
+    settings.interrupt = &gInterrupted;
+    CliBatchHost host(ws, bookmarks, lines, io, std::move(settings));
+    frame.beforeMessage = [&host] { return host.settle(); };
+    try {
+        if (host.loadFirst(ws)) {
+            BatchInterpreter interpreter(ws, bookmarks, host);
+            interpreter.options.stopWhenNextWraps = true;
+            if (gInterrupted == 0) interpreter.DoBatchImageProcess();
+        } else {
+            end.loadFailed = true;
+        }
+        host.finish();
+    } catch (...) {
+        // What was saved before is reported before the failure.
+        end.entry = host.entry();
+        end.failed = end.stopped = true;
+        host.finish();
+        throw;
+    }
+    end.entry = host.entry();
+    end.failed = host.failed();
+    end.stopped = end.failed || host.interrupted() || gInterrupted != 0;
+}
+
+// Hands over what a part left: its current entry, ending the run there when
+// the part stopped, else with the entries it never reached (nothing to show).
+void FinishPart(OrderedEntries& order, const std::vector<size_t>& entries,
+                CapturedOutput& captured, const PartEnd& end, std::vector<char>& failedAt) {
+    size_t e = end.entry;
+    if (e >= entries.size()) return;
+    if (end.stopped) {
+        failedAt[entries[e]] = end.failed ? 1 : 0;
+        order.complete(entries[e], captured.take(), true);
+        return;
+    }
+    order.complete(entries[e], captured.take(), false);
+    for (++e; e < entries.size(); ++e) order.complete(entries[e], {}, false);
+}
+
+// The list as parts side by side; true when the run failed.
+bool RunInParts(size_t parts, const CliArgs& args, const std::vector<std::string>& list,
+                const std::vector<std::string>& lines, const RunFileIo& io,
+                const ScriptSplit& split, bool continues) {
+    const size_t count = list.size();
+    OrderedEntries order(count, stdout, stderr);
+    std::vector<char> failedAt(count, 0);
+    RunParts(parts, [&](size_t part) {
+        const std::vector<size_t> entries = OrderedEntries::EntriesOf(part, parts, count);
+        std::vector<std::string> files;
+        for (size_t i : entries) files.push_back(list[i]);
+        CapturedOutput captured;
+        CliHostSettings settings;
+        settings.outDir = args.outDir;
+        settings.answerYes = args.answerYes;
+        settings.out = captured.out();
+        settings.err = captured.err();
+        settings.overlap = !args.sequential;
+        if (continues || entries.front() > 0) settings.startValues = split.laterValues;
+        settings.writeTurn = [&](size_t e) { return order.waitTurn(entries[e]); };
+        settings.entryDone = [&](size_t e) {
+            return order.complete(entries[e], captured.take(), false);
+        };
+        PartEnd end;
+        try {
+            RunPart(files, lines, io, settings, end);
+        } catch (const std::bad_alloc&) {
+            std::fprintf(captured.err(), "Not enough memory.\n");
+        } catch (const std::exception& e) {
+            std::fprintf(captured.err(), "%s\n", e.what());
+        }
+        FinishPart(order, entries, captured, end, failedAt);
+    });
+    const size_t endedAt = order.endedAt();
+    return endedAt < count && failedAt[endedAt] != 0;
+}
+
 }  // namespace
 
 int RunBipScript(const CliArgs& args, const RunFileIo& io) {
@@ -104,30 +198,48 @@ int RunBipScript(const CliArgs& args, const RunFileIo& io) {
     lines.insert(lines.end(), args.lines.begin(), args.lines.end());
     if (!CheckInputs(args)) return kExitFailure;
 
-    CliFrameHost frame;
-    Workspace ws(frame);
-    Bookmarks bookmarks;
-    bookmarks.replace(args.files, 0);
-    const InterruptHandler interrupt;
-    if (!io.load(ws, args.files.front())) {
-        Print("Batch processing stopped at " + args.files.front() + ".");
-        return kExitFailure;
+    std::vector<std::string> files = args.files;
+    size_t parts = std::min<size_t>(size_t(std::max(args.jobs, 1)), files.size());
+    ScriptSplit split;
+    size_t shardStart = 0;
+    if (args.shardCount > 0) {
+        split = CheckScriptSplit(lines);
+        if (args.shardCount > 1 && !split.ok()) {
+            Print("Cannot run a shard: " + split.refusal);
+            return kExitFailure;
+        }
+        files = ShardOf(std::move(files), size_t(args.shardIndex), size_t(args.shardCount),
+                        &shardStart);
+        if (files.empty()) return kExitOk;  // more shards than files
+        parts = std::min(parts, files.size());
     }
-
-    CliHostSettings settings;
-    settings.outDir = args.outDir;
-    settings.answerYes = args.answerYes;
-    settings.interrupt = &gInterrupted;
-    CliBatchHost host(ws, bookmarks, std::move(lines), io, settings);
-    BatchInterpreter interpreter(ws, bookmarks, host);
-    interpreter.options.stopWhenNextWraps = true;
-    if (gInterrupted == 0) interpreter.DoBatchImageProcess();
-
+    if (parts > 1) {
+        split = CheckScriptSplit(lines);
+        if (!split.ok()) {
+            Print("Running with one job: " + split.refusal);
+            parts = 1;
+        }
+    }
+    const InterruptHandler interrupt;
+    bool failed = false;
+    if (parts > 1) {
+        failed = RunInParts(parts, args, files, lines, io, split, shardStart > 0);
+    } else {
+        CliHostSettings settings;
+        settings.outDir = args.outDir;
+        settings.answerYes = args.answerYes;
+        settings.overlap = !args.sequential;
+        if (shardStart > 0) settings.startValues = split.laterValues;
+        PartEnd end;
+        RunPart(files, lines, io, settings, end);
+        if (end.loadFailed) return kExitFailure;
+        failed = end.failed;
+    }
     if (gInterrupted != 0) {
         Print("Interrupted: batch processing stopped.");
         return kExitInterrupted;
     }
-    return host.failed() ? kExitFailure : kExitOk;
+    return failed ? kExitFailure : kExitOk;
 }
 
 }  // namespace vimbra::cli

@@ -1,7 +1,7 @@
 #pragma once
 // vimbra-cli run: a BIP script over the files given, without a display.
-// The load and save come in as callbacks so the run logic stays testable
-// without real files.
+// While one picture is edited the next is read ahead and the last save is
+// written behind, with every result reported in the order a plain run has.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,16 +15,31 @@ namespace vimbra::cli {
 inline constexpr int kExitInterrupted = 130;
 
 struct RunSave {
-    enum class Status { Saved, DiskFull, Failed } status = Status::Failed;
+    // Skipped: not written, as a failure before it has ended the run.
+    enum class Status { Saved, DiskFull, Failed, Skipped } status = Status::Failed;
     std::string path;                           // the file written
     uint64_t requiredBytes = 0, freeBytes = 0;  // DiskFull
+    std::string message;                        // Failed: the text to print
 };
 
-// The load and save dispatches. Both print their own failure text; a
-// DiskFull save prints nothing (the interpreter words that warning).
+// A picture read, to be made the working picture on the run's own thread.
+struct RunLoad {
+    bool ok = false;
+    std::string message;                    // the failure text to print
+    std::function<void(Workspace&)> apply;  // set when ok
+};
+
+// Asked by a save just before it writes: false when the run has ended before
+// this save's turn came, so nothing may be written.
+using WriteTurn = std::function<bool()>;
+
+// The load and save, split from the run so it stays testable without real
+// files. Both may run on a worker thread and print nothing themselves; a
+// DiskFull save carries no message (the interpreter words that warning).
 struct RunFileIo {
-    std::function<bool(Workspace&, const std::string& path)> load;
-    std::function<RunSave(Workspace&, const std::string& path)> save;
+    std::function<RunLoad(const std::string& path)> read;
+    std::function<RunSave(const Bitmap& picture, const std::string& path, const WriteTurn& turn)>
+        save;
     std::string extension;  // of the output format, without the dot
 };
 

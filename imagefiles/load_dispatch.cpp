@@ -458,38 +458,48 @@ DecodedPicture ReadImageFile(const std::string& path, int page, const LoadOption
     return out;
 }
 
-LoadResult LoadImageFile(Workspace& ws, const std::string& path, int page,
-                         const LoadOptions& options) {
-    LoadResult result;
-    result.file.kind = ClassifyFile(path);
-    result.file.extension = UpperExtension(path);
-    LoadOptions o = options;
-    o.displayBitDepth = ws.DisplayBitDepth;
+PictureRead ReadForLoad(const std::string& path, int page, const LoadOptions& options) {
+    PictureRead read;
+    read.result.file.kind = ClassifyFile(path);
+    read.result.file.extension = UpperExtension(path);
     const auto start = std::chrono::steady_clock::now();
-    DecodedPicture picture;
     try {
-        picture = ReadImageFile(path, page, o);
+        read.picture = ReadImageFile(path, page, options);
     } catch (const std::bad_alloc&) {
-        result.message = "Not enough memory to load " + FileNameOf(path) + ".";
-        return result;
+        read.result.message = "Not enough memory to load " + FileNameOf(path) + ".";
+        return read;
     } catch (const std::exception& e) {
-        result.message = e.what();
-        return result;
+        read.result.message = e.what();
+        return read;
     }
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - start);
-    result.ok = true;
-    result.file = picture.file;
-    ws.setImage(std::move(picture.bitmap));
+    read.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - start)
+                            .count();
+    read.result.ok = true;
+    read.result.file = read.picture.file;
+    return read;
+}
+
+LoadResult ApplyRead(Workspace& ws, const std::string& path, PictureRead&& read) {
+    LoadResult result = std::move(read.result);
+    if (!result.ok) return result;
+    ws.setImage(std::move(read.picture.bitmap));
     const bool metafile = result.file.kind == FileKind::Metafile;
     ws.CurrentFileName = metafile ? "Untitled" : path;
     if (result.file.pageCount > 1)
         ws.StatusText = PageStatusText(result.file.currentPage, result.file.pageCount);
     else if (result.file.reader == ImageReader::Jpeg && !metafile)
-        ws.StatusText = LoadTimeText(elapsed.count());
+        ws.StatusText = LoadTimeText(read.milliseconds);
     else
         ws.StatusText = "Ready.";
     return result;
+}
+
+LoadResult LoadImageFile(Workspace& ws, const std::string& path, int page,
+                         const LoadOptions& options) {
+    LoadOptions o = options;
+    o.displayBitDepth = ws.DisplayBitDepth;
+    return ApplyRead(ws, path, ReadForLoad(path, page, o));
 }
 
 }  // namespace vimbra

@@ -137,6 +137,17 @@ struct LoadResult {
 LoadResult LoadImageFile(Workspace& ws, const std::string& path, int page = 0,
                          const LoadOptions& options = {});
 
+// LoadImageFile in two halves, so the reading can run on another thread:
+// ReadForLoad touches no workspace (options.displayBitDepth is used as given);
+// ApplyRead makes a successful read the working picture, as LoadImageFile does.
+struct PictureRead {
+    LoadResult result;
+    DecodedPicture picture;
+    int64_t milliseconds = 0;
+};
+PictureRead ReadForLoad(const std::string& path, int page = 0, const LoadOptions& options = {});
+LoadResult ApplyRead(Workspace& ws, const std::string& path, PictureRead&& read);
+
 // width × height × depth ÷ 8 (two bytes a pixel for 15 and 16 bits, 0 for
 // other depths), rounded down to a multiple of 4096. A 24-bit picture counts
 // as 8 bits on a 256-colour screen with autoReduce.

@@ -183,33 +183,61 @@ std::vector<uint8_t> EncodeForSave(const Bitmap& image, SaveFormat format,
     return Encode(prepared ? *prepared : image, format, options);
 }
 
-SaveResult SaveImageFile(Workspace& ws, const std::string& path, SaveFormat format,
-                         const SaveOptions& options) {
-    SaveResult result;
+EncodedSave EncodeSave(const Bitmap& image, const std::string& path, SaveFormat format,
+                       const SaveOptions& options, int displayBitDepth) {
+    EncodedSave out;
+    SaveResult& result = out.result;
     if (!SaveFormatFromNumber(int(format))) {
         result.path = path;
         result.message = WriteFailureMessage(format, path);
         result.detail = "Unknown save format.";
-        return result;
+        out.refused = true;
+        return out;
     }
     result.path = ApplyExtensionRule(path, format);
+    // Failures before the size is known win over a full disk; an encoder's
+    // own failure only counts when there is room.
+    bool sized = false;
     try {
-        const std::optional<Bitmap> prepared = Prepared(ws.Image, format);
-        const Bitmap& picture = prepared ? *prepared : ws.Image;
+        const std::optional<Bitmap> prepared = Prepared(image, format);
+        const Bitmap& picture = prepared ? *prepared : image;
         if (picture.isEmpty()) throw ImageFileError("There is no picture to save.");
+        out.neededBytes = ImageByteSize(picture.width(), picture.height(), picture.depth(),
+                                        displayBitDepth, options.autoReduce);
+        sized = true;
+        out.bytes = Encode(picture, format, options);
+    } catch (const std::bad_alloc&) {
+        result.message = WriteFailureMessage(format, result.path);
+        result.detail = "Not enough memory.";
+        out.refused = !sized;
+        out.bytes.clear();
+        return out;
+    } catch (const std::exception& e) {
+        result.message = WriteFailureMessage(format, result.path);
+        result.detail = e.what();
+        out.refused = !sized;
+        out.bytes.clear();
+        return out;
+    }
+    out.encoded = true;
+    return out;
+}
 
-        const uint64_t needed = ImageByteSize(picture.width(), picture.height(), picture.depth(),
-                                              ws.DisplayBitDepth, options.autoReduce);
-        const auto free =
-            options.freeSpace ? options.freeSpace(result.path) : FreeDiskSpace(result.path);
-        if (free && *free > 0 && *free < needed) {
-            result.status = SaveStatus::DiskFull;
-            result.requiredBytes = needed;
-            result.freeBytes = *free;
-            result.message = DiskSpaceMessage(needed, *free, kSaveFailedTail);
-            return result;
-        }
-        WriteFileAtomically(result.path, Encode(picture, format, options));
+SaveResult CommitSave(EncodedSave&& encoded, SaveFormat format, const SaveOptions& options) {
+    SaveResult result = std::move(encoded.result);
+    if (encoded.refused) return result;
+    const auto free = options.freeSpace ? options.freeSpace(result.path) : FreeDiskSpace(result.path);
+    if (free && *free > 0 && *free < encoded.neededBytes) {
+        result.status = SaveStatus::DiskFull;
+        result.detail.clear();
+        result.requiredBytes = encoded.neededBytes;
+        result.freeBytes = *free;
+        result.message = DiskSpaceMessage(encoded.neededBytes, *free, kSaveFailedTail);
+        return result;
+    }
+    if (!encoded.encoded) return result;
+    try {
+        WriteFileAtomically(result.path, encoded.bytes);
     } catch (const std::bad_alloc&) {
         result.message = WriteFailureMessage(format, result.path);
         result.detail = "Not enough memory.";
@@ -220,6 +248,14 @@ SaveResult SaveImageFile(Workspace& ws, const std::string& path, SaveFormat form
         return result;
     }
     result.status = SaveStatus::Saved;
+    return result;
+}
+
+SaveResult SaveImageFile(Workspace& ws, const std::string& path, SaveFormat format,
+                         const SaveOptions& options) {
+    SaveResult result =
+        CommitSave(EncodeSave(ws.Image, path, format, options, ws.DisplayBitDepth), format, options);
+    if (!result.ok()) return result;
     ws.Modified = false;
     if (!options.batch) ws.CurrentFileName = result.path;
     ws.StatusText = "Ready.";

@@ -75,6 +75,21 @@ struct SaveResult {
     bool ok() const { return status == SaveStatus::Saved; }
 };
 
+// A save split in two so the encoding can run on another thread and the file
+// be written later, in order: EncodeSave touches no file and no workspace;
+// CommitSave checks the free space, then writes. Together they give what
+// SaveImageFile gives for the same picture.
+struct EncodedSave {
+    SaveResult result;            // path set; failure text when not encoded
+    std::vector<uint8_t> bytes;   // the file, when encoded
+    uint64_t neededBytes = 0;     // what the disk-space check asks for
+    bool encoded = false;
+    bool refused = false;         // failed before the size was known
+};
+EncodedSave EncodeSave(const Bitmap& image, const std::string& path, SaveFormat format,
+                       const SaveOptions& options = {}, int displayBitDepth = 24);
+SaveResult CommitSave(EncodedSave&& encoded, SaveFormat format, const SaveOptions& options = {});
+
 // Saves the working picture under `path` (the extension rule applied). The
 // working picture is never changed. On success Modified is cleared and, unless
 // batch, CurrentFileName becomes the file written; on failure the workspace and

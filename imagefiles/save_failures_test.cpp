@@ -148,3 +148,51 @@ TEST(SaveFailures, SuccessClearsModifiedAndBatchKeepsTheName) {
 
 }  // namespace
 }  // namespace vimbra
+
+namespace vimbra {
+namespace {
+
+// The save split in two halves (encode anywhere, write later) gives what the
+// one-step save gives: the same bytes, and a full disk winning over a writer
+// that refuses the picture, as the size is checked before the writer runs.
+TEST(SaveFailures, EncodeThenCommitIsTheOneStepSave) {
+    testutil::TempDir dir;
+    Bitmap picture(40, 30, 24);
+    for (int y = 0; y < 30; ++y) picture.scanLine(y)[y] = uint8_t(7 * y);
+    Workspace ws;
+    ws.setImage(picture);
+    SaveOptions options;
+    options.quality = 90;
+    options.freeSpace = [](const std::string&) { return std::optional<uint64_t>(1u << 30); };
+    ASSERT_TRUE(SaveImageFile(ws, dir.file("one.jpg"), SaveFormat::Jpeg, options).ok());
+    EncodedSave encoded = EncodeSave(picture, dir.file("two"), SaveFormat::Jpeg, options);
+    EXPECT_TRUE(encoded.encoded);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("two.jpg")));  // nothing written yet
+    const SaveResult two = CommitSave(std::move(encoded), SaveFormat::Jpeg, options);
+    ASSERT_TRUE(two.ok());
+    EXPECT_EQ(two.path, dir.file("two.jpg"));
+    EXPECT_EQ(testutil::ReadBytes(dir.file("one.jpg")), testutil::ReadBytes(two.path));
+
+    // The G4 writer refuses a colour picture.
+    SaveOptions full = options;
+    full.freeSpace = [](const std::string&) { return std::optional<uint64_t>(1); };
+    Bitmap big(200, 100, 24);  // 60000 bytes -> 57344 counted, 56 Kb
+    EncodedSave refused = EncodeSave(big, dir.file("g4"), SaveFormat::TiffFaxG4, full);
+    const SaveResult r = CommitSave(std::move(refused), SaveFormat::TiffFaxG4, full);
+    EXPECT_EQ(r.status, SaveStatus::DiskFull);
+    EXPECT_EQ(r.requiredBytes, 57344u);
+    EXPECT_EQ(r.message, "Insufficient disk space.\nReq.: 56 Kb\nFree: 0 Kb\n\nSave operation failed.");
+    // With room, the writer's own refusal is the failure.
+    const SaveResult r2 = CommitSave(EncodeSave(big, dir.file("g4"), SaveFormat::TiffFaxG4, options),
+                                     SaveFormat::TiffFaxG4, options);
+    EXPECT_EQ(r2.status, SaveStatus::Failed);
+    EXPECT_EQ(r2.message.rfind("Vimbra 6.71 Write failure.\nSave Format=11\n", 0), 0u);
+    // An empty picture fails before any size is known, whatever the disk.
+    const SaveResult r3 = CommitSave(EncodeSave(Bitmap(), dir.file("e"), SaveFormat::Bmp, full),
+                                     SaveFormat::Bmp, full);
+    EXPECT_EQ(r3.status, SaveStatus::Failed);
+    EXPECT_EQ(r3.detail, "There is no picture to save.");
+}
+
+}  // namespace
+}  // namespace vimbra
