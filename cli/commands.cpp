@@ -11,56 +11,6 @@
 #include "imagefiles/file_info.h"
 
 namespace vimbra::cli {
-namespace {
-
-int NotAvailable(Command command) {
-    std::fprintf(stderr, "vimbra-cli: %s is not available yet\n",
-                 std::string(CommandName(command)).c_str());
-    return kExitFailure;
-}
-
-// The run's save: encoded wherever it is called, written only when its turn
-// comes. A full disk is worded by the interpreter.
-RunSave SaveForRun(const Bitmap& picture, const std::string& path, SaveFormat format,
-                   const SaveOptions& options, const WriteTurn& turn) {
-    EncodedSave encoded = EncodeSave(picture, path, format, options);
-    RunSave out;
-    if (turn && !turn()) {
-        out.status = RunSave::Status::Skipped;
-        return out;
-    }
-    const SaveResult saved = CommitSave(std::move(encoded), format, options);
-    out.path = saved.path;
-    switch (saved.status) {
-        case SaveStatus::Saved: out.status = RunSave::Status::Saved; break;
-        case SaveStatus::DiskFull:
-            out.status = RunSave::Status::DiskFull;
-            out.requiredBytes = saved.requiredBytes;
-            out.freeBytes = saved.freeBytes;
-            break;
-        case SaveStatus::Failed:
-            out.message = saved.detail.empty() ? saved.message : saved.message + "\n" + saved.detail;
-            break;
-    }
-    return out;
-}
-
-RunLoad ReadForRun(const std::string& path) {
-    auto read = std::make_shared<PictureRead>(ReadForLoad(path));
-    RunLoad out;
-    out.ok = read->result.ok;
-    out.message = read->result.message;
-    if (out.ok) {
-        out.apply = [read, path](Workspace& ws) {
-            ApplyRead(ws, path, std::move(*read));
-            // A metafile loads as "Untitled"; its outputs still take its name.
-            ws.CurrentFileName = path;
-        };
-    }
-    return out;
-}
-
-}  // namespace
 
 int RunScript(const CliArgs& args) {
     return Guarded([&] {

@@ -3,6 +3,7 @@
 // their messages go to stderr as the program's own text.
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -65,13 +66,17 @@ inline SaveResult SaveForCli(Workspace& ws, const std::string& path, int format,
     return result;
 }
 
-// A batch save keeps CurrentFileName; a full disk is worded by the interpreter.
-inline RunSave SaveForRun(Workspace& ws, const std::string& path, SaveFormat format,
-                   const CliArgs& args) {
-    SaveOptions options = CliSaveOptions(args);
-    options.batch = true;
-    const SaveResult saved = SaveImageFile(ws, path, format, options);
+// The run's save: encoded wherever it is called, written only when its turn
+// comes. A full disk is worded by the interpreter.
+inline RunSave SaveForRun(const Bitmap& picture, const std::string& path, SaveFormat format,
+                   const SaveOptions& options, const WriteTurn& turn) {
+    EncodedSave encoded = EncodeSave(picture, path, format, options);
     RunSave out;
+    if (turn && !turn()) {
+        out.status = RunSave::Status::Skipped;
+        return out;
+    }
+    const SaveResult saved = CommitSave(std::move(encoded), format, options);
     out.path = saved.path;
     switch (saved.status) {
         case SaveStatus::Saved: out.status = RunSave::Status::Saved; break;
@@ -81,8 +86,23 @@ inline RunSave SaveForRun(Workspace& ws, const std::string& path, SaveFormat for
             out.freeBytes = saved.freeBytes;
             break;
         case SaveStatus::Failed:
-            PrintError(saved.detail.empty() ? saved.message : saved.message + "\n" + saved.detail);
+            out.message = saved.detail.empty() ? saved.message : saved.message + "\n" + saved.detail;
             break;
+    }
+    return out;
+}
+
+inline RunLoad ReadForRun(const std::string& path) {
+    auto read = std::make_shared<PictureRead>(ReadForLoad(path));
+    RunLoad out;
+    out.ok = read->result.ok;
+    out.message = read->result.message;
+    if (out.ok) {
+        out.apply = [read, path](Workspace& ws) {
+            ApplyRead(ws, path, std::move(*read));
+            // A metafile loads as "Untitled"; its outputs still take its name.
+            ws.CurrentFileName = path;
+        };
     }
     return out;
 }

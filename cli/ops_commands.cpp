@@ -225,9 +225,11 @@ int BatchConvertCommand(const std::vector<std::string>& argv) {
                                                                       : SaveFormat::Pcx;
         RunFileIo io;
         io.extension = DefaultExtension(saveFormat);
-        io.load = [](Workspace& w, const std::string& path) { return LoadForCli(w, path); };
-        io.save = [&](Workspace& w, const std::string& path) {
-            return SaveForRun(w, path, saveFormat, runArgs);
+        io.read = ReadForRun;
+        SaveOptions saveOptions = CliSaveOptions(runArgs);
+        saveOptions.batch = true;
+        io.save = [&](const Bitmap& picture, const std::string& path, const WriteTurn& turn) {
+            return SaveForRun(picture, path, saveFormat, saveOptions, turn);
         };
         Bookmarks inputs;
         inputs.replace(files, 0);
