@@ -33,6 +33,8 @@ public:
     int16_t ImageBitDepth = 24;
     int32_t ImageWidth = 0, ImageHeight = 0;
     int32_t DisplayBitDepth = 24;
+    // The viewer's background colour (0x00BBGGRR): the corners of a rotation.
+    uint32_t BackgroundColor = 0x00FFFFFF;
 
     ToneCurves curves;
     Histograms hist;
@@ -54,6 +56,8 @@ public:
         int32_t Average = 50, InterLace = 99, InterlaceField = 1;
         int32_t MaskShadows = 100, MaskMidtones = 150, MaskContrast = 150;
         int32_t MaskEdges = 64, MaskEdgesAmount = 255;
+        // Geometry: border widths as x × 256 + y, mosaic tile, grid cells.
+        int32_t Border = 257, Mosaic = 4, GridColumns = 2, GridRows = 2;
     } remembered;
     // Centre of the HLS colour band (hue, lightness, saturation on 0..3600),
     // unpacked from the band values or picked in the effects dialog.

@@ -7,6 +7,7 @@
 #include "filters/defog.h"
 #include "filters/lightness_filters.h"
 #include "filters/median.h"
+#include "filters/scale_rotate.h"
 #include "imagefiles/imglib/imglib.h"
 
 namespace vimbra {
@@ -186,12 +187,7 @@ const std::array<CustomMenuCommand, 8> kCustom{{
 
 // Reports a failed library call and stops a running batch.
 bool LibraryFailed(Workspace& ws) {
-    std::string text = ImgGetStatus().text;
-    if (text.empty()) text = "The imaging library could not scale the picture.";
-    ws.host().StatusReady(ws);
-    ws.host().Ask(MessageKind::Error, text, Buttons::Ok);
-    ws.CancelRequested = true;
-    return false;
+    return ReportLibraryFailure(ws, "The imaging library could not scale the picture.");
 }
 
 // The pass a BIP line runs on the working picture, made 24-bit first.

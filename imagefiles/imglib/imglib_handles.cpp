@@ -155,6 +155,14 @@ bool ImgToBitmap(ImgHandle handle, Bitmap& out) {
     });
 }
 
+bool ImgTakeBitmap(ImgHandle handle, Bitmap& out) {
+    return Call(false, [&] {
+        out = std::move(Find(handle).picture);
+        Lib().entries.erase(handle);
+        return true;
+    });
+}
+
 std::vector<uint8_t> PackDib(const Bitmap& picture) {
     std::vector<uint8_t> file = EncodeBmp(picture);
     file.erase(file.begin(), file.begin() + 14);
