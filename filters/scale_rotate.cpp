@@ -8,17 +8,38 @@ namespace {
 
 constexpr const char* kScaleFailed = "The imaging library could not scale the picture.";
 
-// Hands a copy of the working picture to the library, lets `steps` replace the
-// held library picture, and takes the result back only when it exists.
+std::string FailureText(std::string_view fallback) {
+    std::string text = ImgGetStatus().text;
+    return text.empty() ? std::string(fallback) : text;
+}
+
+void ReportFailure(Workspace& ws, const std::string& text) {
+    ws.host().StatusReady(ws);
+    ws.host().Ask(MessageKind::Error, text, Buttons::Ok);
+    ws.CancelRequested = true;
+}
+
+// Lends the working picture to the library (moved, not copied) and lets
+// `steps` make the result from its handle: a new handle, the same one for an
+// in-place call, or 0. The result replaces the picture; on failure the
+// picture is given back as it was.
 template <class Steps>
 bool ThroughLibrary(Workspace& ws, const char* fallback, Steps&& steps) {
     if (ws.Image.isEmpty()) return false;
-    CurrentImg picture;
-    picture.replace(ImgFromBitmap(ws.Image));
-    if (!picture || !steps(picture)) return ReportLibraryFailure(ws, fallback);
-    Bitmap result;
-    if (!ImgTakeBitmap(picture.release(), result)) return ReportLibraryFailure(ws, fallback);
-    ws.Image = std::move(result);
+    const ImgHandle original = ImgAdoptBitmap(ws.Image);
+    if (original == 0) {
+        ReportFailure(ws, FailureText(fallback));
+        return false;
+    }
+    const ImgHandle result = steps(original);
+    if (result == 0) {
+        const std::string text = FailureText(fallback);
+        ImgTakeBitmap(original, ws.Image);
+        ReportFailure(ws, text);
+        return false;
+    }
+    if (result != original) ImgClose(original);
+    ImgTakeBitmap(result, ws.Image);
     ws.ImageBitDepth = int16_t(ws.Image.depth());
     ws.syncImageSize();
     EndPass(ws, PassTarget::mainPicture(ws));
@@ -27,14 +48,15 @@ bool ThroughLibrary(Workspace& ws, const char* fallback, Steps&& steps) {
 
 // A scaled copy, through twice the size first when asked. The intermediate is
 // left out when the library could not hold it, so a large picture still scales.
-bool Scale(CurrentImg& picture, int32_t width, int32_t height, int mode, bool throughDouble) {
+ImgHandle Scale(ImgHandle source, int32_t width, int32_t height, int mode, bool throughDouble) {
     const int64_t w2 = int64_t(width) * 2, h2 = int64_t(height) * 2;
     if (throughDouble && w2 <= Bitmap::kMaxSide && h2 <= Bitmap::kMaxSide && w2 * h2 <= Bitmap::kMaxPixels) {
-        picture.replace(ImgCopy(picture.get(), int(w2), int(h2), nullptr, mode));
-        if (!picture) return false;
+        // Closed by CurrentImg, which leaves the status of a failed copy for the caller.
+        CurrentImg twice;
+        twice.replace(ImgCopy(source, int(w2), int(h2), nullptr, mode));
+        return twice ? ImgCopy(twice.get(), width, height, nullptr, mode) : 0;
     }
-    picture.replace(ImgCopy(picture.get(), width, height, nullptr, mode));
-    return bool(picture);
+    return ImgCopy(source, width, height, nullptr, mode);
 }
 
 }  // namespace
@@ -48,17 +70,13 @@ int CopyModeForIndex(int copyOpIndex) {
 }
 
 bool ReportLibraryFailure(Workspace& ws, std::string_view fallback) {
-    std::string text = ImgGetStatus().text;
-    if (text.empty()) text = fallback;
-    ws.host().StatusReady(ws);
-    ws.host().Ask(MessageKind::Error, text, Buttons::Ok);
-    ws.CancelRequested = true;
+    ReportFailure(ws, FailureText(fallback));
     return false;
 }
 
 bool ResizeWorkingImage(Workspace& ws, int32_t width, int32_t height, int copyMode) {
     const bool throughDouble = height == ws.Image.height() && width < ws.Image.width();
-    return ThroughLibrary(ws, kScaleFailed, [&](CurrentImg& picture) {
+    return ThroughLibrary(ws, kScaleFailed, [&](ImgHandle picture) {
         return Scale(picture, width, height, copyMode, throughDouble);
     });
 }
@@ -71,21 +89,19 @@ bool ResampleChangesSize(const Workspace& ws, int32_t width, int32_t height) {
 bool ResampleWorkingImage(Workspace& ws, int32_t width, int32_t height) {
     if (!ResampleChangesSize(ws, width, height)) return false;
     const bool throughDouble = width < ws.Image.width() || height < ws.Image.height();
-    return ThroughLibrary(ws, kScaleFailed, [&](CurrentImg& picture) {
+    return ThroughLibrary(ws, kScaleFailed, [&](ImgHandle picture) {
         return Scale(picture, width, height, kImgCopySmooth, throughDouble);
     });
 }
 
 bool RotateWorkingImage(Workspace& ws, int32_t libraryAngle, uint32_t fillRgb) {
-    return ThroughLibrary(ws, "The imaging library could not rotate the picture.", [&](CurrentImg& picture) {
-        picture.replace(ImgRotate(picture.get(), libraryAngle, fillRgb));
-        return bool(picture);
-    });
+    return ThroughLibrary(ws, "The imaging library could not rotate the picture.",
+                          [&](ImgHandle picture) { return ImgRotate(picture, libraryAngle, fillRgb); });
 }
 
 bool MirrorWorkingImage(Workspace& ws, bool vertical) {
-    return ThroughLibrary(ws, "The imaging library could not mirror the picture.", [&](CurrentImg& picture) {
-        return ImgMirror(picture.get(), vertical ? 1 : 0, vertical ? 0 : 1) != 0;
+    return ThroughLibrary(ws, "The imaging library could not mirror the picture.", [&](ImgHandle picture) {
+        return ImgMirror(picture, vertical ? 1 : 0, vertical ? 0 : 1) != 0 ? picture : ImgHandle(0);
     });
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Scaling, rotation and mirroring of the working picture through the imaging
-// library. The picture stays as it was until the library's result exists: a
-// failed call reports the library's text, sets CancelRequested (so a batch
-// stops before it saves anything) and changes nothing else.
+// library. The picture is lent to the library and replaced only once the
+// result exists: a failed call gives it back unchanged, reports the library's
+// text and sets CancelRequested (so a batch stops before it saves anything).
 #include <cstdint>
 #include <string_view>
 
