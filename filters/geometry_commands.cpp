@@ -4,8 +4,6 @@
 #include <new>
 
 #include "filters/memory_guard.h"
-#include "filters/scale_rotate.h"
-#include "filters/tile_border.h"
 
 namespace vimbra {
 namespace {

@@ -9,6 +9,8 @@
 
 #include "core/frame.h"
 #include "filters/geometry.h"
+#include "filters/scale_rotate.h"
+#include "filters/tile_border.h"
 
 namespace vimbra {
 
