@@ -127,7 +127,8 @@ int RunBipScript(const CliArgs& args, const RunFileIo& io) {
         Print("Interrupted: batch processing stopped.");
         return kExitInterrupted;
     }
-    return host.failed() ? kExitFailure : kExitOk;
+    // An operation that failed has printed why and cancelled the run.
+    return host.failed() || ws.CancelRequested ? kExitFailure : kExitOk;
 }
 
 }  // namespace vimbra::cli
