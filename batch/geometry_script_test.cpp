@@ -4,27 +4,13 @@
 #include <vector>
 
 #include "batch/script_test_util.h"
+#include "filters/geometry_test_util.h"
 
 namespace vimbra {
 namespace {
 
-// Blue = 10 × (y × w + x + 1), green = 1.
-Bitmap Numbered(int w, int h) {
-    Bitmap b(w, h, 24);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            b.scanLine(y)[3 * x] = uint8_t(10 * (y * w + x + 1));
-            b.scanLine(y)[3 * x + 1] = 1;
-        }
-    return b;
-}
-
-std::vector<int> Blues(const Bitmap& b) {
-    std::vector<int> v;
-    for (int y = 0; y < b.height(); ++y)
-        for (int x = 0; x < b.width(); ++x) v.push_back(b.scanLine(y)[3 * x]);
-    return v;
-}
+using testutil::Blues;
+using testutil::Numbered;
 
 TEST(GeometryScript, EveryKeywordHasItsHandler) {
     for (const char* k : {"MOSAIC", "BORDER", "BORDER_TOPBOT", "INTERLACE", "RESIZE", "RESAMPLE",

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string>
 
 #include "core/bitmap.h"
 
@@ -13,6 +14,9 @@ Bitmap MakeScene(int width, int height);
 
 // Runs fn `repeats` times (after one warm-up run) and prints the best rate in
 // megapixels per second.
+// Writes a 24-bit picture as a binary PPM for the peer programs.
+bool WritePpm(const Bitmap& picture, const std::string& path);
+
 double ReportMpxPerSecond(const char* name, double megapixels, int repeats,
                           const std::function<void()>& fn);
 

@@ -17,22 +17,6 @@ namespace {
 
 constexpr const char* kMagick = "/usr/bin/convert-im6.q16";
 
-bool WritePpm(const Bitmap& b, const char* path) {
-    FILE* f = std::fopen(path, "wb");
-    if (!f) return false;
-    std::fprintf(f, "P6\n%d %d\n255\n", b.width(), b.height());
-    std::string row(size_t(3) * b.width(), '\0');
-    for (int y = 0; y < b.height(); ++y) {
-        const uint8_t* s = b.scanLine(y);
-        for (int x = 0; x < b.width(); ++x) {
-            row[3 * x] = char(s[3 * x + 2]), row[3 * x + 1] = char(s[3 * x + 1]);
-            row[3 * x + 2] = char(s[3 * x]);
-        }
-        std::fwrite(row.data(), 1, row.size(), f);
-    }
-    return std::fclose(f) == 0;
-}
-
 // Best of `repeats` wall times of one ImageMagick command, in seconds.
 double TimeMagick(const std::string& args, int repeats) {
     const std::string cmd = std::string(kMagick) + " /tmp/vimbra_filter_bench.mpc " + args +
@@ -106,7 +90,7 @@ int main(int argc, char** argv) {
     }
 
     if (!magick) return 0;
-    if (!WritePpm(scene, "/tmp/vimbra_filter_bench.ppm") ||
+    if (!bench::WritePpm(scene, "/tmp/vimbra_filter_bench.ppm") ||
         std::system((std::string(kMagick) + " /tmp/vimbra_filter_bench.ppm /tmp/vimbra_filter_bench.mpc")
                         .c_str()) != 0) {
         std::printf("ImageMagick not available\n");

@@ -21,22 +21,6 @@ constexpr double kMpx = kWidth * kHeight / 1e6;
 
 using Clock = std::chrono::steady_clock;
 
-bool WritePpm(const Bitmap& b, const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    std::fprintf(f, "P6\n%d %d\n255\n", b.width(), b.height());
-    std::string row(size_t(3) * b.width(), '\0');
-    for (int y = 0; y < b.height(); ++y) {
-        const uint8_t* s = b.scanLine(y);
-        for (int x = 0; x < b.width(); ++x) {
-            row[3 * x] = char(s[3 * x + 2]), row[3 * x + 1] = char(s[3 * x + 1]);
-            row[3 * x + 2] = char(s[3 * x]);
-        }
-        std::fwrite(row.data(), 1, row.size(), f);
-    }
-    return std::fclose(f) == 0;
-}
-
 // Best wall time of `repeats` runs of a shell command, in seconds; -1 on failure.
 double TimeCommand(const std::string& cmd, int repeats) {
     double best = 1e30;
@@ -107,7 +91,7 @@ int main(int argc, char** argv) {
 
     const std::string ppm = std::string(kScene) + ".ppm", mpc = std::string(kScene) + ".mpc";
     const std::string vfile = std::string(kScene) + ".v";
-    if (!WritePpm(scene, ppm)) return 1;
+    if (!bench::WritePpm(scene, ppm)) return 1;
 
     std::printf("\n");
     double magickResample = -1, magickRotate = -1;

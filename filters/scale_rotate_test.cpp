@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <string>
 
+#include "filters/geometry_test_util.h"
+
 namespace vimbra {
 namespace {
 
@@ -19,21 +21,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kMagick = "/usr/bin/convert-im6.q16";
 
-// Pixel (x, y) of a 3 × 2 picture has blue = 10 × (y × 3 + x + 1): 10 20 30 / 40 50 60.
-Bitmap Numbered(int w, int h) {
-    Bitmap b(w, h, 24);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.scanLine(y)[3 * x] = uint8_t(10 * (y * w + x + 1));
-    return b;
-}
-
-// Blue bytes row by row.
-std::vector<int> Blues(const Bitmap& b) {
-    std::vector<int> v;
-    for (int y = 0; y < b.height(); ++y)
-        for (int x = 0; x < b.width(); ++x) v.push_back(b.scanLine(y)[3 * x]);
-    return v;
-}
+using testutil::Blues;
+using testutil::Numbered;
 
 struct LibraryPicture : ::testing::Test {
     FrameHost host;
