@@ -11,24 +11,6 @@
 namespace vimbra {
 namespace {
 
-// num ÷ den to the nearest integer, halves to even; den > 0, num >= 0.
-int64_t NearestEvenQuotient(int64_t num, int64_t den) {
-    const int64_t q = num / den, r = num % den;
-    if (2 * r > den || (2 * r == den && (q & 1))) return q + 1;
-    return q;
-}
-
-int32_t ClampSide(int64_t v, int32_t maximum) {
-    return int32_t(std::clamp<int64_t>(v, 1, std::max(1, maximum)));
-}
-
-// The other side from one side and the initial proportions, or `fallback`
-// when the proportions are unknown.
-int64_t Follow(int64_t side, int64_t initialSide, int64_t initialOther, int64_t fallback) {
-    if (initialSide <= 0 || initialOther <= 0 || side < 0) return fallback;
-    return NearestEvenQuotient(side * initialOther, initialSide);
-}
-
 // A pixel's value for comparing: the three bytes of a 24-bit pixel, else the
 // palette index.
 uint32_t PixelValue(const Bitmap& p, int x, int y) {
@@ -39,8 +21,8 @@ uint32_t PixelValue(const Bitmap& p, int x, int y) {
     return uint32_t(p.paletteIndex(x, y));
 }
 
-}  // namespace
-
+// a × b ÷ c to the nearest integer, halves away from zero; -1 for c = 0 or
+// past 32 bits.
 int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
     if (c == 0) return -1;
     const int64_t n = a * b;
@@ -50,6 +32,8 @@ int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
     if (q > std::numeric_limits<int32_t>::max() || q < std::numeric_limits<int32_t>::min()) return -1;
     return int32_t(q);
 }
+
+}  // namespace
 
 PictureSize FitIntoBox(PictureSize picture, PictureSize box) {
     if (picture.width <= 0 || picture.height <= 0 || box.width <= 0 || box.height <= 0) return picture;
@@ -69,42 +53,6 @@ PictureSize FitIntoBox(PictureSize picture, PictureSize box) {
 
 PictureSize DownsampleSize(PictureSize picture, int32_t maxWidth, int32_t maxHeight) {
     return FitIntoBox(picture, {std::min(maxWidth, picture.width), std::min(maxHeight, picture.height)});
-}
-
-PictureSize KeepAspect(PictureSize typed, PictureSize initial, PictureSize maximum, bool widthTyped) {
-    int64_t w = typed.width, h = typed.height;
-    if (widthTyped)
-        h = Follow(w, initial.width, initial.height, h);
-    else
-        w = Follow(h, initial.height, initial.width, w);
-    // Each round pins one side to its maximum; two rounds settle it.
-    for (int round = 0; round < 4; ++round) {
-        if (h > maximum.height || h < 0) {
-            h = maximum.height;
-            w = Follow(h, initial.height, initial.width, w);
-        } else if (w > maximum.width || w < 0) {
-            w = maximum.width;
-            h = Follow(w, initial.width, initial.height, h);
-        } else {
-            break;
-        }
-    }
-    return {ClampSide(w, maximum.width), ClampSide(h, maximum.height)};
-}
-
-int32_t PercentToSize(double percent, int32_t initial, int32_t maximum, bool* clamped) {
-    if (!std::isfinite(percent)) percent = 0;
-    const double scaled = std::clamp(percent * 100.0, 0.0, 1e12);
-    const int64_t p = std::llrint(scaled);  // the default rounding: halves to even
-    const int64_t size = (p * int64_t(std::max(0, initial)) + 5000) / 10000;
-    const int32_t kept = ClampSide(size, maximum);
-    if (clamped) *clamped = kept != size;
-    return kept;
-}
-
-int32_t SizeToPercent(int32_t size, int32_t initial) {
-    if (initial <= 0) return 0;
-    return int32_t(std::clamp<int64_t>(int64_t(size) * 100 / initial, 0, std::numeric_limits<int32_t>::max()));
 }
 
 bool ValidCropRect(const SelRect& r, int width, int height) {
@@ -168,15 +116,6 @@ std::optional<SelRect> TrimRect(const Bitmap& p, const SelRect& region) {
 
 SelRect MaskSelection(int32_t x, int32_t y, int32_t width, int32_t height) {
     return {x, y, x + width, y + height};
-}
-
-GridCell GridCellSelection(int columns, int rows, int width, int height, int col, int row) {
-    GridCell cell;
-    cell.cellWidth = columns > 0 ? width / columns : 0;
-    cell.cellHeight = rows > 0 ? height / rows : 0;
-    const int32_t left = col * cell.cellWidth, top = row * cell.cellHeight;
-    cell.selection = {left, top, left + cell.cellWidth, top + cell.cellHeight};
-    return cell;
 }
 
 bool GridAllowed(int width, int height) { return width >= 64 && height >= 64; }

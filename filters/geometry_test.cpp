@@ -9,15 +9,6 @@
 namespace vimbra {
 namespace {
 
-TEST(Geometry, MulDivRoundsHalvesAwayFromZero) {
-    EXPECT_EQ(MulDiv(5, 1, 2), 3);
-    EXPECT_EQ(MulDiv(-5, 1, 2), -3);
-    EXPECT_EQ(MulDiv(1200, 800, 1600), 600);
-    EXPECT_EQ(MulDiv(2000, 1000, 3000), 667);
-    EXPECT_EQ(MulDiv(1, 1, 0), -1);
-    EXPECT_EQ(MulDiv(int64_t(1) << 31, 1, 1), -1);  // past 32 bits
-}
-
 TEST(Geometry, FitIntoBoxDoublesSmallPicturesThenTouchesTheBox) {
     // No doubling: already as large as the box.
     EXPECT_EQ(FitIntoBox({1600, 1200}, {800, 800}), (PictureSize{800, 600}));
@@ -30,6 +21,11 @@ TEST(Geometry, FitIntoBoxDoublesSmallPicturesThenTouchesTheBox) {
     // Square into a narrow box: 200 × 200 first, then cut down to the width.
     EXPECT_EQ(FitIntoBox({100, 100}, {50, 200}), (PictureSize{50, 50}));
     EXPECT_EQ(FitIntoBox({1, 1}, {16384, 16384}), (PictureSize{16384, 16384}));
+    // 2 × 3 doubles to 8 × 12: 8 × 2 / 12 = 1.33 → 1. Halves go away from
+    // zero: 3 × 5 / 6 = 2.5 → 3; 2000 × 1000 / 3000 → 667.
+    EXPECT_EQ(FitIntoBox({2, 3}, {5, 2}), (PictureSize{1, 2}));
+    EXPECT_EQ(FitIntoBox({6, 3}, {5, 3}), (PictureSize{5, 3}));
+    EXPECT_EQ(FitIntoBox({3000, 2000}, {1000, 1000}), (PictureSize{1000, 667}));
 }
 
 TEST(Geometry, FitIntoBoxEndsOnEmptySizes) {
@@ -46,36 +42,6 @@ TEST(Geometry, DownsampleOnlyShrinks) {
     // Inside the box already: the size stays.
     EXPECT_EQ(DownsampleSize({400, 300}, 800, 800), (PictureSize{400, 300}));
     EXPECT_EQ(DownsampleSize({1, 1}, 16384, 16384), (PictureSize{1, 1}));
-}
-
-TEST(Geometry, KeepAspectFollowsTheTypedSide) {
-    const PictureSize big{16384, 16384};
-    // 37.5 and 22.5 go to the even neighbour.
-    EXPECT_EQ(KeepAspect({50, 75}, {100, 75}, big, true), (PictureSize{50, 38}));
-    EXPECT_EQ(KeepAspect({30, 75}, {100, 75}, big, true), (PictureSize{30, 22}));
-    EXPECT_EQ(KeepAspect({100, 150}, {100, 75}, big, false), (PictureSize{200, 150}));
-    // The height would pass its maximum: pinned there, the width follows it.
-    EXPECT_EQ(KeepAspect({100, 75}, {100, 75}, {16384, 50}, true), (PictureSize{67, 50}));
-    // Unknown proportions leave the other side alone; never below 1.
-    EXPECT_EQ(KeepAspect({50, 60}, {0, 75}, big, true), (PictureSize{50, 60}));
-    EXPECT_EQ(KeepAspect({50, 60}, {100, 0}, big, true), (PictureSize{50, 60}));
-    EXPECT_EQ(KeepAspect({1, 60}, {1000, 1}, big, true), (PictureSize{1, 1}));
-}
-
-TEST(Geometry, PercentSizesIn64Bits) {
-    bool clamped = true;
-    EXPECT_EQ(PercentToSize(50, 100, 16384, &clamped), 50);
-    EXPECT_FALSE(clamped);
-    EXPECT_EQ(PercentToSize(37.5, 75, 16384), 28);      // (3750 × 75 + 5000) div 10000
-    EXPECT_EQ(PercentToSize(33.335, 3000, 16384), 1000);  // P = 3334, halves to even
-    // 100000 × 30000 passes 32 bits; the result is held at the maximum.
-    EXPECT_EQ(PercentToSize(1000, 30000, 16384, &clamped), 16384);
-    EXPECT_TRUE(clamped);
-    EXPECT_EQ(PercentToSize(0, 100, 16384, &clamped), 1);
-    EXPECT_TRUE(clamped);
-    EXPECT_EQ(SizeToPercent(50, 100), 50);
-    EXPECT_EQ(SizeToPercent(150, 100), 150);
-    EXPECT_EQ(SizeToPercent(1, 0), 0);
 }
 
 TEST(Geometry, CropRectangleMustLieInsideWithArea) {
@@ -143,14 +109,8 @@ TEST(Geometry, TrimFindsEveryOtherColour) {
     EXPECT_EQ(TrimRect(p, {0, 0, 6, 5}), (SelRect{2, 1, 6, 5}));
 }
 
-TEST(Geometry, MaskAndGridSelections) {
+TEST(Geometry, MaskSelectionAndGridMinimum) {
     EXPECT_EQ(MaskSelection(10, 20, 30, 40), (SelRect{10, 20, 40, 60}));
-    // 640 × 480 in 3 × 2: cells of 213 × 240; column 2, row 1 ends on 638, 479.
-    const GridCell cell = GridCellSelection(3, 2, 640, 480, 2, 1);
-    EXPECT_EQ(cell.cellWidth, 213);
-    EXPECT_EQ(cell.cellHeight, 240);
-    EXPECT_EQ(cell.selection, (SelRect{426, 240, 639, 480}));
-    EXPECT_EQ(GridCellSelection(0, 2, 640, 480, 0, 0).cellWidth, 0);
     EXPECT_TRUE(GridAllowed(64, 64));
     EXPECT_FALSE(GridAllowed(63, 640));
     EXPECT_FALSE(GridAllowed(640, 63));

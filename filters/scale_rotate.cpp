@@ -32,14 +32,15 @@ bool ThroughLibrary(Workspace& ws, const char* fallback, Steps&& steps) {
         return false;
     }
     const ImgHandle result = steps(original);
-    if (result == 0) {
+    Bitmap out;
+    if (result == 0 || !ImgTakeBitmap(result, out)) {
         const std::string text = FailureText(fallback);
         ImgTakeBitmap(original, ws.Image);
         ReportFailure(ws, text);
         return false;
     }
     if (result != original) ImgClose(original);
-    ImgTakeBitmap(result, ws.Image);
+    ws.Image = std::move(out);
     ws.ImageBitDepth = int16_t(ws.Image.depth());
     ws.syncImageSize();
     EndPass(ws, PassTarget::mainPicture(ws));
