@@ -12,6 +12,7 @@
 #include "filters/filter_commands.h"
 #include "filters/noise.h"
 #include "filters/text_marks.h"
+#include "filters/geometry_commands.h"
 
 namespace vimbra {
 namespace {
@@ -112,7 +113,7 @@ constexpr BipCommand kTable[] = {
     {"DIFFERENCE", 'I', kNone, kOp, BipDifference},
     {"SUBTRACT", 'I', kNone, kOp, BipSubtract},
 
-    {"MOSAIC", 'J', One(2, 16), kOp, nullptr},
+    {"MOSAIC", 'J', One(2, 16), kOp, BipMosaic},
     {"DESCREEN_LIGHT", 'J', kNone, kOp, BipDescreenLight},
     {"DESCREEN_MEDIUM", 'J', kNone, kOp, BipDescreenMedium},
     {"DESCREEN_STRONG", 'J', kNone, kOp, BipDescreenStrong},
@@ -127,8 +128,8 @@ constexpr BipCommand kTable[] = {
     {"HIGHPASSMEDIUM", 'J', One(1, 4), kOp, BipHighPassMedium},
     {"HIGHPASSLIGHT", 'J', One(1, 4), kOp, BipHighPassLight},
 
-    {"BORDER", 'K', kBorder, kOp, nullptr},
-    {"BORDER_TOPBOT", 'K', kBorder, kOp, nullptr},
+    {"BORDER", 'K', kBorder, kOp, BipBorder},
+    {"BORDER_TOPBOT", 'K', kBorder, kOp, BipBorderTopBot},
     {"INTERLACE", 'K', {In(1, 255), In(0, 1), kAny}, kOp, BipInterlace},
 
     {"MASK_HLS", 'L', kNone, kOp, BipMaskHls},
@@ -181,10 +182,10 @@ constexpr BipCommand kTable[] = {
     {"PARAMETRIC_EQ_GRN", 'P', kParametricEq, kOp, BipParametricEqGrn},
     {"PARAMETRIC_EQ_BLU", 'P', kParametricEq, kOp, BipParametricEqBlu},
 
-    {"RESIZE", 'Q', kSize, kOp, nullptr},
-    {"RESAMPLE", 'Q', kSize, kOp, nullptr},
-    {"DOWNSAMPLE", 'Q', kSize, kOp, nullptr},
-    {"ROTATE", 'Q', One(1, 359), kOp, nullptr},
+    {"RESIZE", 'Q', kSize, kOp, BipResample},
+    {"RESAMPLE", 'Q', kSize, kOp, BipResample},
+    {"DOWNSAMPLE", 'Q', kSize, kOp, BipDownsample},
+    {"ROTATE", 'Q', One(1, 359), kOp, BipRotate},
 };
 
 constexpr size_t kCount = std::size(kTable);

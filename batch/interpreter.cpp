@@ -9,6 +9,7 @@
 #include "batch/bip_line.h"
 #include "batch/command_table.h"
 #include "batch/navigation.h"
+#include "filters/geometry_commands.h"
 
 namespace vimbra {
 namespace {
@@ -63,25 +64,6 @@ std::string DiskSpaceWarning(uint64_t requiredBytes, uint64_t freeBytes, std::st
     text += "Free: " + std::to_string(freeBytes / 1024) + " Kb\n\n";
     text += closing;
     return text;
-}
-
-bool BatchCrop(Bitmap& image, const SelRect& rect) {
-    image.convertTo24();
-    if (rect.left < 0 || rect.top < 0) return false;
-    const int64_t w = std::min<int64_t>(std::llabs(int64_t(rect.right) - rect.left),
-                                        int64_t(image.width()) - rect.left);
-    const int64_t h = std::min<int64_t>(std::llabs(int64_t(rect.bottom) - rect.top),
-                                        int64_t(image.height()) - rect.top);
-    if (w <= 0 || h <= 0) return false;
-    Bitmap out(int(w), int(h), 24);
-    for (int y = 0; y < int(h); ++y) {
-        std::memcpy(out.scanLine(y), image.scanLine(rect.top + y) + size_t(rect.left) * kBytesPerPixel,
-                    size_t(w) * kBytesPerPixel);
-    }
-    out.xDotsPerInch = image.xDotsPerInch;
-    out.yDotsPerInch = image.yDotsPerInch;
-    image = std::move(out);
-    return true;
 }
 
 BatchInterpreter::BatchInterpreter(Workspace& ws, Bookmarks& bookmarks, BatchHost& host)
@@ -289,11 +271,7 @@ BatchInterpreter::Step BatchInterpreter::deleteCurrent() {
 BatchInterpreter::Step BatchInterpreter::crop() {
     ws_.ForceTrueColor();
     ws_.SelectionRect = UnpackCrop(ws_.EffectValue1, ws_.EffectValue2);
-    const SelRect& r = ws_.SelectionRect;
-    if (r.right > ws_.Image.width() || r.bottom > ws_.Image.height()) return Step::Continue;
-    if (!BatchCrop(ws_.Image, r)) return Step::Continue;
-    ws_.syncImageSize();
-    ws_.Modified = true;
+    if (!CropWorkingImage(ws_, ws_.SelectionRect)) return Step::Continue;
     host_.refreshView(ws_);
     host_.updateCaption(ws_);
     return Step::Continue;

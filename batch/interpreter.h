@@ -89,9 +89,4 @@ std::string SilentSaveName(std::string_view suggestedName);
 // "Insufficient disk space." with the sizes in Kb, then the closing line.
 std::string DiskSpaceWarning(uint64_t requiredBytes, uint64_t freeBytes, std::string_view closing);
 
-// The batch crop: keeps |right − left| × |bottom − top| pixels from (left, top),
-// each size clipped to the picture. A rectangle without area leaves the picture
-// alone and gives false. The picture is made 24-bit first.
-bool BatchCrop(Bitmap& image, const SelRect& rect);
-
 }  // namespace vimbra

@@ -337,7 +337,7 @@ TEST_F(Interp, DeleteKeepsPictureAndBookmarkAndNeverLosesAnUnsavedEdit) {
     EXPECT_EQ(host_.deleted, Lines{});
 }
 
-TEST_F(Interp, CropTakesThePackedRectangleClippedOrLeavesThePicture) {
+TEST_F(Interp, CropTakesThePackedRectangleOrLeavesThePicture) {
     Bitmap img(120, 110);
     for (int y = 0; y < 110; ++y)
         for (int x = 0; x < 120; ++x) img.scanLine(y)[x * 3] = uint8_t(x), img.scanLine(y)[x * 3 + 1] = uint8_t(y);
@@ -351,20 +351,43 @@ TEST_F(Interp, CropTakesThePackedRectangleClippedOrLeavesThePicture) {
     EXPECT_TRUE(ws_.Modified);
     EXPECT_EQ(host_.log, (Lines{"refresh", "caption"}));
 
-    // Right before left: the width is counted from left; sizes clip to the picture.
+    // The whole picture, and the top-left 128 x 64 of a larger one.
     ws_.setImage(img);
-    run({"CROP=50,6553610"});  // left 50, right 10, bottom 100
-    EXPECT_EQ(ws_.ImageWidth, 40);
-    EXPECT_EQ(ws_.ImageHeight, 100);
-    EXPECT_EQ(ws_.Image.scanLine(0)[0], 50);
-    ws_.setImage(img);
-    run({"CROP=110,6553600"});  // left 110, right 0
-    EXPECT_EQ(ws_.ImageWidth, 10);
-
-    // No area, or right/bottom beyond the picture: unchanged.
-    ws_.setImage(img);
-    run({"CROP=0,0", "CROP=0,7208960", "CROP=0,7929977", "CROP=121,6553600"});
+    run({"CROP=0,7209080"});  // bottom 110, right 120
     EXPECT_EQ(ws_.Image, img);
+    ws_.setImage(Bitmap(200, 100));
+    run({"CROP=0,4194432"});
+    EXPECT_EQ(ws_.ImageWidth, 128);
+    EXPECT_EQ(ws_.ImageHeight, 64);
+
+    // Right before left, bottom above top, no area, or beyond the picture:
+    // unchanged, and never clipped into something else.
+    ws_.setImage(img);
+    ws_.Modified = false;
+    host_.log.clear();
+    run({"CROP=50,6553610",             // left 50, right 10
+         "CROP=110,6553600",            // left 110, right 0
+         "CROP=3276800,655460",         // top 50, bottom 10
+         "CROP=0,0", "CROP=10,6553610",  // no width
+         "CROP=0,7208960",              // right 0
+         "CROP=0,7929977",              // bottom 121
+         "CROP=0,6553721"});            // right 121
+    EXPECT_EQ(ws_.Image, img);
+    EXPECT_FALSE(ws_.Modified);
+    EXPECT_EQ(host_.log, Lines{});
+}
+
+TEST_F(Interp, FailingLibraryCallStopsTheRunBeforeSave) {
+    // Turned by 45 degrees a 30000 x 1 strip would pass the picture size limit.
+    Bitmap strip(30000, 1);
+    strip.scanLine(0)[10] = 9;
+    ws_.setImage(strip);
+    ws_.CurrentFileName = (dir_ / "strip.bmp").string();
+    EXPECT_EQ(run({"ROTATE=45", "SAVE=_r", "NEGATIVE"}), BatchEnd::Aborted);
+    EXPECT_TRUE(host_.saves.empty());
+    EXPECT_EQ(ws_.Image, strip);
+    EXPECT_TRUE(ws_.CancelRequested);
+    EXPECT_EQ(frame_.messages, Lines{"The rotated picture would be too large."});
 }
 
 TEST_F(Interp, ParametersStartAtZeroAndCarryOverLinesAndPasses) {

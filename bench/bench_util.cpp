@@ -21,6 +21,22 @@ Bitmap MakeScene(int width, int height) {
     return b;
 }
 
+bool WritePpm(const Bitmap& b, const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    std::fprintf(f, "P6\n%d %d\n255\n", b.width(), b.height());
+    std::string row(size_t(3) * b.width(), '\0');
+    for (int y = 0; y < b.height(); ++y) {
+        const uint8_t* s = b.scanLine(y);
+        for (int x = 0; x < b.width(); ++x) {
+            row[3 * x] = char(s[3 * x + 2]), row[3 * x + 1] = char(s[3 * x + 1]);
+            row[3 * x + 2] = char(s[3 * x]);
+        }
+        std::fwrite(row.data(), 1, row.size(), f);
+    }
+    return std::fclose(f) == 0;
+}
+
 double ReportMpxPerSecond(const char* name, double megapixels, int repeats,
                           const std::function<void()>& fn) {
     using clock = std::chrono::steady_clock;
@@ -34,22 +50,6 @@ double ReportMpxPerSecond(const char* name, double megapixels, int repeats,
     const double rate = megapixels / best;
     std::printf("%-40s %10.1f Mpx/s  (%.1f ms)\n", name, rate, best * 1000);
     return rate;
-}
-
-bool WritePpm(const Bitmap& b, const char* path) {
-    FILE* f = std::fopen(path, "wb");
-    if (!f) return false;
-    std::fprintf(f, "P6\n%d %d\n255\n", b.width(), b.height());
-    std::string row(size_t(3) * b.width(), '\0');
-    for (int y = 0; y < b.height(); ++y) {
-        const uint8_t* s = b.scanLine(y);
-        for (int x = 0; x < b.width(); ++x) {
-            row[3 * x] = char(s[3 * x + 2]), row[3 * x + 1] = char(s[3 * x + 1]);
-            row[3 * x + 2] = char(s[3 * x]);
-        }
-        std::fwrite(row.data(), 1, row.size(), f);
-    }
-    return std::fclose(f) == 0;
 }
 
 double TimeMagick(const std::string& input, const std::string& args, const std::string& output, int repeats) {

@@ -59,21 +59,6 @@ void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
     f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-// The tools' encoder input; a plain PPM costs next to nothing to parse.
-void WritePpm(const fs::path& path, const Bitmap& b) {
-    std::ofstream f(path, std::ios::binary);
-    f << "P6\n" << b.width() << ' ' << b.height() << "\n255\n";
-    std::vector<char> row(size_t(b.width()) * 3);
-    for (int y = 0; y < b.height(); ++y) {
-        const uint8_t* s = b.scanLine(y);
-        for (int x = 0; x < b.width(); ++x) {  // ours are blue, green, red
-            row[3 * size_t(x) + 0] = char(s[3 * x + 2]);
-            row[3 * size_t(x) + 1] = char(s[3 * x + 1]);
-            row[3 * size_t(x) + 2] = char(s[3 * x + 0]);
-        }
-        f.write(row.data(), std::streamsize(row.size()));
-    }
-}
 
 double MsSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
@@ -153,7 +138,7 @@ int main() {
 
     const Bitmap scene = bench::MakeScene(width, height);
     const fs::path ppm = dir / "scene.ppm";
-    WritePpm(ppm, scene);
+    bench::WritePpm(scene, ppm.string());
     const std::string scratch = Quoted(dir / "tool.out");
 
     // The settings our saves use.

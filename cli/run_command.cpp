@@ -134,7 +134,8 @@ void RunPart(const std::vector<std::string>& files, const std::vector<std::strin
         throw;
     }
     end.entry = host.entry();
-    end.failed = host.failed();
+    // An operation that failed has said why and cancelled the run.
+    end.failed = host.failed() || ws.CancelRequested;
     end.stopped = end.failed || host.interrupted() || gInterrupted != 0;
 }
 

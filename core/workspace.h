@@ -33,6 +33,8 @@ public:
     int16_t ImageBitDepth = 24;
     int32_t ImageWidth = 0, ImageHeight = 0;
     int32_t DisplayBitDepth = 24;
+    // The viewer's background colour (0x00BBGGRR): the corners of a rotation.
+    uint32_t BackgroundColor = 0x00FFFFFF;
 
     ToneCurves curves;
     Histograms hist;
@@ -61,6 +63,8 @@ public:
         std::string MarkFont;
         uint32_t MarkFontColor = 0x000000;
         int32_t Artifact = 48;  // JPEG quality of Add noise > Artifacts
+        // Geometry: border widths as x × 256 + y, mosaic tile, grid cells.
+        int32_t Border = 257, Mosaic = 4, GridColumns = 2, GridRows = 2;
     } remembered;
     // Centre of the HLS colour band (hue, lightness, saturation on 0..3600),
     // unpacked from the band values or picked in the effects dialog.

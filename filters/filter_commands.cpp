@@ -8,6 +8,7 @@
 #include "filters/library_failure.h"
 #include "filters/lightness_filters.h"
 #include "filters/median.h"
+#include "filters/scale_rotate.h"
 #include "imagefiles/imglib/imglib.h"
 
 namespace vimbra {

@@ -7,13 +7,20 @@
 
 namespace vimbra {
 
-bool LibraryFailed(Workspace& ws, const char* fallback) {
+std::string LibraryFailureText(std::string_view fallback) {
     std::string text = ImgGetStatus().text;
-    if (text.empty()) text = fallback;
+    return text.empty() ? std::string(fallback) : text;
+}
+
+bool ShowLibraryFailure(Workspace& ws, const std::string& text) {
     ws.host().StatusReady(ws);
     ws.host().Ask(MessageKind::Error, text, Buttons::Ok);
     ws.CancelRequested = true;
     return false;
+}
+
+bool LibraryFailed(Workspace& ws, std::string_view fallback) {
+    return ShowLibraryFailure(ws, LibraryFailureText(fallback));
 }
 
 }  // namespace vimbra

@@ -8,6 +8,7 @@
 #include "filters/color_mask_commands.h"
 #include "filters/compose_commands.h"
 #include "filters/filter_commands.h"
+#include "filters/geometry_commands.h"
 
 namespace vimbra {
 namespace {
@@ -360,6 +361,7 @@ MenuCommandRef FindMenuCommand(std::string_view handler) {
     if ((ref.custom = FindColorMaskCustomCommand(handler))) return ref;
     if ((ref.edit = FindFilterMenuCommand(handler))) return ref;
     if ((ref.custom = FindFilterCustomCommand(handler))) return ref;
+    if ((ref.edit = FindGeometryMenuCommand(handler))) return ref;
     return ref;
 }
 

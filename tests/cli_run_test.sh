@@ -186,6 +186,30 @@ run 0 "$tmp/bad/m.bip" -o "$tmp/bad" "$samples/scene.png" &&
     run 0 -e SAVE=_plain -o "$tmp/bad" "$samples/scene.png" &&
     { cmp -s "$tmp/bad/scene_m.bmp" "$tmp/bad/scene_plain.bmp" || fail "a malformed line changed the picture"; }
 
+# ---- geometry keywords change the size as asked ------------------------------------
+fresh geo
+small="$samples/scene_small.bmp"  # 321 x 241
+run 0 -e ROTATE=90 -e SAVE=_r90 -e RELOAD -e DOWNSAMPLE=100,100 -e SAVE=_d -e RELOAD \
+    -e CROP=1310740,6553700 -e SAVE=_c -e RELOAD -e CROP=50,6553610 -e MOSAIC=4 \
+    -e BORDER=255,2,2 -e RESAMPLE=64,48 -e SAVE=_m -o "$tmp/geo" "$small" && {
+    [ "$(size "$tmp/geo/scene_small_r90.bmp")" = 241x321 ] || fail "ROTATE=90: $(size "$tmp/geo/scene_small_r90.bmp")"
+    [ "$(size "$tmp/geo/scene_small_d.bmp")" = 100x75 ] || fail "DOWNSAMPLE: $(size "$tmp/geo/scene_small_d.bmp")"
+    [ "$(size "$tmp/geo/scene_small_c.bmp")" = 80x80 ] || fail "CROP: $(size "$tmp/geo/scene_small_c.bmp")"
+    # A crop whose right lies before its left leaves the picture for the next lines.
+    [ "$(size "$tmp/geo/scene_small_m.bmp")" = 64x48 ] || fail "RESAMPLE: $(size "$tmp/geo/scene_small_m.bmp")"
+}
+# A rotation the picture size limit refuses: status 1, the message, no SAVE.
+{
+    printf 'BM\306\137\001\000\000\000\000\000\066\000\000\000\050\000\000\000\060\165\000\000'
+    printf '\001\000\000\000\001\000\030\000\000\000\000\000\220\137\001\000'
+    printf '\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000'
+    head -c 90000 /dev/zero
+} >"$tmp/geo/strip.bmp"  # 30000 x 1
+run 1 -e ROTATE=45 -e SAVE=_r -o "$tmp/geo" "$tmp/geo/strip.bmp" && {
+    grep -q "too large" "$tmp/err" || fail "failed rotation: no message"
+    [ -e "$tmp/geo/strip_r.bmp" ] && fail "failed rotation: the picture was saved"
+}
+
 # ---- bad input: status 1 and a message --------------------------------------------
 fresh in
 printf 'abc' >"$tmp/in/broken.png"

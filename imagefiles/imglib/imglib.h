@@ -120,6 +120,10 @@ ImgHandle ImgFromDIB(ByteSpan block);
 // into the working image: the picture as a Bitmap of its depth and palette.
 ImgHandle ImgFromBitmap(Bitmap picture);
 bool ImgToBitmap(ImgHandle handle, Bitmap& out);
+// Moves the picture in without copying; on failure it is left untouched.
+ImgHandle ImgAdoptBitmap(Bitmap& picture);
+// Moves the picture out without copying and closes the handle.
+bool ImgTakeBitmap(ImgHandle handle, Bitmap& out);
 // A packed device-independent bitmap of a Bitmap (40-byte header, colour table,
 // rows bottom-up), the form ImgFromDIB takes.
 std::vector<uint8_t> PackDib(const Bitmap& picture);

@@ -81,16 +81,20 @@ Entry& Find(ImgHandle handle) {
     return *it->second;
 }
 
-ImgHandle Add(Bitmap picture, ImgSource source = {}, int page = 0) {
+// Takes the picture only once nothing can fail any more, so a failed call
+// leaves the caller's picture as it was.
+ImgHandle Add(Bitmap&& picture, ImgSource source = {}, int page = 0) {
     if (picture.isEmpty()) throw ImgLibError("The picture is empty.");
     auto entry = std::make_unique<Entry>();
-    entry->picture = std::move(picture);
     entry->source = std::move(source);
     entry->page = page;
     Library& lib = Lib();
-    const ImgHandle h = lib.next++;
-    if (lib.next == 0) lib.next = 1;
-    lib.entries.emplace(h, std::move(entry));
+    const ImgHandle h = lib.next;
+    auto [it, inserted] = lib.entries.emplace(h, nullptr);
+    if (!inserted) throw ImgLibError("Invalid image handle " + std::to_string(h) + ".");
+    entry->picture = std::move(picture);
+    it->second = std::move(entry);
+    if (++lib.next == 0) lib.next = 1;
     return h;
 }
 
@@ -151,6 +155,18 @@ ImgHandle ImgFromBitmap(Bitmap picture) {
 bool ImgToBitmap(ImgHandle handle, Bitmap& out) {
     return Call(false, [&] {
         out = Find(handle).picture;
+        return true;
+    });
+}
+
+ImgHandle ImgAdoptBitmap(Bitmap& picture) {
+    return Call(ImgHandle(0), [&] { return Add(std::move(picture)); });
+}
+
+bool ImgTakeBitmap(ImgHandle handle, Bitmap& out) {
+    return Call(false, [&] {
+        out = std::move(Find(handle).picture);
+        Lib().entries.erase(handle);
         return true;
     });
 }

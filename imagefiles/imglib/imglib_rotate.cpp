@@ -5,6 +5,7 @@
 #include <numbers>
 #include <string>
 
+#include "core/parallel_rows.h"
 #include "imagefiles/imglib/imglib_ops.h"
 #include "imagefiles/pixel_convert.h"
 
@@ -29,17 +30,19 @@ inline void SetIndex(uint8_t* row, int x, int v) {
 template <int D>
 void Turn(const Bitmap& src, Bitmap& out, int q) {
     const int w = src.width(), h = src.height();
-    for (int ty = 0; ty < out.height(); ++ty) {
-        uint8_t* dst = out.scanLine(ty);
-        for (int tx = 0; tx < out.width(); ++tx) {
-            int sx, sy;
-            if (q == 1) sx = w - 1 - ty, sy = tx;
-            else if (q == 2) sx = w - 1 - tx, sy = h - 1 - ty;
-            else sx = ty, sy = h - 1 - tx;
-            if constexpr (D == 24) std::memcpy(dst + 3 * tx, src.scanLine(sy) + 3 * sx, 3);
-            else SetIndex<D>(dst, tx, GetIndex<D>(src.scanLine(sy), sx));
+    ParallelRows(out.width(), out.height(), [&](int y0, int y1) {
+        for (int ty = y0; ty < y1; ++ty) {
+            uint8_t* dst = out.scanLine(ty);
+            for (int tx = 0; tx < out.width(); ++tx) {
+                int sx, sy;
+                if (q == 1) sx = w - 1 - ty, sy = tx;
+                else if (q == 2) sx = w - 1 - tx, sy = h - 1 - ty;
+                else sx = ty, sy = h - 1 - tx;
+                if constexpr (D == 24) std::memcpy(dst + 3 * tx, src.scanLine(sy) + 3 * sx, 3);
+                else SetIndex<D>(dst, tx, GetIndex<D>(src.scanLine(sy), sx));
+            }
         }
-    }
+    });
 }
 
 int NearestEntry(const std::vector<PaletteEntry>& pal, int r, int g, int b) {
@@ -65,36 +68,39 @@ void Rotate(const Bitmap& src, Bitmap& out, double c, double s, uint32_t fill) {
     const int64_t limX = int64_t(w) << kFrac, limY = int64_t(h) << kFrac;
     const uint8_t fillBgr[3] = {uint8_t(fill >> 16), uint8_t(fill >> 8), uint8_t(fill)};
     const int fillIndex = D == 24 ? 0 : NearestEntry(src.palette(), fill & 0xFF, (fill >> 8) & 0xFF, (fill >> 16) & 0xFF);
-    for (int ty = 0; ty < out.height(); ++ty) {
-        const double dy = ty - cyd;
-        int64_t X = std::llround((cxs - c * cxd - s * dy) * double(kOne));
-        int64_t Y = std::llround((cys - s * cxd + c * dy) * double(kOne));
-        uint8_t* dst = out.scanLine(ty);
-        for (int tx = 0; tx < out.width(); ++tx, X += stepX, Y += stepY) {
-            const bool inside = X + kHalf >= 0 && X + kHalf < limX && Y + kHalf >= 0 && Y + kHalf < limY;
-            if constexpr (D == 24) {
-                uint8_t* p = dst + 3 * tx;
-                if (!inside) {
-                    std::memcpy(p, fillBgr, 3);
-                    continue;
+    // Each target row is worked out on its own, so rows may be shared out.
+    ParallelRows(out.width(), out.height(), [&](int y0, int y1) {
+        for (int ty = y0; ty < y1; ++ty) {
+            const double dy = ty - cyd;
+            int64_t X = std::llround((cxs - c * cxd - s * dy) * double(kOne));
+            int64_t Y = std::llround((cys - s * cxd + c * dy) * double(kOne));
+            uint8_t* dst = out.scanLine(ty);
+            for (int tx = 0; tx < out.width(); ++tx, X += stepX, Y += stepY) {
+                const bool inside = X + kHalf >= 0 && X + kHalf < limX && Y + kHalf >= 0 && Y + kHalf < limY;
+                if constexpr (D == 24) {
+                    uint8_t* p = dst + 3 * tx;
+                    if (!inside) {
+                        std::memcpy(p, fillBgr, 3);
+                        continue;
+                    }
+                    const int x0 = int(X >> kFrac), y0 = int(Y >> kFrac);  // floor
+                    const int fx = int((X >> (kFrac - 8)) & 255), fy = int((Y >> (kFrac - 8)) & 255);
+                    const int xa = std::clamp(x0, 0, w - 1), xb = std::clamp(x0 + 1, 0, w - 1);
+                    const uint8_t* ra = src.scanLine(std::clamp(y0, 0, h - 1));
+                    const uint8_t* rb = src.scanLine(std::clamp(y0 + 1, 0, h - 1));
+                    for (int k = 0; k < 3; ++k) {
+                        const int top = ra[3 * xa + k] * (256 - fx) + ra[3 * xb + k] * fx;
+                        const int bottom = rb[3 * xa + k] * (256 - fx) + rb[3 * xb + k] * fx;
+                        p[k] = uint8_t((top * (256 - fy) + bottom * fy + 32768) >> 16);
+                    }
+                } else {
+                    const int v = inside ? GetIndex<D>(src.scanLine(int((Y + kHalf) >> kFrac)), int((X + kHalf) >> kFrac))
+                                         : fillIndex;
+                    SetIndex<D>(dst, tx, v);
                 }
-                const int x0 = int(X >> kFrac), y0 = int(Y >> kFrac);  // floor
-                const int fx = int((X >> (kFrac - 8)) & 255), fy = int((Y >> (kFrac - 8)) & 255);
-                const int xa = std::clamp(x0, 0, w - 1), xb = std::clamp(x0 + 1, 0, w - 1);
-                const uint8_t* ra = src.scanLine(std::clamp(y0, 0, h - 1));
-                const uint8_t* rb = src.scanLine(std::clamp(y0 + 1, 0, h - 1));
-                for (int k = 0; k < 3; ++k) {
-                    const int top = ra[3 * xa + k] * (256 - fx) + ra[3 * xb + k] * fx;
-                    const int bottom = rb[3 * xa + k] * (256 - fx) + rb[3 * xb + k] * fx;
-                    p[k] = uint8_t((top * (256 - fy) + bottom * fy + 32768) >> 16);
-                }
-            } else {
-                const int v = inside ? GetIndex<D>(src.scanLine(int((Y + kHalf) >> kFrac)), int((X + kHalf) >> kFrac))
-                                     : fillIndex;
-                SetIndex<D>(dst, tx, v);
             }
         }
-    }
+    });
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 // ImgCopy: nearest, darkest/lightest and smooth scaling.
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <mutex>
+#include <numeric>
 #include <string>
 
+#include "core/parallel_rows.h"
 #include "imagefiles/imglib/imglib_ops.h"
 #include "imagefiles/pixel_convert.h"
 
@@ -142,14 +146,25 @@ Bitmap Extreme(const Bitmap& src, const ImgRect& a, int width, int height, bool 
     return out;
 }
 
+// Weights and total divided by their common factor: an integer ratio such as
+// 6000 → 3000 then sums plain pixels, and the sums fit 32 bits.
+void Reduce(Axis& a) {
+    uint32_t g = a.total;
+    for (const Tap& t : a.taps) g = std::gcd(g, t.weight);
+    if (g <= 1) return;
+    a.total /= g;
+    for (Tap& t : a.taps) t.weight /= g;
+}
+
 // Source rows filtered horizontally, the two most recent kept: growing reuses
 // both for several target rows, shrinking shares the boundary row.
+template <int CH>
 class FilteredRows {
 public:
-    FilteredRows(const Bitmap& src, const ImgRect& a, const Axis& ax, int width, bool grey)
-        : src_(src), a_(a), ax_(ax), width_(width), ch_(grey ? 1 : 3), grey_(grey), greyOf_(GreyTable(src)),
+    FilteredRows(const Bitmap& src, const ImgRect& a, const Axis& ax, int width)
+        : src_(src), a_(a), ax_(ax), width_(width), greyOf_(GreyTable(src)),
           scratch_(size_t(src.width()) * 3), line_(size_t(a.right - a.left)) {
-        for (Slot& s : slots_) s.values.resize(size_t(width) * size_t(ch_));
+        for (Slot& s : slots_) s.values.resize(size_t(width) * CH);
     }
 
     const uint32_t* row(int sy) {
@@ -175,7 +190,7 @@ private:
     void filter(int sy, uint32_t* out) {
         const int sw = a_.right - a_.left;
         const uint8_t* v;
-        if (!grey_) {
+        if constexpr (CH == 3) {
             v = RowAsBgr(src_, sy, scratch_.data()) + 3 * a_.left;
         } else if (src_.depth() == 24) {
             const uint8_t* p = src_.scanLine(sy) + 3 * a_.left;
@@ -186,32 +201,42 @@ private:
             for (int x = 0; x < sw; ++x) line_[size_t(x)] = uint8_t(greyOf_[scratch_[size_t(a_.left + x)]]);
             v = line_.data();
         }
-        for (int x = 0; x < width_; ++x) {
-            uint32_t h[3] = {0, 0, 0};
-            for (uint32_t k = ax_.first[size_t(x)]; k < ax_.first[size_t(x) + 1]; ++k) {
-                const uint8_t* p = v + size_t(ax_.taps[k].index) * size_t(ch_);
-                for (int c = 0; c < ch_; ++c) h[c] += ax_.taps[k].weight * p[c];
+        const uint32_t* first = ax_.first.data();
+        const Tap* taps = ax_.taps.data();
+        for (int x = 0; x < width_; ++x, out += CH) {
+            uint32_t h[CH] = {};
+            for (uint32_t k = first[x]; k < first[x + 1]; ++k) {
+                const uint8_t* p = v + size_t(taps[k].index) * CH;
+                const uint32_t w = taps[k].weight;
+                for (int c = 0; c < CH; ++c) h[c] += w * p[c];
             }
-            for (int c = 0; c < ch_; ++c) out[size_t(x) * size_t(ch_) + size_t(c)] = h[c];
+            for (int c = 0; c < CH; ++c) out[c] = h[c];
         }
     }
 
     const Bitmap& src_;
     const ImgRect& a_;
     const Axis& ax_;
-    int width_, ch_;
-    bool grey_;
+    int width_;
     std::vector<int> greyOf_;
     std::vector<uint8_t> scratch_, line_;
     Slot slots_[2];
     uint64_t clock_ = 0;
 };
 
-// (n + d / 2) div d without a 64-bit division per pixel: a floating estimate,
-// then corrected to the exact quotient.
+// (n + d / 2) div d. Numerators below 2^31 take an exact multiply and shift
+// (m = ceil(2^(31 + l) / d) with 2^l >= d); larger ones a floating estimate
+// corrected to the exact quotient.
 class RoundedDivider {
 public:
-    explicit RoundedDivider(uint64_t d) : d_(d), inverse_(1.0 / double(d)) {}
+    explicit RoundedDivider(uint64_t d) : d_(d), inverse_(1.0 / double(d)) {
+        while ((uint64_t(1) << l_) < d && l_ < 31) ++l_;
+        shift_ = 31 + l_;
+        m_ = ((uint64_t(1) << shift_) + d - 1) / d;
+    }
+    // The exact path covers numerators up to this.
+    static constexpr uint64_t kFastLimit = (uint64_t(1) << 31) - 1;
+    uint8_t fast(uint32_t n) const { return uint8_t(((uint64_t(n) + d_ / 2) * m_) >> shift_); }
     uint8_t operator()(uint64_t n) const {
         const uint64_t m = n + d_ / 2;
         uint64_t q = uint64_t(double(m) * inverse_);
@@ -223,25 +248,70 @@ public:
 private:
     uint64_t d_;
     double inverse_;
+    int l_ = 0, shift_ = 31;
+    uint64_t m_ = 0;
 };
 
-Bitmap Smooth(const Bitmap& src, const ImgRect& a, int width, int height, bool grey) {
-    const int sw = a.right - a.left, sh = a.bottom - a.top, ch = grey ? 1 : 3;
-    const Axis ax = SmoothAxis(sw, width), ay = SmoothAxis(sh, height);
+// Target rows y0..y1: the vertical taps over horizontally filtered rows.
+template <int CH, class Acc>
+void SmoothRows(const Bitmap& src, const ImgRect& a, const Axis& ax, const Axis& ay, Bitmap& out, int y0,
+                int y1) {
+    const int width = out.width();
     const RoundedDivider divide(uint64_t(ax.total) * ay.total);
-    Bitmap out(width, height, grey ? 8 : 24);
-    if (grey) out.palette() = MakeGreyPalette(8);
-    FilteredRows rows(src, a, ax, width, grey);
-    std::vector<uint64_t> acc(size_t(width) * size_t(ch));
-    for (int y = 0; y < height; ++y) {
-        std::fill(acc.begin(), acc.end(), 0);
+    FilteredRows<CH> rows(src, a, ax, width);
+    std::vector<Acc> acc(size_t(width) * CH);
+    const size_t n = acc.size();
+    for (int y = y0; y < y1; ++y) {
+        std::fill(acc.begin(), acc.end(), Acc(0));
         for (uint32_t t = ay.first[size_t(y)]; t < ay.first[size_t(y) + 1]; ++t) {
             const uint32_t* h = rows.row(a.top + ay.taps[t].index);
-            const uint64_t wy = ay.taps[t].weight;
-            for (size_t i = 0; i < acc.size(); ++i) acc[i] += wy * h[i];
+            const Acc wy = ay.taps[t].weight;
+            Acc* sum = acc.data();
+            for (size_t i = 0; i < n; ++i) sum[i] += wy * h[i];
         }
         uint8_t* dst = out.scanLine(y);
-        for (size_t i = 0; i < acc.size(); ++i) dst[i] = divide(acc[i]);
+        if constexpr (sizeof(Acc) == 4) {
+            for (size_t i = 0; i < n; ++i) dst[i] = divide.fast(acc[i]);
+        } else {
+            for (size_t i = 0; i < n; ++i) dst[i] = divide(acc[i]);
+        }
+    }
+}
+
+template <int CH>
+void SmoothAll(const Bitmap& src, const ImgRect& a, const Axis& ax, const Axis& ay, Bitmap& out) {
+    // Every sum is at most 255 × both totals (plus half the divisor when rounded).
+    const uint64_t largest = 255 * uint64_t(ax.total) * ay.total + uint64_t(ax.total) * ay.total;
+    const bool narrow = largest <= RoundedDivider::kFastLimit;
+    // Target rows are independent, so they may be shared out; each worker
+    // filters the source rows it needs itself.
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    ParallelRows(out.width(), out.height(), [&](int y0, int y1) {
+        try {
+            if (narrow)
+                SmoothRows<CH, uint32_t>(src, a, ax, ay, out, y0, y1);
+            else
+                SmoothRows<CH, uint64_t>(src, a, ax, ay, out, y0, y1);
+        } catch (...) {
+            std::lock_guard guard(failureLock);
+            if (!failure) failure = std::current_exception();
+        }
+    });
+    if (failure) std::rethrow_exception(failure);
+}
+
+Bitmap Smooth(const Bitmap& src, const ImgRect& a, int width, int height, bool grey) {
+    const int sw = a.right - a.left, sh = a.bottom - a.top;
+    Axis ax = SmoothAxis(sw, width), ay = SmoothAxis(sh, height);
+    Reduce(ax);
+    Reduce(ay);
+    Bitmap out(width, height, grey ? 8 : 24);
+    if (grey) {
+        out.palette() = MakeGreyPalette(8);
+        SmoothAll<1>(src, a, ax, ay, out);
+    } else {
+        SmoothAll<3>(src, a, ax, ay, out);
     }
     return out;
 }
