@@ -21,12 +21,12 @@ build: deps
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# The headless tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer, the GUI offscreen.
 asan-test: deps
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVIMBRA_SANITIZE=ON -DVIMBRA_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L headless
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L 'headless|gui'
 
 run: build
 	bash scripts/run-samples $(BUILD)

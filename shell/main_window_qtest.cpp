@@ -175,7 +175,7 @@ private slots:
         WritePicture(c, 14, 10, 5);
         QFile f(broken);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray("\xFF\xD8\xFF\xE0 not really a JPEG", 24));
+        f.write(QByteArrayLiteral("\xFF\xD8\xFF\xE0 not really a JPEG"));
         f.close();
         auto form = makeForm({});
         QVERIFY(form);
