@@ -4,12 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "imagefiles/text_encoding.h"
+
 namespace vimbra {
 
 // Largest script file read (a script is a few hundred lines).
 inline constexpr size_t kMaxScriptBytes = 4u << 20;
 
-bool IsValidUtf8(std::string_view bytes);
 // The file's bytes as UTF-8 text.
 std::string ScriptTextToUtf8(std::string_view bytes);
 

@@ -141,7 +141,9 @@ void MainWindow::registerHandlers() {
     on("onBatchRename", [this, held] { onBatchRename(held()); });
     on("onBatchMove", [this] { onBatchMove(); });
     on("onBatchDelete", [this, held] { onBatchDelete(held()); });
-    on("onCopyTo", [this, held] { onCopyTo(held()); });
+    // Ctrl is the item's own shortcut key: from the menu the copy is single,
+    // Ctrl with the tool bar's Copy/move button copies a list.
+    on("onCopyTo", [this, held] { onCopyTo(held() & ~Qt::ControlModifier); });
     on("onMoveTo", [this] { onMoveTo(); });
     handlers_["onDelete"] = [this, held](int tag) {
         onDelete(tag == kRecycleKey ? held() | Qt::ShiftModifier : held());
