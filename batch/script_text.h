@@ -12,6 +12,6 @@ namespace vimbra {
 inline constexpr size_t kMaxScriptBytes = 4u << 20;
 
 // The file's bytes as UTF-8 text.
-std::string ScriptTextToUtf8(std::string_view bytes);
+inline std::string ScriptTextToUtf8(std::string_view bytes) { return TextAsUtf8(bytes); }
 
 }  // namespace vimbra
