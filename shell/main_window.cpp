@@ -416,6 +416,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_U:
             if (!bookmarks_.empty()) onBookmarkUnmark();
             return;
+        case Qt::Key_D: onDelete({}); return;
+        case Qt::Key_M: copyOrMove(true, false); return;
         case Qt::Key_H: {
             if (QAction* a = action("onScaleJpeg")) a->trigger();
             return;

@@ -188,6 +188,30 @@ public:
     // Stand-in for the print setup dialog (tests): false cancels.
     std::function<bool(class PrintDialog&)> printDialogHook;
 
+    // Batch file operations (Tools > Batch, File > Copy to, Move to, Delete),
+    // the analysis report and the JPEG Text tool. Modifiers are the keys held
+    // when the command came (Shift, Ctrl change what it does).
+    void onBatchConvert(int format);
+    void onBatchRename(Qt::KeyboardModifiers mods);
+    void onCopyTo(Qt::KeyboardModifiers mods);
+    void onMoveTo();
+    void onBatchMove();
+    void copyOrMove(bool move, bool batch);
+    void onDelete(Qt::KeyboardModifiers mods);
+    void onBatchDelete(Qt::KeyboardModifiers mods);
+    void onAnalyze(Qt::KeyboardModifiers mods, bool infoButton = false);
+    void onJpegText();
+    class JpegTextWindow* jpegTextWindow(bool create);
+    // Tools > Batch as it opens: the list commands need two bookmarks.
+    void updateBatchMenu();
+    std::string LastTargetFolder;
+    // Stand-ins for the list dialog, the folder browser and the input box
+    // (tests). The folder hook returns "" to cancel; the input hook nullopt.
+    std::function<int(int mode, const QString& caption, QStringList& list)> listDialogHook;
+    std::function<QString(const QString& caption, const QString& text, const QString& start)>
+        folderHook;
+    std::function<std::optional<QString>(const QString& prompt, const QString& hint)> inputHook;
+
     // Layout toggles and presets.
     void setMenuBarShown(bool on);
     void setToolBarShown(bool on);
@@ -278,6 +302,12 @@ private:
     void FormClose();
     void applySettingsLayout();
     void showError(const std::string& text);
+    int runListDialog(int mode, const QString& caption, QStringList& list);
+    QString chooseFolder(const QString& caption, const QString& text, const QString& start);
+    bool openReport(const std::string& path);
+    void clearAfterBatch();
+    bool readJpegInfoFor(const std::string& path);
+    void showJpegInfo(const std::string& text);
     void buildContextMenu();
     void connectHandler(QAction* action, const std::string& handler, int tag);
     void optimizeWindow(bool centre);
@@ -317,6 +347,7 @@ private:
     QProgressBar* progress_ = nullptr;
     ScriptWindow* script_ = nullptr;
     class UnzipWindow* unzip_ = nullptr;
+    class JpegTextWindow* jpegText_ = nullptr;
     ShowWindow* show_ = nullptr;
     std::unique_ptr<AvlRunningLock> avlLock_;
     bool startShow(const std::string& avlPath);

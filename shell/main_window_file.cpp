@@ -258,8 +258,12 @@ void MainWindow::onSave() {
 void MainWindow::onImageInfo() {
     if (ws_.CurrentFileName.empty() || ws_.CurrentFileName == "Untitled") return;
     try {
-        const std::string text = FileInfoText(FileInfoFor(ws_, loaded_));
-        host_.Ask(MessageKind::Information, text, Buttons::Ok);
+        FileInfoInput in = FileInfoFor(ws_, loaded_);
+        // A JPEG's information goes with its EXIF and comments into JPEG Text.
+        in.jpegLayout = readJpegInfoFor(ws_.CurrentFileName);
+        const std::string text = FileInfoText(in);
+        if (in.jpegLayout) showJpegInfo(text);
+        else host_.Ask(MessageKind::Information, text, Buttons::Ok);
     } catch (const std::exception& e) {
         showError(e.what());
     }

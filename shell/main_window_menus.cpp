@@ -135,6 +135,21 @@ void MainWindow::registerHandlers() {
     on("onEmptyClipboard", [this] { onEmptyClipboard(); });
     on("onPrint", [this] { onPrint(); });
     on("onUnzipper", [this] { onUnzipper(); });
+    // Shift and Ctrl held as the command comes change what these do.
+    const auto held = [] { return QGuiApplication::queryKeyboardModifiers(); };
+    handlers_["onBatchConvert"] = [this](int tag) { onBatchConvert(tag); };
+    on("onBatchRename", [this, held] { onBatchRename(held()); });
+    on("onBatchMove", [this] { onBatchMove(); });
+    on("onBatchDelete", [this, held] { onBatchDelete(held()); });
+    // Ctrl is the item's own shortcut key: from the menu the copy is single,
+    // Ctrl with the tool bar's Copy/move button copies a list.
+    on("onCopyTo", [this, held] { onCopyTo(held() & ~Qt::ControlModifier); });
+    on("onMoveTo", [this] { onMoveTo(); });
+    handlers_["onDelete"] = [this, held](int tag) {
+        onDelete(tag == kRecycleKey ? held() | Qt::ShiftModifier : held());
+    };
+    on("onAnalyze", [this, held] { onAnalyze(held()); });
+    on("onJpegText", [this] { onJpegText(); });
 }
 
 QAction* MainWindow::action(const std::string& handler, int tag) const {
@@ -245,8 +260,10 @@ void MainWindow::buildToolBars() {
         {"Open", [this] { onOpen(); }},
         {"Save", [this] { onSave(); }},
         {"Instant slideshow", [this] { onHistorySlideshow(); }},
+        {"Copy/move", [this] { onCopyTo(QGuiApplication::queryKeyboardModifiers()); }},
+        {"Delete/recycle", [this] { onDelete(QGuiApplication::queryKeyboardModifiers()); }},
         {"Cut/Unmark", [this] { onBookmarkUnmark(); }},
-        {"Info", [this] { onImageInfo(); }},
+        {"Info", [this] { onAnalyze(QGuiApplication::queryKeyboardModifiers(), true); }},
         {"Bookmarks", [this] { onBookmarksView(); }},
     };
     for (const Button& b : buttons2) {

@@ -55,6 +55,7 @@ constexpr Expected kShortcuts[] = {
     {"onExplore", 0, "Ctrl+E"},
     {"onCopy", 0, "Ctrl+C"},          {"onCopyViewport", 0, "Shift+Ctrl+C"},
     {"onPaste", 0, "Ctrl+V"},         {"onUnzipper", 0, "Alt+U"},
+    {"onJpegText", 0, "Alt+J"},
 };
 
 // The top-level items of a menu now shown, separators left out.
@@ -106,8 +107,8 @@ private slots:
         }
         // The tool buttons of the commands that exist.
         for (const char* b : {"Back", "Next", "Explore", "Screen", "Adjust", "Fit", "Zoom -",
-                              "Zoom +", "Scroll", "Select", "Page", "Open", "Save", "Cut/Unmark",
-                              "Info", "Bookmarks"})
+                              "Zoom +", "Scroll", "Select", "Page", "Open", "Save", "Copy/move",
+                              "Delete/recycle", "Cut/Unmark", "Info", "Bookmarks"})
             QVERIFY2(form->toolButton(QString::fromLatin1(b)), b);
         // A shortcut reaches its command.
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
@@ -147,14 +148,19 @@ private slots:
         QVERIFY(Visible(menu).isEmpty());
         form->MainMenuPopup(MainWindow::PopupPlace::Picture);
         QCOMPARE(Visible(menu),
-                 (QStringList{"Full screen", "Fit to &window", "&Zoom to", "&Open", "Options..."}));
+                 (QStringList{"Full screen", "Fit to &window", "&Zoom to", "&Open", "&Delete", "Options..."}));
+        // Nothing to delete yet; the hidden item only carries Shift+Del.
+        QVERIFY(!form->contextAction("onDelete")->isEnabled());
+        QAction* recycle = form->contextAction("onDelete", kRecycleKey);
+        QVERIFY(recycle && !menu->actions().contains(recycle));
+        QCOMPARE(recycle->shortcut(), QKeySequence(QStringLiteral("Shift+Del")));
         QVERIFY(form->contextAction("onFitWindow")->isChecked());
         form->openFiles({a.toStdString(), b.toStdString()});
         form->MainMenuPopup(MainWindow::PopupPlace::PathBox);
         QCOMPARE(Visible(menu), (QStringList{"&Unmark", "&Clear", "&Sort"}));
         form->MainMenuPopup(MainWindow::PopupPlace::Picture);
         QCOMPARE(Visible(menu), (QStringList{"&Edit", "&View", "Slideshow", "Full screen", "Fit to &window",
-                                             "&Zoom to", "&Open", "&Unmark", "Options..."}));
+                                             "&Zoom to", "&Open", "&Unmark", "&Delete", "Options..."}));
         // The same handlers as the menu bar.
         form->contextAction("onFitWindow")->trigger();
         QVERIFY(!form->FitToWindow);

@@ -168,7 +168,10 @@ void MainWindow::HistoryControls() {
     for (const char* b : {"Back", "Next"})
         if (QToolButton* t = buttons_[QString::fromLatin1(b)]) t->setEnabled(many);
     if (QToolButton* t = buttons_[QStringLiteral("Cut/Unmark")]) t->setEnabled(any);
-    if (QToolButton* t = buttons_[QStringLiteral("Info")]) t->setEnabled(any);
+    for (const char* b : {"Info", "Copy/move", "Delete/recycle"})
+        if (QToolButton* t = buttons_[QString::fromLatin1(b)]) t->setEnabled(any);
+    for (const char* h : {"onCopyTo", "onMoveTo", "onDelete"})
+        if (QAction* a = action(h)) a->setEnabled(any);
     for (const char* h : {"onNextImage", "onPreviousImage"})
         if (QAction* a = action(h)) a->setEnabled(many);
     for (int tag : {0, 1})

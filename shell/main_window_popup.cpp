@@ -62,9 +62,20 @@ void MainWindow::buildContextMenu() {
             menu->addSeparator();
             continue;
         }
-        QAction* a = menu->addAction(QString::fromUtf8(row->caption));
+        // An item in brackets is never shown: it carries its key for the window.
+        const bool keyOnly = row->caption[0] == '[';
+        QAction* a = keyOnly ? new QAction(QString::fromUtf8(row->caption), this)
+                             : menu->addAction(QString::fromUtf8(row->caption));
         a->setCheckable(row->checkable);
-        if (*row->shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(row->shortcut)));
+        if (*row->shortcut) {
+            const QKeySequence keys(QString::fromUtf8(row->shortcut));
+            a->setShortcut(keys);
+            if (keyOnly) {
+                a->setProperty("keyOnly", true);
+                addAction(a);
+                shortcuts_.emplace_back(a, keys);
+            }
+        }
         contextActions_[{row->handler, row->tag}] = a;
         connectHandler(a, row->handler, row->tag);
     }
@@ -100,6 +111,8 @@ void MainWindow::MainMenuPopup(PopupPlace place) {
     const bool merged = settings_.mergeToolBar;
     for (const auto& [key, a] : contextActions_) {
         const auto& [handler, tag] = key;
+        // Hidden, a key carrier would lose its key.
+        if (a->property("keyOnly").toBool()) continue;
         // The menu bar's item says what the state is.
         if (QAction* main = action(handler, handler == "onBookmarkUnmark" ? 0 : tag)) {
             a->setEnabled(main->isEnabled());
@@ -142,6 +155,7 @@ void MainWindow::updateMenuState() {
     const ColorItemStates c = ColorItemsFor(ws_.ImageBitDepth);
     if (QAction* a = action("onNegative")) a->setEnabled(c.negative);
     if (QAction* a = action("onGrayShades")) a->setEnabled(c.grayShades);
+    updateBatchMenu();
     onImageVisible();
 }
 

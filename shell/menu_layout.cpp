@@ -278,6 +278,7 @@ constexpr MenuRow kContext[] = {
     {"", "&Open", "", "onOpen"},
     {"", "&Unmark", "", "onBookmarkUnmark", kPictureUnmark},
     {"", "&Delete", "", "onDelete"},
+    {"", "[Recyle]", "Shift+Del", "onDelete", kRecycleKey},
     {"", "-", "", ""},
     {"", "Options...", "", "onOptions"},
     {"", "-", "", ""},

@@ -12,6 +12,8 @@
 #include "shell/script_window.h"
 #include "tools/effects_dialog.h"
 #include "tools/histogram_window.h"
+#include "tools/jpeg_text_window.h"
+#include "shell/progress_window.h"
 #include "tools/unzip_window.h"
 #include "ui/accessible_names.h"
 
@@ -43,6 +45,7 @@ private slots:
         QVERIFY(form);
         ExpectNamed(form.get());
         ExpectNamed(form->scriptWindow(true));
+        ExpectNamed(form->jpegTextWindow(true));
     }
 
     void dialogs() {
@@ -71,6 +74,11 @@ private slots:
         ExpectNamed(&histogram);
         UnzipWindow unzip;
         ExpectNamed(&unzip);
+        GuiFrameHost host(nullptr);
+        JpegTextWindow jpegText(host);
+        ExpectNamed(&jpegText);
+        ProgressWindow progress(ws);
+        ExpectNamed(&progress);
     }
 };
 
