@@ -21,7 +21,7 @@ void NoiseDialog(Workspace&, FilterDlgParam& p) {
 }
 
 const EditCommand kRandomNoise{
-    .name = "mnuRandomNoiseClick",
+    .name = "onRandomNoise",
     .dialog = NoiseDialog,
     .run = RandomNoise,
 };

@@ -142,6 +142,7 @@ void MainWindow::updateMenuState() {
     const ColorItemStates c = ColorItemsFor(ws_.ImageBitDepth);
     if (QAction* a = action("onNegative")) a->setEnabled(c.negative);
     if (QAction* a = action("onGrayShades")) a->setEnabled(c.grayShades);
+    updateColorDepthItems();
     onImageVisible();
 }
 
