@@ -413,12 +413,16 @@ private slots:
         auto form = formWithPicture(textured_);
         QVERIFY(form);
         Workspace& ws = form->workspace();
+        const Bitmap original = ws.Image;
         ws.DisplayBitDepth = 8;
         dialogAnswer_ = 20;
         form->action("onArtifacts")->trigger();
         QVERIFY(std::find(fx_.asked.begin(), fx_.asked.end(), "Convert to 256 colors?") != fx_.asked.end());
         QCOMPARE(ws.ImageBitDepth, 8);
         QVERIFY(ws.Image.palette().size() <= 236);
+        // One Undo goes back past both: the picture from before Artifacts.
+        form->onUndo();
+        QVERIFY(ws.Image == original);
     }
 };
 
