@@ -209,8 +209,13 @@ TEST(AutoConvertTest, YesReducesFor8BitDisplay) {
     Session s(Rich(32));
     s.ws.DisplayBitDepth = 8;
     s.host.autoConvertReduction = AutoConvertReduction;
+    const Bitmap before = s.ws.Image;
+    s.ws.UndoBitmap = Bitmap(2, 2, 24);  // the snapshot of the edit that offered it
     s.host.AutoConvert(s.ws);
     EXPECT_EQ(s.ws.Image.depth(), 8);
+    EXPECT_TRUE(s.ws.UndoBitmap == Bitmap(2, 2, 24));
+    EXPECT_TRUE(s.ws.Modified);
+    EXPECT_FALSE(s.ws.Image == before);
     EXPECT_LE(s.ws.Image.palette().size(), 236u);
     s.host.defaultAnswer = Answer::No;
     s.ws.setImage(Rich(32));

@@ -89,7 +89,10 @@ bool ImagePromote(Workspace& ws, int bits) {
 }
 
 void AutoConvertReduction(Workspace& ws) {
-    ImageReduce(ws, ReduceItem::Colors256Dither, ReductionMethodDialog::initial);
+    // The edit before it took the one undo snapshot; a second would put the
+    // picture from before that edit out of reach.
+    ReduceWorkingImage(ws, ReductionFor(ReduceItem::Colors256Dither, ReductionMethodDialog::initial,
+                                        ws.DisplayBitDepth, ws.ImageBitDepth));
 }
 
 void BipGrayscale(Workspace& ws) { DoGray(ws, PassTarget::mainPicture(ws)); }

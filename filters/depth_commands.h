@@ -50,7 +50,9 @@ bool ImageReduce(Workspace& ws, ReduceItem item, int method = ReductionMethodDia
 bool ImagePromote(Workspace& ws, int bits);
 
 // What a Yes to AutoConvert runs: Reduce to > 256 colors (dither) with the
-// method dialog's initial choice. Install with FrameHost::autoConvertReduction.
+// method dialog's initial choice, without an undo snapshot of its own (Undo
+// returns to before the edit that offered it). Install with
+// FrameHost::autoConvertReduction.
 void AutoConvertReduction(Workspace& ws);
 
 // BIP handlers. Each makes the picture 24-bit first; the quantized result is

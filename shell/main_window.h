@@ -8,7 +8,9 @@
 #include <optional>
 #include <string>
 
+#include <QColor>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QRect>
@@ -211,6 +213,23 @@ public:
     std::function<QString(const QString& caption, const QString& text, const QString& start)>
         folderHook;
     std::function<std::optional<QString>(const QString& prompt, const QString& hint)> inputHook;
+    // Image > Text Mark and Add noise; Colors > Reduce to, Promote to, Gray
+    // shades. Tags as in the menu layout.
+    void onTextMark(int corner);
+    void onTextMarkProperties();
+    void onOutlineColor();
+    void onRandomNoise();
+    void onArtifacts();
+    void onReduce(int tag);
+    void onPromote(int bits);
+    void onGrayShades();
+    // Stand-ins for the text prompt, the mark properties and the colour
+    // dialog (tests); nullopt cancels.
+    std::function<std::optional<QString>(const QString& caption, const QString& prompt,
+                                         const QString& text)>
+        textPromptHook;
+    std::function<std::optional<std::pair<QFont, QColor>>(const QFont&, const QColor&)> markPropertiesHook;
+    std::function<std::optional<QColor>(const QColor&)> colorDialogHook;
 
     // Layout toggles and presets.
     void setMenuBarShown(bool on);
@@ -315,7 +334,13 @@ private:
     void updateMenuState();
     void updatePageControls();
     void presetDone(const char* handler, bool centre);
-    int runScrollDialog(const QString& title, const TScrollDlgParam& param);
+    int runScrollDialog(const QString& title, const TScrollDlgParam& param,
+                        const QString& lowLabel = {}, const QString& highLabel = {});
+    // Runs an editing command: errors reported, then the view follows the
+    // picture's new size or depth.
+    void runGuarded(const std::function<void()>& command);
+    void registerPictureHandlers();
+    void updateColorDepthItems();
     void updateFileNameItem();
     int panelsHeight() const;
     QSize frameSize2() const;

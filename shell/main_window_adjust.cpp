@@ -23,9 +23,10 @@ constexpr const char* kGammaQuestion =
 
 }  // namespace
 
-int MainWindow::runScrollDialog(const QString& title, const TScrollDlgParam& param) {
+int MainWindow::runScrollDialog(const QString& title, const TScrollDlgParam& param,
+                                const QString& lowLabel, const QString& highLabel) {
     if (scrollDialogHook) return scrollDialogHook(title, param);
-    return ExecuteScrollDlg(this, title, {}, {}, param);
+    return ExecuteScrollDlg(this, title, lowLabel, highLabel, param);
 }
 
 void MainWindow::DoGamma() {

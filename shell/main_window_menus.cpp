@@ -150,6 +150,7 @@ void MainWindow::registerHandlers() {
     };
     on("onAnalyze", [this, held] { onAnalyze(held()); });
     on("onJpegText", [this] { onJpegText(); });
+    registerPictureHandlers();
 }
 
 QAction* MainWindow::action(const std::string& handler, int tag) const {

@@ -156,6 +156,7 @@ void MainWindow::updateMenuState() {
     if (QAction* a = action("onNegative")) a->setEnabled(c.negative);
     if (QAction* a = action("onGrayShades")) a->setEnabled(c.grayShades);
     updateBatchMenu();
+    updateColorDepthItems();
     onImageVisible();
 }
 

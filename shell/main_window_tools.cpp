@@ -18,10 +18,17 @@ namespace vimbra {
 
 void MainWindow::runMenuCommand(const std::string& handler) {
     const MenuCommandRef ref = FindMenuCommand(handler);
-    if (!ref || ws_.Image.isEmpty() || ws_.CriticalProcess) return;
-    try {
+    if (!ref) return;
+    runGuarded([&] {
         if (ref.edit) RunEditCommand(ws_, *ref.edit);
         else ref.custom->run(ws_);
+    });
+}
+
+void MainWindow::runGuarded(const std::function<void()>& command) {
+    if (ws_.Image.isEmpty() || ws_.CriticalProcess) return;
+    try {
+        command();
     } catch (const std::bad_alloc&) {
         ws_.CancelRequested = true;
         showError("Not enough memory for this command.");

@@ -5,6 +5,7 @@
 
 #include "batch/gui/list_dialog.h"
 #include "filters/gui/grid_dialog.h"
+#include "filters/gui/mark_properties_dialog.h"
 #include "filters/gui/resize_dialog.h"
 #include "filters/gui/scroll_dialog.h"
 #include "shell/main_window_test_util.h"
@@ -67,6 +68,8 @@ private slots:
         ExpectNamed(&resize);
         GridDialog grid(2, 2, 640, 480);
         ExpectNamed(&grid);
+        MarkPropertiesDialog mark(QFont(), QColor(0, 0, 0));
+        ExpectNamed(&mark);
         ListDialog list(2, QStringLiteral("Bookmarks"), {QStringLiteral("/a.jpg")}, {});
         ExpectNamed(&list);
         Histograms h;
