@@ -50,7 +50,8 @@ constexpr Expected kShortcuts[] = {
     {"onFitWindow", 0, "Ctrl+F"},     {"onViewGamma", 0, "Ctrl+G"},
     {"onOptions", 0, "Alt+O"},        {"onDuplicate", 0, "Ctrl+D"},
     {"onBatchEditor", 0, "Alt+B"},    {"onPerformBatch", 0, "F9"},
-    {"onExplore", 0, "Ctrl+E"},
+    {"onExplore", 0, "Ctrl+E"},       {"onHistogram", 0, "Ctrl+H"},
+    {"onCompress", 0, "Ctrl+J"},
 };
 
 // The top-level items of a menu now shown, separators left out.

@@ -119,6 +119,7 @@ constexpr MenuRow kLayout[] = {
     {"&Image/Sharpe&n", "Mean &removal", "", "onMeanRemoval"},
     {"&Image/Sharpe&n", "High pass - &medium", "", "onHighPassMedium"},
     {"&Image/Sharpe&n", "High pass - &light", "", "onHighPassLight"},
+    {"&Image", "&Histogram", "Ctrl+H", "onHistogram"},
 
     {"&Colors/&Tune", "&HLS", "", "onHls"},
     {"&Colors/&Tune", "&RGB", "", "onTuneRgb"},
@@ -180,6 +181,7 @@ constexpr MenuRow kLayout[] = {
     {"&Colors", "RGB Ma&x", "", "onRgbMax"},
     {"&Colors", "Posteri&ze", "", "onPosterize"},
 
+    {"&Tools/&JPEG", "&Compress", "Ctrl+J", "onCompress"},
     {"&Tools/&Batch", "&Editor", "Alt+B", "onBatchEditor"},
     {"&Tools/&Batch", "&Perform", "F9", "onPerformBatch"},
     {"&Tools", "&Explorer", "Ctrl+E", "onExplore"},
