@@ -271,7 +271,8 @@ void MainWindow::FormClose() {
     if (!FullScreen) settings_.mainWindowBounds = StoreWindowBounds(frameGeometry());
     else settings_.mainWindowBounds = StoreWindowBounds(normalBounds_);
     if (script_) {
-        const QRect r = script_->frameGeometry();
+        // Client bounds: restoring them with setGeometry gives the same window.
+        const QRect r = script_->geometry();
         settings_.batchEditorBounds = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
     }
     SettingsStore store(*settingsFile_);
