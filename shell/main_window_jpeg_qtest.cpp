@@ -24,11 +24,6 @@ using namespace vimbra::testing;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QByteArray Bytes(std::initializer_list<int> values) {
     QByteArray b;
     for (int v : values) b.append(char(v));
@@ -42,32 +37,12 @@ class MainWindowJpegTest : public QObject {
 
 private:
     FormFixture fx_;
-    std::vector<SaveDialogSetup> setups_;
-
-    void script(MainWindow& form, std::vector<SaveChoice> choices) {
-        setups_.clear();
-        form.saveDialogHook = [this, choices, n = size_t(0)](const SaveDialogSetup& s) mutable
-            -> std::optional<SaveChoice> {
-            setups_.push_back(s);
-            if (n >= choices.size()) return std::nullopt;
-            return choices[n++];
-        };
-    }
 
     // Settings written before the form starts.
     void presetSettings(const std::function<void(QSettings&)>& write) {
         QSettings s(fx_.path("settings.ini"), QSettings::IniFormat);
         write(s);
         s.sync();
-    }
-
-    std::unique_ptr<MainWindow> formWith(const char* name, int w = 20, int h = 10) {
-        const QString p = fx_.path(name);
-        WriteFlatPicture(p, w, h, 10, 20, 30);
-        auto form = fx_.makeForm({p});
-        if (form && !QTest::qWaitFor([&] { return form->workspace().CurrentFileName == p.toStdString(); }))
-            return nullptr;
-        return form;
     }
 
 private slots:
@@ -88,11 +63,11 @@ private slots:
         QVERIFY(choice->wizard);
 
         // File > Save as answered so: the wizard instead of a save.
-        auto form = formWith("pic.bmp");
+        auto form = fx_.formWith("pic.bmp");
         QVERIFY(form);
         SaveChoice wizard;
         wizard.wizard = true;
-        script(*form, {wizard});
+        fx_.answerSaveDialogs(*form, {wizard});
         QString title;
         int code = 0, amount = -1;
         form->host().effectsDriver = [&](EffectsDialog& dlg) {
@@ -105,12 +80,12 @@ private slots:
         QCOMPARE(title, QStringLiteral("JPEG Compression Wizard"));
         QCOMPARE(code, 999);
         QCOMPARE(amount, 0);
-        QCOMPARE(setups_.size(), size_t(1));
+        QCOMPARE(fx_.setups.size(), size_t(1));
         QVERIFY(QDir(fx_.dir.path()).entryList({QStringLiteral("*.jpg")}).isEmpty());
     }
 
     void wizardSavesItsFileUnderAJpgNameAskingBeforeOverwriting() {
-        auto form = formWith("pic.bmp", 64, 48);
+        auto form = fx_.formWith("pic.bmp", 64, 48);
         QVERIFY(form);
         QDir(fx_.dir.path()).mkdir(QStringLiteral("out"));
         const QString out = fx_.path("out");
@@ -122,11 +97,11 @@ private slots:
             dlg.test();
             shown = dlg.compressed();
             // photo.png: the extension gives way to .jpg.
-            script(*form, {{out + QStringLiteral("/photo.png"), 1, 75, false}});
+            fx_.answerSaveDialogs(*form, {{out + QStringLiteral("/photo.png"), 1, 75, false}});
             QTest::mouseClick(dlg.applyButton(), Qt::LeftButton);
             // Again: photo.jpg exists now; No asks for another name.
             fx_.replies = {Reply::No};
-            script(*form, {{out + QStringLiteral("/photo"), 1, 75, false},
+            fx_.answerSaveDialogs(*form, {{out + QStringLiteral("/photo"), 1, 75, false},
                            {out + QStringLiteral("/other"), 1, 75, false}});
             QTest::mouseClick(dlg.applyButton(), Qt::LeftButton);
             dlg.reject();
@@ -139,12 +114,12 @@ private slots:
         QVERIFY(!QFileInfo::exists(out + QStringLiteral("/photo.png")));
         QCOMPARE(fx_.asked.back(), std::string("photo.jpg exists.\nOverwrite?"));
         QCOMPARE(fx_.offered.back(), (std::vector<Reply>{Reply::Yes, Reply::No, Reply::Cancel}));
-        QCOMPARE(setups_.size(), size_t(2));
-        QCOMPARE(setups_[0].filters, QStringList{QStringLiteral("JPG (JPEG/JFIF)  24-bit color (*.jpg)")});
+        QCOMPARE(fx_.setups.size(), size_t(2));
+        QCOMPARE(fx_.setups[0].filters, QStringList{QStringLiteral("JPG (JPEG/JFIF)  24-bit color (*.jpg)")});
         // The folder saved to; the name of the first save.
-        QCOMPARE(QDir(setups_[0].folder), QDir(out));
-        QCOMPARE(setups_[0].name, QStringLiteral("photo"));
-        QCOMPARE(setups_[1].name, QStringLiteral("photo.jpg"));
+        QCOMPARE(QDir(fx_.setups[0].folder), QDir(out));
+        QCOMPARE(fx_.setups[0].name, QStringLiteral("photo"));
+        QCOMPARE(fx_.setups[1].name, QStringLiteral("photo.jpg"));
         // The picture itself is untouched and nothing waits to be undone.
         QVERIFY(!form->workspace().Modified);
         QVERIFY(!form->host().undo().undoAvailable());
@@ -162,7 +137,7 @@ private slots:
             s.setValue(QStringLiteral("JPGwiz1"),
                        Bytes({0, 1, 1, 1, 2, 0, 0, 0, 40, 0, 0, 0, 100, 0, 0, 0}));
         });
-        auto form = formWith("pic.bmp");
+        auto form = fx_.formWith("pic.bmp");
         QVERIFY(form);
         JpegWizardSettings seen;
         int amount = -1;
@@ -206,7 +181,7 @@ private slots:
     }
 
     void inABatchTheWizardKeepsThePicture() {
-        auto form = formWith("pic.bmp", 24, 16);
+        auto form = fx_.formWith("pic.bmp", 24, 16);
         QVERIFY(form);
         const Bitmap before = form->workspace().Image;
         const std::string name = form->workspace().CurrentFileName;
@@ -226,7 +201,7 @@ private slots:
     }
 
     void histogramOfThePictureShown() {
-        auto form = formWith("flat.bmp", 20, 10);
+        auto form = fx_.formWith("flat.bmp", 20, 10);
         QVERIFY(form);
         QStringList titles;
         form->host().onHistogram = [&](const QString& t) { titles << t; };
@@ -246,7 +221,7 @@ private slots:
     }
 
     void rgbInfoLinesGoToTheEditor() {
-        auto form = formWith("flat.bmp", 20, 10);
+        auto form = fx_.formWith("flat.bmp", 20, 10);
         QVERIFY(form);
         QAction* item = form->action("onRgbInfo");
         QVERIFY(item);
