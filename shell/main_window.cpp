@@ -274,11 +274,14 @@ void MainWindow::FormClose() {
     settings_.menuBar = menuBar()->isVisible() || settings_.menuBar;
     if (!FullScreen) settings_.mainWindowBounds = StoreWindowBounds(frameGeometry());
     else settings_.mainWindowBounds = StoreWindowBounds(normalBounds_);
+    if (script_) {
+        // Client bounds: restoring them with setGeometry gives the same window.
+        const QRect r = script_->geometry();
+        settings_.batchEditorBounds = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    }
     SettingsStore store(*settingsFile_);
-    // The JPEG wizard is not built yet: its stored record must survive untouched.
-    JpegWizardSettings wizard;
-    wizard.quality = JpegWizardSettings::kNotLoaded;
-    store.writeAtClose(settings_, openDir_, saveDir_, wizard);
+    // An unread wizard record is left as it is.
+    store.writeAtClose(settings_, openDir_, saveDir_, jpegWizard_);
     settingsFile_->sync();
     if (script_) script_->closeForGood();
 }

@@ -133,6 +133,15 @@ public:
     // Shows play full screen; tests keep them in a normal window.
     bool showsFullScreen = true;
     void SaveDialogTypeChange(int format);
+    // Tools > JPEG > Compress: the JPEG Compression Wizard.
+    void onCompress();
+    // The wizard's Save As: the compressed file under a chosen .jpg name.
+    void saveCompressed(const std::vector<uint8_t>& stream);
+    const JpegWizardSettings& jpegWizard() const { return jpegWizard_; }
+    // Image > Histogram.
+    void onHistogram();
+    // Colors > Map > RGB info: the picture's statistics as disabled script lines.
+    void onRgbInfo();
 
     // Screen gamma ×100 (100: off) and the aspect mode (kAspect...).
     int ViewGamma = 100;
@@ -172,7 +181,8 @@ public:
     std::function<ResizeResult(const QString& title, int width, int height, int maxWidth,
                                int maxHeight)>
         resizeDialogHook;
-    std::function<std::optional<SaveChoice>(const SaveDialogSetup&)> saveDialogHook;
+    using SaveDialogRunner = std::function<std::optional<SaveChoice>(const SaveDialogSetup&)>;
+    SaveDialogRunner saveDialogHook;
     FreeSpaceQuery freeSpaceHook;
     std::function<bool(const QUrl&)> urlOpener;
     // 6 (Yes: go on, Modified cleared) or 7 (No).
@@ -327,6 +337,12 @@ private:
     void clearAfterBatch();
     bool readJpegInfoFor(const std::string& path);
     void showJpegInfo(const std::string& text);
+    // Shows the save dialog until a name is chosen that is new or may be
+    // overwritten (the extension rule applied, of `fixedFormat` or of the
+    // variant chosen). `setup` keeps the last choice's options.
+    std::optional<SaveChoice> askSaveTarget(SaveDialogSetup& setup,
+                                            std::optional<SaveFormat> fixedFormat,
+                                            const SaveDialogRunner& runDialog);
     void buildContextMenu();
     void connectHandler(QAction* action, const std::string& handler, int tag);
     void optimizeWindow(bool centre);
@@ -358,6 +374,13 @@ private:
     int saveFilter_ = int(SaveFormat::Png);
     int saveQuality_ = 75;
     bool saveProgressive_ = false;
+    // Read from the settings on the wizard's first use in a run.
+    JpegWizardSettings jpegWizard_ = [] {
+        JpegWizardSettings s;
+        s.quality = JpegWizardSettings::kNotLoaded;
+        return s;
+    }();
+    QString wizardName_;  // the name the wizard's Save As suggests
     std::string startFile_;
     std::string previousFileName_ = "*";
     bool activated_ = false;

@@ -185,6 +185,32 @@ void MainWindow::SaveDialogTypeChange(int format) {
                                   {Reply::Ok});
 }
 
+std::optional<SaveChoice> MainWindow::askSaveTarget(SaveDialogSetup& setup,
+                                                    std::optional<SaveFormat> fixedFormat,
+                                                    const SaveDialogRunner& runDialog) {
+    for (;;) {
+        std::optional<SaveChoice> choice = saveDialogHook ? saveDialogHook(setup) : runDialog(setup);
+        if (!choice || choice->wizard) return choice;
+        // The dialog keeps its variant and options from one save to the next.
+        setup.format = choice->format;
+        setup.quality = choice->quality;
+        setup.progressive = choice->progressive;
+        const SaveFormat format =
+            fixedFormat.value_or(SaveFormatFromNumber(choice->format).value_or(SaveFormat::Png));
+        choice->path = QString::fromStdString(ApplyExtensionRule(choice->path.toStdString(), format));
+        const QFileInfo info(choice->path);
+        if (!info.exists()) return choice;
+        QApplication::beep();
+        const Reply a = host_.AskReply(MessageKind::Confirmation,
+                                       info.fileName().toStdString() + " exists.\nOverwrite?",
+                                       {Reply::Yes, Reply::No, Reply::Cancel});
+        if (a == Reply::Yes) return choice;
+        if (a == Reply::Cancel) return std::nullopt;
+        setup.folder = info.absolutePath();
+        setup.name = info.fileName();
+    }
+}
+
 void MainWindow::onSave() {
     if (ws_.Image.isEmpty()) return;
     SaveDialogSetup setup;
@@ -192,67 +218,54 @@ void MainWindow::onSave() {
     setup.folder = InitialSaveFolder(saveDir_, history_->text(), QApplication::applicationDirPath());
     const std::string& current = ws_.CurrentFileName;
     setup.name = QFileInfo(QString::fromStdString(current)).completeBaseName();
-    for (;;) {
-        // The dialog keeps its variant and options from one save to the next.
-        setup.format = std::clamp(saveFilter_, 1, int(setup.filters.size()));
-        setup.quality = saveQuality_;
-        setup.progressive = saveProgressive_;
-        const std::optional<SaveChoice> choice =
-            saveDialogHook ? saveDialogHook(setup)
-                           : ExecuteSaveDialog(this, setup,
-                                               [this](int f) { SaveDialogTypeChange(f); });
-        if (!choice) return;
-        saveFilter_ = choice->format;
-        saveQuality_ = choice->quality;
-        saveProgressive_ = choice->progressive;
-        const SaveFormat format = SaveFormatFromNumber(saveFilter_).value_or(SaveFormat::Png);
-        const std::string target = ApplyExtensionRule(choice->path.toStdString(), format);
-        const QFileInfo info(QString::fromStdString(target));
-        if (info.exists()) {
-            QApplication::beep();
-            const Reply a = host_.AskReply(MessageKind::Confirmation,
-                                           info.fileName().toStdString() + " exists.\nOverwrite?",
-                                           {Reply::Yes, Reply::No, Reply::Cancel});
-            if (a == Reply::Cancel) return;
-            if (a != Reply::Yes) {
-                setup.folder = info.absolutePath();
-                setup.name = info.fileName();
-                continue;
-            }
-        }
-        ws_.StatusText = "Saving " + info.fileName().toStdString() + " ...";
-        refreshStatusBar();
-        SaveOptions options;
-        options.quality = saveQuality_;
-        options.progressive = saveProgressive_;
-        options.autoReduce = settings_.AutoReduce;
-        options.freeSpace = freeSpaceHook;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const SaveResult saved = SaveImageFile(ws_, target, format, options);
-        QApplication::restoreOverrideCursor();
-        if (saved.status != SaveStatus::DiskFull) saveDir_ = info.absolutePath();
-        switch (saved.status) {
-            case SaveStatus::Saved:
-                // A file saved under a new name joins the bookmarks.
-                if (history_->text().toLower().toStdString() !=
-                    QString::fromStdString(saved.path).toLower().toStdString()) {
-                    UpdateHistory(bookmarks_, ws_);
-                    HistoryControls();
-                }
-                if (QAction* a = action("onReload")) a->setEnabled(true);
-                UpdateCaption();
-                break;
-            case SaveStatus::DiskFull:
-                host_.Ask(MessageKind::Warning, saved.message, Buttons::Ok);
-                break;
-            case SaveStatus::Failed:
-                showError(saved.detail.empty() ? saved.message
-                                               : saved.message + "\n" + saved.detail);
-                break;
-        }
-        StatusReady();
+    setup.format = std::clamp(saveFilter_, 1, int(setup.filters.size()));
+    setup.quality = saveQuality_;
+    setup.progressive = saveProgressive_;
+    const std::optional<SaveChoice> choice =
+        askSaveTarget(setup, std::nullopt, [this](const SaveDialogSetup& s) {
+            return ExecuteSaveDialog(this, s, [this](int f) { SaveDialogTypeChange(f); });
+        });
+    saveFilter_ = setup.format;
+    saveQuality_ = setup.quality;
+    saveProgressive_ = setup.progressive;
+    if (!choice) return;
+    if (choice->wizard) {
+        onCompress();
         return;
     }
+    const SaveFormat format = SaveFormatFromNumber(saveFilter_).value_or(SaveFormat::Png);
+    const std::string target = choice->path.toStdString();
+    const QFileInfo info(choice->path);
+    ws_.StatusText = "Saving " + info.fileName().toStdString() + " ...";
+    refreshStatusBar();
+    SaveOptions options;
+    options.quality = saveQuality_;
+    options.progressive = saveProgressive_;
+    options.autoReduce = settings_.AutoReduce;
+    options.freeSpace = freeSpaceHook;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const SaveResult saved = SaveImageFile(ws_, target, format, options);
+    QApplication::restoreOverrideCursor();
+    if (saved.status != SaveStatus::DiskFull) saveDir_ = info.absolutePath();
+    switch (saved.status) {
+        case SaveStatus::Saved:
+            // A file saved under a new name joins the bookmarks.
+            if (history_->text().toLower().toStdString() !=
+                QString::fromStdString(saved.path).toLower().toStdString()) {
+                UpdateHistory(bookmarks_, ws_);
+                HistoryControls();
+            }
+            if (QAction* a = action("onReload")) a->setEnabled(true);
+            UpdateCaption();
+            break;
+        case SaveStatus::DiskFull:
+            host_.Ask(MessageKind::Warning, saved.message, Buttons::Ok);
+            break;
+        case SaveStatus::Failed:
+            showError(saved.detail.empty() ? saved.message : saved.message + "\n" + saved.detail);
+            break;
+    }
+    StatusReady();
 }
 
 void MainWindow::onImageInfo() {

@@ -125,6 +125,9 @@ void MainWindow::registerHandlers() {
     handlers_["onHelpContext"] = [this](int tag) { onHelpContext(tag); };
     on("onOptions", [this] { onOptions(); });
     on("onBatchEditor", [this] { onBatchEditor(); });
+    on("onCompress", [this] { onCompress(); });
+    on("onHistogram", [this] { onHistogram(); });
+    on("onRgbInfo", [this] { onRgbInfo(); });
     on("onPerformBatch", [this] { onPerformBatch(); });
     on("onExplore", [this] { onExplore(); });
     on("onMemory", [this] { onMemory(); });

@@ -56,6 +56,7 @@ constexpr Expected kShortcuts[] = {
     {"onCopy", 0, "Ctrl+C"},          {"onCopyViewport", 0, "Shift+Ctrl+C"},
     {"onPaste", 0, "Ctrl+V"},         {"onUnzipper", 0, "Alt+U"},
     {"onJpegText", 0, "Alt+J"},
+    {"onHistogram", 0, "Ctrl+H"},     {"onCompress", 0, "Ctrl+J"},
 };
 
 // The top-level items of a menu now shown, separators left out.

@@ -16,57 +16,27 @@
 using namespace vimbra;
 using namespace vimbra::testing;
 
-namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-}  // namespace
-
 class MainWindowSaveTest : public QObject {
     Q_OBJECT
 
 private:
     FormFixture fx_;
-    std::vector<SaveDialogSetup> setups_;
-
-    // Every dialog answered by the next of `choices`; none left: cancel.
-    void script(MainWindow& form, std::vector<SaveChoice> choices) {
-        setups_.clear();
-        form.saveDialogHook = [this, choices, n = size_t(0)](const SaveDialogSetup& s) mutable
-            -> std::optional<SaveChoice> {
-            setups_.push_back(s);
-            if (n >= choices.size()) return std::nullopt;
-            return choices[n++];
-        };
-    }
-
-    std::unique_ptr<MainWindow> formWith(const char* name, int w = 20, int h = 10) {
-        const QString p = fx_.path(name);
-        WriteFlatPicture(p, w, h, 10, 20, 30);
-        auto form = fx_.makeForm({p});
-        if (form && !QTest::qWaitFor([&] { return form->workspace().CurrentFileName == p.toStdString(); }))
-            return nullptr;
-        return form;
-    }
 
 private slots:
     void init() { QFile::remove(fx_.path("settings.ini")); }
 
     void offersNineVariantsOrTwelveForBlackAndWhite() {
-        auto form = formWith("colour.bmp");
+        auto form = fx_.formWith("colour.bmp");
         QVERIFY(form);
-        script(*form, {});
+        fx_.answerSaveDialogs(*form, {});
         form->onSave();
-        QCOMPARE(setups_.size(), size_t(1));
-        QCOMPARE(setups_[0].filters.size(), 9);
-        QCOMPARE(setups_[0].filters[0], QStringLiteral("BMP (Windows Bitmap) (*.bmp)"));
+        QCOMPARE(fx_.setups.size(), size_t(1));
+        QCOMPARE(fx_.setups[0].filters.size(), 9);
+        QCOMPARE(fx_.setups[0].filters[0], QStringLiteral("BMP (Windows Bitmap) (*.bmp)"));
         // PNG first; the name without its extension; no SaveDir yet: the file's folder.
-        QCOMPARE(setups_[0].format, 3);
-        QCOMPARE(setups_[0].name, QStringLiteral("colour"));
-        QCOMPARE(QDir(setups_[0].folder), QDir(fx_.dir.path()));
+        QCOMPARE(fx_.setups[0].format, 3);
+        QCOMPARE(fx_.setups[0].name, QStringLiteral("colour"));
+        QCOMPARE(QDir(fx_.setups[0].folder), QDir(fx_.dir.path()));
 
         // A 1-bit picture also offers the two fax variants and PackBits.
         Workspace mono;
@@ -76,18 +46,18 @@ private slots:
         QVERIFY(form->BtnOpenEx(monoPath));
         QCOMPARE(form->workspace().ImageBitDepth, 1);
         form->onSave();
-        QCOMPARE(setups_.back().filters.size(), 12);
-        QCOMPARE(setups_.back().filters[11], QStringLiteral("TIF (Packbits TIFF) (*.tif)"));
+        QCOMPARE(fx_.setups.back().filters.size(), 12);
+        QCOMPARE(fx_.setups.back().filters[11], QStringLiteral("TIF (Packbits TIFF) (*.tif)"));
     }
 
     void typedExtensionGivesWayToTheVariantsAndOptionsReachTheFile() {
-        auto form = formWith("pic.bmp", 64, 48);
+        auto form = fx_.formWith("pic.bmp", 64, 48);
         QVERIFY(form);
         form->runMenuCommand("onNegative");
         QVERIFY(form->workspace().Modified);
         QDir(fx_.dir.path()).mkdir(QStringLiteral("out"));
         const QString out = fx_.path("out");
-        script(*form, {{out + QStringLiteral("/typed.jpg"), 3, 75, false}});
+        fx_.answerSaveDialogs(*form, {{out + QStringLiteral("/typed.jpg"), 3, 75, false}});
         form->onSave();
         const QString png = out + QStringLiteral("/typed.png");
         QVERIFY(QFileInfo::exists(png));
@@ -102,16 +72,16 @@ private slots:
         QCOMPARE(form->pathBox()->text(), png);
 
         // The next dialog starts in the folder saved to, with the variant kept.
-        script(*form, {{out + QStringLiteral("/low"), 5, 10, true},
+        fx_.answerSaveDialogs(*form, {{out + QStringLiteral("/low"), 5, 10, true},
                        {out + QStringLiteral("/high"), 5, 95, false}});
         form->onSave();
-        QCOMPARE(QDir(setups_[0].folder), QDir(out));
-        QCOMPARE(setups_[0].format, 3);
+        QCOMPARE(QDir(fx_.setups[0].folder), QDir(out));
+        QCOMPARE(fx_.setups[0].format, 3);
         form->onSave();
         // The dialog's options are kept too.
-        QCOMPARE(setups_[1].format, 5);
-        QCOMPARE(setups_[1].quality, 10);
-        QVERIFY(setups_[1].progressive);
+        QCOMPARE(fx_.setups[1].format, 5);
+        QCOMPARE(fx_.setups[1].quality, 10);
+        QVERIFY(fx_.setups[1].progressive);
         const QByteArray low = ReadAll(out + QStringLiteral("/low.jpg"));
         const QByteArray high = ReadAll(out + QStringLiteral("/high.jpg"));
         QVERIFY(low.startsWith("\xFF\xD8"));
@@ -132,7 +102,7 @@ private slots:
     }
 
     void overwriteQuestionNoAsksAgainCancelStops() {
-        auto form = formWith("same.bmp");
+        auto form = fx_.formWith("same.bmp");
         QVERIFY(form);
         const QString target = fx_.path("taken.png");
         QFile f(target);
@@ -141,36 +111,36 @@ private slots:
         f.close();
         // No: the dialog comes back with the name; Cancel there saves nothing.
         fx_.replies = {Reply::No};
-        script(*form, {{target, 3, 75, false}});
+        fx_.answerSaveDialogs(*form, {{target, 3, 75, false}});
         form->onSave();
-        QCOMPARE(setups_.size(), size_t(2));
-        QCOMPARE(setups_[1].name, QStringLiteral("taken.png"));
+        QCOMPARE(fx_.setups.size(), size_t(2));
+        QCOMPARE(fx_.setups[1].name, QStringLiteral("taken.png"));
         QCOMPARE(fx_.asked.back(), std::string("taken.png exists.\nOverwrite?"));
         QCOMPARE(fx_.offered.back(), (std::vector<Reply>{Reply::Yes, Reply::No, Reply::Cancel}));
         QCOMPARE(ReadAll(target), QByteArray("old"));
         // Cancel in the question ends at once.
         fx_.replies = {Reply::Cancel};
-        script(*form, {{target, 3, 75, false}, {target, 3, 75, false}});
+        fx_.answerSaveDialogs(*form, {{target, 3, 75, false}, {target, 3, 75, false}});
         form->onSave();
-        QCOMPARE(setups_.size(), size_t(1));
+        QCOMPARE(fx_.setups.size(), size_t(1));
         QCOMPARE(ReadAll(target), QByteArray("old"));
         // Yes writes over it.
         fx_.replies = {Reply::Yes};
-        script(*form, {{target, 3, 75, false}});
+        fx_.answerSaveDialogs(*form, {{target, 3, 75, false}});
         form->onSave();
         QVERIFY(ReadAll(target).startsWith("\x89PNG"));
     }
 
     void failedWritesLeaveThePictureUnsaved() {
         // 64 × 48 × 3 bytes need 8192 after rounding down to 4096s.
-        auto form = formWith("keep.bmp", 64, 48);
+        auto form = fx_.formWith("keep.bmp", 64, 48);
         QVERIFY(form);
         const std::string before = form->workspace().CurrentFileName;
         form->runMenuCommand("onNegative");
         QVERIFY(form->workspace().Modified);
         // No such folder: a write failure, the picture still counts as changed.
         const QString nowhere = fx_.path("no such folder/x.png");
-        script(*form, {{nowhere, 3, 75, false}});
+        fx_.answerSaveDialogs(*form, {{nowhere, 3, 75, false}});
         form->onSave();
         QVERIFY(QString::fromStdString(fx_.asked.back()).startsWith(QStringLiteral("Vimbra 6.71 Write failure.\nSave Format=3\n")));
         QVERIFY(form->workspace().Modified);
@@ -179,7 +149,7 @@ private slots:
         // Too little room: the warning, nothing written, nothing forgotten.
         form->freeSpaceHook = [](const std::string&) { return std::optional<uint64_t>(2048); };
         const QString full = fx_.path("full.png");
-        script(*form, {{full, 3, 75, false}});
+        fx_.answerSaveDialogs(*form, {{full, 3, 75, false}});
         form->onSave();
         QVERIFY(QString::fromStdString(fx_.asked.back()).startsWith(QStringLiteral("Insufficient disk space.\n")));
         QVERIFY(QString::fromStdString(fx_.asked.back()).endsWith(QStringLiteral("Save operation failed.")));
@@ -190,7 +160,7 @@ private slots:
     }
 
     void adobeTiffWarningUntilIgnored() {
-        auto form = formWith("tiff.bmp");
+        auto form = fx_.formWith("tiff.bmp");
         QVERIFY(form);
         fx_.asked.clear();
         form->SaveDialogTypeChange(8);

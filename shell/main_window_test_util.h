@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,6 +64,34 @@ public:
         QTest::qWait(20);
         return form;
     }
+
+    // A form that has opened a flat picture written under `name`.
+    std::unique_ptr<MainWindow> formWith(const char* name, int w = 20, int h = 10) {
+        const QString p = path(name);
+        WriteFlatPicture(p, w, h, 10, 20, 30);
+        auto form = makeForm({p});
+        if (form && !QTest::qWaitFor([&] { return form->workspace().CurrentFileName == p.toStdString(); }))
+            return nullptr;
+        return form;
+    }
+
+    // Every save dialog answered by the next of `choices`; none left: cancel.
+    // The setups the dialogs were given collect in `setups`.
+    std::vector<SaveDialogSetup> setups;
+    void answerSaveDialogs(MainWindow& form, std::vector<SaveChoice> choices) {
+        setups.clear();
+        form.saveDialogHook = [this, choices, n = size_t(0)](const SaveDialogSetup& s) mutable
+            -> std::optional<SaveChoice> {
+            setups.push_back(s);
+            if (n >= choices.size()) return std::nullopt;
+            return choices[n++];
+        };
+    }
 };
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 }  // namespace vimbra::testing

@@ -4,10 +4,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
+#include <QMenu>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSysInfo>
 
+#include "core/histogram.h"
+#include "core/map_commands.h"
 #include "shell/menu_layout.h"
 #include "shell/options_dialog.h"
 #include "shell/script_window.h"
@@ -52,6 +56,8 @@ void MainWindow::onUndo() {
 ScriptWindow* MainWindow::scriptWindow(bool create) {
     if (!script_ && create) {
         script_ = new ScriptWindow(ws_, this);
+        if (const QScreen* s = screen())
+            script_->setGeometry(EditorWindowBounds(settings_.batchEditorBounds, s->size()));
         connect(script_, &ScriptWindow::performRequested, this, [this] {
             interpreter_->onPerformBatchStep();
             sky_->refresh();
@@ -84,6 +90,31 @@ void MainWindow::onPerformBatch() {
     UpdateCaption();
     HistoryControls();
     refreshStatusBar();
+}
+
+void MainWindow::onHistogram() {
+    const QMenu* image = topMenu(QStringLiteral("&Image"));
+    if (ws_.Image.isEmpty() || (image && !image->isEnabled())) return;
+    if (ws_.ImageBitDepth != 24) {
+        // As the histogram of the picture shown: made 24-bit, no undo copy.
+        ws_.ForceTrueColor();
+        sky_->refresh();
+    }
+    DoCalcHistogram(ws_, PassTarget::preview(ws_.Image), true, false, false);
+    const QString name = QFileInfo(QString::fromStdString(ws_.CurrentFileName)).fileName();
+    if (host_.onHistogram) host_.onHistogram(QStringLiteral("Histogram [") + name + QLatin1Char(']'));
+}
+
+void MainWindow::onRgbInfo() {
+    if (ws_.Image.isEmpty() || ws_.CriticalProcess) return;
+    if (ws_.ImageBitDepth != 24) {
+        if (!host_.AutoBackUp(ws_)) return;
+        ws_.ForceTrueColor();
+        sky_->refresh();
+    }
+    onBatchEditor();
+    for (const std::string& line : RgbInfoLines(ws_)) host_.RecordBatchLine(ws_, line);
+    StatusReady();
 }
 
 void MainWindow::onMemory() {

@@ -224,7 +224,7 @@ constexpr MenuRow kLayout[] = {
     {"&Colors", "Posteri&ze", "", "onPosterize"},
 
     {"&Tools/&JPEG", "&Text", "Alt+J", "onJpegText"},
-    {"&Tools/&JPEG", "&Compress", "Ctrl+J", "onJpegCompress"},
+    {"&Tools/&JPEG", "&Compress", "Ctrl+J", "onCompress"},
     {"&Tools/&Batch", "&Editor", "Alt+B", "onBatchEditor"},
     {"&Tools/&Batch", "&Perform", "F9", "onPerformBatch"},
     {"&Tools/&Batch", "to &JPG", "", "onBatchConvert", 0},

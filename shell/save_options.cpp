@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QSlider>
 
 #include "imagefiles/jpeg_settings.h"
@@ -75,6 +76,14 @@ SaveAsDialog::SaveAsDialog(const SaveDialogSetup& setup, QWidget* parent)
     h->addWidget(QualityLabel);
     h->addWidget(Quality, 1);
     h->addWidget(Progressive);
+    // Offered whatever the variant.
+    Wizard = new QPushButton(QStringLiteral("JPEG &Wizard..."), row);
+    Wizard->setObjectName(QStringLiteral("Wizard"));
+    h->addWidget(Wizard);
+    connect(Wizard, &QPushButton::clicked, this, [this] {
+        wizard_ = true;
+        reject();
+    });
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(row, grid->rowCount(), 0, 1, grid->columnCount());
     connect(Quality, &QSlider::valueChanged, this,
@@ -116,7 +125,12 @@ std::optional<SaveChoice> ExecuteSaveDialog(QWidget* parent, const SaveDialogSet
                                             const std::function<void(int format)>& typeChanged) {
     SaveAsDialog dlg(setup, parent);
     dlg.typeChanged = typeChanged;
-    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    if (dlg.exec() != QDialog::Accepted) {
+        if (!dlg.wizardRequested()) return std::nullopt;
+        SaveChoice wizard;
+        wizard.wizard = true;
+        return wizard;
+    }
     SaveChoice c = dlg.choice();
     if (c.path.isEmpty()) return std::nullopt;
     return c;

@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QLabel;
+class QPushButton;
 class QSlider;
 
 namespace vimbra {
@@ -55,6 +56,7 @@ struct SaveChoice {
     int format = int(SaveFormat::Png);
     int quality = 75;
     bool progressive = false;
+    bool wizard = false;  // the dialog was left for the JPEG Compression Wizard
 };
 
 class SaveAsDialog : public QFileDialog {
@@ -70,6 +72,9 @@ public:
     QSlider* Quality = nullptr;
     QLabel* QualityLabel = nullptr;
     QCheckBox* Progressive = nullptr;
+    // Leaves the dialog for the JPEG Compression Wizard.
+    QPushButton* Wizard = nullptr;
+    bool wizardRequested() const { return wizard_; }
 
     // The variant changed (the dialog's type-change event).
     std::function<void(int format)> typeChanged;
@@ -77,9 +82,11 @@ public:
 private:
     int format_;
     QStringList filters_;
+    bool wizard_ = false;
 };
 
-// The chosen file and options, or nothing when cancelled.
+// The chosen file and options, or nothing when cancelled; `wizard` set when
+// the wizard button closed it.
 std::optional<SaveChoice> ExecuteSaveDialog(QWidget* parent, const SaveDialogSetup& setup,
                                             const std::function<void(int format)>& typeChanged);
 

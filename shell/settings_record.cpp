@@ -176,6 +176,21 @@ QRect RestoreWindowBounds(const WindowBounds& stored, QSize screen, QSize defaul
     return QRect(int(x), int(y), int(width), int(height));
 }
 
+QRect EditorWindowBounds(const WindowBounds& stored, QSize screen) {
+    const int64_t sw = screen.width(), sh = screen.height();
+    int64_t left = std::max<int64_t>(stored.left, 0);
+    int64_t top = std::max<int64_t>(stored.top, 0);
+    int64_t width = std::min<int64_t>(int64_t(stored.right) - left, sw);
+    int64_t height = std::min<int64_t>(int64_t(stored.bottom) - top, sh);
+    if (width < 64 || height < 64) {
+        width = sw / 2;
+        height = sh / 4 * 3;
+    }
+    if (left + width > sw) left = std::max<int64_t>(sw - width, 0);
+    if (top + height > sh) top = std::max<int64_t>(sh - height, 0);
+    return QRect(int(left), int(top), int(width), int(height));
+}
+
 std::unique_ptr<QSettings> SettingsStore::OpenUserSettings() {
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                        QStringLiteral("Vimbra"), QStringLiteral("VIMBRA"));

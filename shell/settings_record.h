@@ -96,6 +96,12 @@ WindowBounds StoreWindowBounds(const QRect& frame);
 // the screen; otherwise moved left or up so that it fits.
 QRect RestoreWindowBounds(const WindowBounds& stored, QSize screen, QSize defaultSize);
 
+// Where the batch editor opens: left and top not below 0; width and height
+// from the stored corners, at most the screen's; below 64 either way half the
+// screen's width and three quarters of its height; then moved left or up so
+// that it fits, never past the top-left corner.
+QRect EditorWindowBounds(const WindowBounds& stored, QSize screen);
+
 // Reads and writes the values in one QSettings (INI file, or a test's file).
 class SettingsStore {
 public:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -193,6 +195,23 @@ TEST(WindowBounds, RestoreArithmetic) {
     // Damaged extremes neither overflow nor give a negative size.
     const QRect wild = RestoreWindowBounds({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, screen, def);
     EXPECT_EQ(wild, QRect(0, 0, 1920, 1080));
+}
+
+TEST(WindowBounds, BatchEditorArithmetic) {
+    const QSize screen(1920, 1080);
+    // 10 × 10: half the width, three quarters of the height, where it was.
+    EXPECT_EQ(EditorWindowBounds({100, 100, 110, 110}, screen), QRect(100, 100, 960, 810));
+    // Nothing stored yet.
+    EXPECT_EQ(EditorWindowBounds({0, 0, 0, 0}, screen), QRect(0, 0, 960, 810));
+    // Left of the screen: left 0, width measured from there (300 − 0).
+    EXPECT_EQ(EditorWindowBounds({-8, 20, 300, 400}, screen), QRect(0, 20, 300, 380));
+    // Past the right and bottom edges: moved back in, 1920 − 300 and 1080 − 300.
+    EXPECT_EQ(EditorWindowBounds({1800, 900, 2100, 1200}, screen), QRect(1620, 780, 300, 300));
+    // Larger than the screen: the screen's size from the corner.
+    EXPECT_EQ(EditorWindowBounds({50, 60, 4000, 3000}, screen), QRect(0, 0, 1920, 1080));
+    // A damaged record does not overflow.
+    EXPECT_EQ(EditorWindowBounds({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, screen),
+              QRect(0, 0, 1920, 1080));
 }
 
 TEST(WindowBounds, StoreThenRestore) {

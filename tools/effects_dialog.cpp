@@ -10,17 +10,24 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/tone_curves.h"
 #include "core/workspace.h"
+#include "filters/jpeg_wizard.h"
 #include "shell/picture_view.h"
+#include "tools/jpeg_compressor_group.h"
 
 namespace vimbra {
 namespace {
 
 constexpr int kViewSize = 360;  // the after view's client area
+constexpr int kJpegViewHeight = 372;
 constexpr int kHelpEffects = 400;
+constexpr int kHelpJpegWizard = 115;
+
+bool IsJpegCode(int code) { return code == 998 || code == 999; }
 
 QString Plain(const std::string& caption) {
     return QString::fromStdString(caption).remove(QLatin1Char('&')).trimmed();
@@ -78,14 +85,23 @@ void BeforeView::mouseReleaseEvent(QMouseEvent* event) {
 
 // ---- Dialog ----------------------------------------------------------------
 
-EffectsDialog::EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget* parent)
-    : QDialog(parent), ws_(ws), session_(std::make_unique<EffectSession>(param, ws)) {
+EffectsDialog::EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget* parent,
+                             JpegWizardSettings* jpeg)
+    : QDialog(parent),
+      ws_(ws),
+      session_(std::make_unique<EffectSession>(param, ws)),
+      jpeg_(IsJpegCode(param.EffectCode) ? jpeg : nullptr) {
     setWindowTitle(QString::fromStdString(param.title));
     const EffectLayout& layout = session_->layout();
 
+    // The wizard shows and compresses a 24-bit copy; the working picture stays.
+    if (jpeg_ && !ws.Image.isEmpty() && ws.Image.depth() != 24) {
+        picture24_ = ws.Image;
+        picture24_.convertTo24();
+    }
     chkScrollbars_ = new QCheckBox(QStringLiteral("Show scroll bars"), this);
     chkScrollbars_->setChecked(true);
-    before_ = new BeforeView(ws.Image, this);
+    before_ = new BeforeView(source(), this);
     connect(before_, &BeforeView::picked, this, &EffectsDialog::pickAt);
     connect(chkScrollbars_, &QCheckBox::toggled, this, [this](bool on) {
         const Qt::ScrollBarPolicy policy = on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
@@ -118,7 +134,7 @@ EffectsDialog::EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget
     connect(btnReset_, &QPushButton::clicked, this, &EffectsDialog::resetClicked);
     connect(btnCurve_, &QPushButton::clicked, this, &EffectsDialog::extraClicked);
     connect(btnHelp_, &QPushButton::clicked, this, [this] {
-        if (onHelp) onHelp(kHelpEffects);
+        if (onHelp) onHelp(jpeg_ ? kHelpJpegWizard : kHelpEffects);
     });
 
     panel_ = new QLabel(QStringLiteral("Color Base"), this);
@@ -156,6 +172,7 @@ EffectsDialog::EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget
     auto* all = new QVBoxLayout(this);
     all->addLayout(top);
     all->addLayout(buttons);
+    if (jpeg_) buildJpegMode(all, title);
 
     // Start where the selection starts, as the main window shows it.
     before_->scrollTo(QPoint(ws.SelectionRect.left, ws.SelectionRect.top));
@@ -235,7 +252,91 @@ void EffectsDialog::pickAt(int x, int y) {
         if (sliders_[i]->value() != session_->position(i)) sliders_[i]->setValue(session_->position(i));
 }
 
+void EffectsDialog::buildJpegMode(QVBoxLayout* all, QLabel* title) {
+    title->setText(QStringLiteral("Compressed image"));
+    after_->setAccessibleName(QStringLiteral("Compressed image"));
+    after_->setFixedSize(kViewSize, kJpegViewHeight);
+    btnCancel_->setText(QStringLiteral("Close"));
+    // In a batch the wizard only sets the settings: Apply closes at once.
+    if (session_->code() == 999) btnOK_->setText(QStringLiteral("Save &As"));
+    else btnOK_->setEnabled(true);
+    group_ = new JpegCompressorGroup(this);
+    group_->load(*jpeg_);
+    all->addWidget(group_);
+
+    retest_ = new QTimer(this);
+    retest_->setSingleShot(true);
+    retest_->setInterval(kRetestDelayMs);
+    connect(retest_, &QTimer::timeout, this, [this] { jpegTest(); });
+    auto later = [this] {
+        if (!source().isEmpty()) retest_->start();
+    };
+    connect(group_, &JpegCompressorGroup::changed, this, later);
+    connect(sliders_[0], &QScrollBar::valueChanged, this, later);
+    // The compressed view follows the scrolling of the original.
+    connect(before_->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            &EffectsDialog::showCompressed);
+    connect(before_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &EffectsDialog::showCompressed);
+}
+
+const Bitmap& EffectsDialog::source() const {
+    return picture24_.isEmpty() ? ws_.Image : picture24_;
+}
+
+bool EffectsDialog::retestPending() const { return retest_ && retest_->isActive(); }
+
+bool EffectsDialog::jpegStale() const {
+    return !trialDone_ || session_->stale() || !(group_->settings(sliders_[0]->value()) == trialSettings_);
+}
+
+void EffectsDialog::jpegTest() {
+    if (retest_) retest_->stop();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Bitmap none;
+    session_->test(none, Bitmap());
+    trialSettings_ = group_->settings(session_->PreviewValue());
+    JpegTrial trial = CompressTrial(source(), trialSettings_);
+    trialDone_ = true;
+    stream_ = std::move(trial.stream);
+    decoded_ = std::move(trial.decoded);
+    compressed_ = decoded_.isEmpty() ? QImage() : PictureView::WrapBitmap(decoded_);
+    group_->setFigures(QString::fromStdString(FileSizeText(stream_.size())),
+                       QString::fromStdString(
+                           CompressionRatioText(source().width(), source().height(), stream_.size())));
+    showCompressed();
+    if (!trial.error.empty()) after_->setText(QString::fromStdString(trial.error));
+    // Nothing to save when nothing was encoded.
+    btnOK_->setEnabled(session_->code() == 998 || !stream_.empty());
+    QApplication::restoreOverrideCursor();
+}
+
+void EffectsDialog::showCompressed() {
+    if (compressed_.isNull()) {
+        preview_ = QImage();
+        after_->clear();
+        return;
+    }
+    // Only the part in view is copied, whatever the picture's size.
+    const QRect part = QRect(before_->scrollPosition(), after_->size()).intersected(compressed_.rect());
+    preview_ = compressed_.copy(part);
+    after_->setPixmap(QPixmap::fromImage(preview_));
+}
+
+void EffectsDialog::done(int r) {
+    if (jpeg_) {
+        if (retest_) retest_->stop();
+        *jpeg_ = group_->settings(sliders_[0]->value());
+        result_ = sliders_[0]->value();
+    }
+    QDialog::done(r);
+}
+
 void EffectsDialog::test(bool maskVariant) {
+    if (jpeg_) {
+        jpegTest();
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QPoint s = before_->scrollPosition();
     region_ = PreviewRegion(s.x(), s.y(), kViewSize, kViewSize, ws_.Image.width(),
@@ -254,6 +355,16 @@ void EffectsDialog::test(bool maskVariant) {
 }
 
 void EffectsDialog::applyClicked() {
+    if (jpeg_) {
+        if (session_->code() == 998) {
+            accept();
+            return;
+        }
+        // What is saved is what the controls show.
+        if (jpegStale()) jpegTest();
+        if (!stream_.empty() && onSaveAs) onSaveAs(stream_);
+        return;
+    }
     if (!session_->tested()) return;
     // What is applied is always what was last shown.
     if (session_->stale()) test();
@@ -298,6 +409,22 @@ int ExecuteEffectsDialog(QWidget* parent, Workspace& ws, const FilterDlgParam& p
         driver(dlg);
     else
         dlg.exec();
+    return dlg.result();
+}
+
+int ExecuteJpegWizard(QWidget* parent, Workspace& ws, const FilterDlgParam& param,
+                      JpegWizardSettings& settings,
+                      const std::function<void(const std::vector<uint8_t>&)>& saveAs,
+                      const std::function<void(EffectsDialog&)>& driver) {
+    EffectsDialog dlg(ws, param, parent, &settings);
+    dlg.onSaveAs = saveAs;
+    if (driver) {
+        driver(dlg);
+        // A driver that leaves it open closes it as the Close button would.
+        if (dlg.result() == kDialogCancelled) dlg.reject();
+    } else {
+        dlg.exec();
+    }
     return dlg.result();
 }
 

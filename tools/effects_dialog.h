@@ -2,15 +2,18 @@
 // The effects dialog: up to three labelled sliders with typed values, the
 // picture as it is (scrollable; a click picks a colour) and the preview of the
 // part in view. Test computes the preview, Apply hands the previewed values to
-// the command, Cancel returns −999.
+// the command, Cancel returns −999. With the codes 998 and 999 it is the JPEG
+// Compression Wizard: the whole picture compressed in memory and shown decoded.
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QAbstractScrollArea>
 #include <QDialog>
 #include <QImage>
 
 #include "core/effect_session.h"
+#include "imagefiles/jpeg_settings.h"
 
 class QCheckBox;
 class QGridLayout;
@@ -18,6 +21,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+class QTimer;
+class QVBoxLayout;
 
 namespace vimbra {
 
@@ -43,10 +48,15 @@ private:
     QImage image_;
 };
 
+class JpegCompressorGroup;
+
 class EffectsDialog : public QDialog {
     Q_OBJECT
 public:
-    EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget* parent = nullptr);
+    // `jpeg`: the wizard's settings, shown at the start and stored at the
+    // close (JPEG mode, codes 998 and 999 only).
+    EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget* parent = nullptr,
+                  JpegWizardSettings* jpeg = nullptr);
     ~EffectsDialog() override;
 
     EffectSession& session() { return *session_; }
@@ -77,13 +87,30 @@ public:
     QPushButton* extraButton() const { return btnCurve_; }
     QLabel* colorPanel() const { return panel_; }
 
+    bool jpegMode() const { return jpeg_ != nullptr; }
+    JpegCompressorGroup* jpegGroup() const { return group_; }
+    // The file of the last trial; empty before the first or when it failed.
+    const std::vector<uint8_t>& compressed() const { return stream_; }
+    // A change of the JPEG controls waits this long before the trial reruns.
+    static constexpr int kRetestDelayMs = 250;
+    bool retestPending() const;
+    void done(int r) override;
+
     // Opens the histogram window for the extra button (title given).
     std::function<void(const QString& title)> onHistogram;
     std::function<void(int context)> onHelp;
+    // JPEG mode, code 999: saves the compressed file (the dialog stays open).
+    std::function<void(const std::vector<uint8_t>& stream)> onSaveAs;
 
 private:
     void buildSliders(QGridLayout* grid);
     void showPanel(const ColorPick& pick);
+    void buildJpegMode(QVBoxLayout* all, QLabel* title);
+    // The picture the wizard shows and compresses.
+    const Bitmap& source() const;
+    void jpegTest();
+    bool jpegStale() const;
+    void showCompressed();
 
     Workspace& ws_;
     std::unique_ptr<EffectSession> session_;
@@ -100,6 +127,17 @@ private:
     Region region_;
     int result_ = kDialogCancelled;
     bool typing_ = false;
+
+    // JPEG mode.
+    JpegWizardSettings* jpeg_ = nullptr;
+    JpegCompressorGroup* group_ = nullptr;
+    QTimer* retest_ = nullptr;
+    Bitmap picture24_;  // the picture in 24 bits when the working one is not
+    Bitmap decoded_;
+    QImage compressed_;  // wraps decoded_
+    std::vector<uint8_t> stream_;
+    JpegWizardSettings trialSettings_;
+    bool trialDone_ = false;
 };
 
 // Shows the dialog modally. `driver`, when set, acts on the dialog instead of
@@ -107,5 +145,13 @@ private:
 int ExecuteEffectsDialog(QWidget* parent, Workspace& ws, const FilterDlgParam& param,
                          const std::function<void(EffectsDialog&)>& driver = {},
                          const std::function<void(const QString&)>& histogram = {});
+
+// The JPEG Compression Wizard (code 998 in a batch: settings only; 999: with
+// Save As). Returns slider 1's position however it was closed; `settings`
+// then hold what the dialog showed. The working picture is never changed.
+int ExecuteJpegWizard(QWidget* parent, Workspace& ws, const FilterDlgParam& param,
+                      JpegWizardSettings& settings,
+                      const std::function<void(const std::vector<uint8_t>&)>& saveAs,
+                      const std::function<void(EffectsDialog&)>& driver = {});
 
 }  // namespace vimbra
