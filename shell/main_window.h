@@ -16,6 +16,8 @@
 #include "batch/bookmarks.h"
 #include "batch/interpreter.h"
 #include "core/workspace.h"
+#include "desktop/desktop_runner.h"
+#include "desktop/wallpaper.h"
 #include "filters/gui/resize_dialog.h"
 #include "filters/gui/scroll_dialog.h"
 #include "imagefiles/load_dispatch.h"
@@ -179,6 +181,23 @@ public:
     // Stand-in for the print setup dialog (tests): false cancels.
     std::function<bool(class PrintDialog&)> printDialogHook;
 
+    // File associations (tag kAssociations...), wallpaper and scanner.
+    void onAssociations(int mode);
+    void onWallpaperSet();
+    void onWallpaperClear();
+    void onScanSelect();
+    void onScanAcquire();
+    const std::string& scannerDevice() const { return scannerDevice_; }
+    // Stand-ins for the desktop's tools and the dialogs (tests).
+    CommandRunner desktopRunnerHook;
+    std::function<WallpaperEnvironment()> wallpaperEnvironmentHook;
+    std::function<int(const QString& caption, QStringList& list)> listDialogHook;
+    std::function<QString(const QString& title)> applicationPickHook;
+    std::function<QString(const QStringList& devices)> deviceChoiceHook;
+    std::function<bool(struct ScanRequest&)> scanDialogHook;
+    // True stops the scan as Cancel does.
+    std::function<bool(int percent)> scanCancelHook;
+
     // Layout toggles and presets.
     void setMenuBarShown(bool on);
     void setToolBarShown(bool on);
@@ -280,6 +299,10 @@ private:
     void updateFileNameItem();
     int panelsHeight() const;
     QSize frameSize2() const;
+    // A pasted or scanned picture becomes the working picture, "Untitled".
+    void takeNewPicture(Bitmap picture);
+    CommandRunner desktopRunner() const;
+    std::string scannerDevice_;
 
     Workspace ws_;
     GuiFrameHost host_;

@@ -89,6 +89,11 @@ void MainWindow::registerHandlers() {
     on("onEmptyClipboard", [this] { onEmptyClipboard(); });
     on("onPrint", [this] { onPrint(); });
     on("onUnzipper", [this] { onUnzipper(); });
+    handlers_["onAssociations"] = [this](int tag) { onAssociations(tag); };
+    on("onWallpaperSet", [this] { onWallpaperSet(); });
+    on("onWallpaperClear", [this] { onWallpaperClear(); });
+    on("onScanSelect", [this] { onScanSelect(); });
+    on("onScanAcquire", [this] { onScanAcquire(); });
 }
 
 QAction* MainWindow::action(const std::string& handler, int tag) const {

@@ -26,6 +26,8 @@ inline constexpr int kAspectMonitor = 0, kAspectBestFit = 1, kAspectTv = 2, kAsp
                      kAspectWide = 4;
 // The context menu's two Unmark items: with the picture items, with the path box's.
 inline constexpr int kPictureUnmark = 0, kPathBoxUnmark = 1;
+// The association items.
+inline constexpr int kAssociationsSet = 0, kAssociationsChange = 1, kAssociationsRemove = 2;
 
 // The menu bar in menu order.
 std::span<const MenuRow> MainMenuLayout();
