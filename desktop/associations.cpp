@@ -14,7 +14,9 @@ namespace {
 
 constexpr const char* kDefaultSection = "[Default Applications]";
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 std::optional<std::string> ReadText(const std::string& path) {
     QFile f(Q(path));
@@ -56,7 +58,9 @@ bool IsSectionHeader(const std::string& line) {
 }
 
 // The first application of a mimeapps.list value ("a.desktop;b.desktop;").
-std::string FirstApplication(const std::string& value) { return Trim(value.substr(0, value.find(';'))); }
+std::string FirstApplication(const std::string& value) {
+    return Trim(value.substr(0, value.find(';')));
+}
 
 bool IsOurs(const std::string& value) {
     const std::string app = FirstApplication(value);
@@ -69,10 +73,18 @@ std::vector<std::string> AllMimeTypes() {
     return MimeTypesOf(all);
 }
 
-std::string MimeappsPath(const DesktopFolders& f) { return Join(f.configHome, "mimeapps.list"); }
-std::string BackupPath(const DesktopFolders& f) { return Join(f.appData, kAssociationBackupName); }
-std::string ApplicationsFolder(const DesktopFolders& f) { return Join(f.dataHome, "applications"); }
-std::string MimeFolder(const DesktopFolders& f) { return Join(f.dataHome, "mime"); }
+std::string MimeappsPath(const DesktopFolders& f) {
+    return Join(f.configHome, "mimeapps.list");
+}
+std::string BackupPath(const DesktopFolders& f) {
+    return Join(f.appData, kAssociationBackupName);
+}
+std::string ApplicationsFolder(const DesktopFolders& f) {
+    return Join(f.dataHome, "applications");
+}
+std::string MimeFolder(const DesktopFolders& f) {
+    return Join(f.dataHome, "mime");
+}
 
 // The backup: one "type=previous value" line a type, the value empty when the
 // user had no default of their own.
@@ -88,7 +100,8 @@ std::map<std::string, std::string> ReadBackup(const std::string& text) {
 }
 
 std::string BackupText(const std::map<std::string, std::string>& backup) {
-    std::string text = "# Default applications before Vimbra was associated; restored on removal.\n";
+    std::string text =
+        "# Default applications before Vimbra was associated; restored on removal.\n";
     for (const auto& [type, value] : backup) text += type + "=" + value + "\n";
     return text;
 }
@@ -149,11 +162,16 @@ std::string SafeIdPart(const std::string& name) {
 std::string KeyFileValue(const std::string& s) {
     std::string out;
     for (char c : s) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -223,11 +241,14 @@ std::string DesktopEntryText(const std::string& program) {
            "Name=Vimbra\n"
            "GenericName=Picture Viewer\n"
            "Comment=View, edit and convert pictures\n"
-           "Exec=" + DesktopExecArgument(program) + " %F\n"
+           "Exec=" +
+           DesktopExecArgument(program) +
+           " %F\n"
            "Icon=applications-graphics\n"
            "Terminal=false\n"
            "Categories=Graphics;Viewer;RasterGraphics;2DGraphics;\n"
-           "MimeType=" + MimeTypeList(AllMimeTypes()) + "\n";
+           "MimeType=" +
+           MimeTypeList(AllMimeTypes()) + "\n";
 }
 
 std::string MimePackageText() {
@@ -328,8 +349,7 @@ AssociationOutcome SetAssociations(const DesktopFolders& folders, const std::str
     const std::string package = Join(Join(MimeFolder(folders), "packages"), kMimePackageName);
     if (!WriteText(entry, DesktopEntryText(program)))
         return {false, "Could not write " + entry + "."};
-    if (!WriteText(package, MimePackageText()))
-        return {false, "Could not write " + package + "."};
+    if (!WriteText(package, MimePackageText())) return {false, "Could not write " + package + "."};
     RefreshDatabases(folders, run);
     result = MakeDefault(kDesktopId, types, run);
     if (result.ok)
@@ -337,8 +357,7 @@ AssociationOutcome SetAssociations(const DesktopFolders& folders, const std::str
     return result;
 }
 
-AssociationOutcome ChangeAssociations(const DesktopFolders& folders,
-                                      const std::vector<int>& chosen,
+AssociationOutcome ChangeAssociations(const DesktopFolders& folders, const std::vector<int>& chosen,
                                       const std::string& application, const CommandRunner& run) {
     const std::vector<std::string> types = MimeTypesOf(chosen);
     if (types.empty() || application.empty()) return {false, "No file types were chosen."};
@@ -359,9 +378,10 @@ AssociationOutcome ChangeAssociations(const DesktopFolders& folders,
     } else {
         const std::string name = app.fileName().toStdString();
         id = kUserAppPrefix + SafeIdPart(name) + ".desktop";
-        const std::string text = "[Desktop Entry]\nType=Application\nName=" + KeyFileValue(name) +
-                                 "\nExec=" + DesktopExecArgument(app.absoluteFilePath().toStdString()) +
-                                 " %f\nNoDisplay=true\nMimeType=" + MimeTypeList(types) + "\n";
+        const std::string text =
+            "[Desktop Entry]\nType=Application\nName=" + KeyFileValue(name) +
+            "\nExec=" + DesktopExecArgument(app.absoluteFilePath().toStdString()) +
+            " %f\nNoDisplay=true\nMimeType=" + MimeTypeList(types) + "\n";
         const std::string path = Join(ApplicationsFolder(folders), id);
         if (!WriteText(path, text)) return {false, "Could not write " + path + "."};
         run({"update-desktop-database", ApplicationsFolder(folders)});

@@ -65,8 +65,7 @@ AssociationOutcome SetAssociations(const DesktopFolders& folders, const std::str
 
 // Change mode: the chosen lines open with another application, either a
 // .desktop file or a program (which gets a small entry of its own).
-AssociationOutcome ChangeAssociations(const DesktopFolders& folders,
-                                      const std::vector<int>& chosen,
+AssociationOutcome ChangeAssociations(const DesktopFolders& folders, const std::vector<int>& chosen,
                                       const std::string& application, const CommandRunner& run);
 
 // Removes the entry, the package and the change-mode entries, and gives back

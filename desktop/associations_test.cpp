@@ -120,8 +120,9 @@ TEST(MimeappsList, ReadAndEdit) {
               "[Default Applications]\nimage/png=vimbra.desktop\nimage/tiff=vimbra.desktop\n"
               "\n[Removed Associations]\nimage/png=x.desktop\n");
     // No section yet: it is added; a removal alone adds nothing.
-    EXPECT_EQ(WithDefaultApplications("[Added Associations]\na/b=c.desktop\n", {{"image/png", "v"}}),
-              "[Added Associations]\na/b=c.desktop\n\n[Default Applications]\nimage/png=v\n");
+    EXPECT_EQ(
+        WithDefaultApplications("[Added Associations]\na/b=c.desktop\n", {{"image/png", "v"}}),
+        "[Added Associations]\na/b=c.desktop\n\n[Default Applications]\nimage/png=v\n");
     EXPECT_EQ(WithDefaultApplications("", {{"image/png", std::nullopt}}), "");
 }
 
@@ -132,15 +133,15 @@ TEST(Associations, SetTwiceThenRemoveRestoresTheUsersDefaults) {
     WriteFile(d.mimeapps(), original);
 
     // .JPG and .WMF/.EMF.
-    const AssociationOutcome set = SetAssociations(d.folders, "/usr/bin/vimbra", {3, 10}, d.runner());
+    const AssociationOutcome set =
+        SetAssociations(d.folders, "/usr/bin/vimbra", {3, 10}, d.runner());
     ASSERT_TRUE(set.ok) << set.message;
     EXPECT_EQ(set.message, "Vimbra opens 3 file type(s) now.");
     const std::string data = d.folders.dataHome;
-    EXPECT_EQ(d.calls, (std::vector<Argv>{
-                           {"update-mime-database", data + "/mime"},
-                           {"update-desktop-database", data + "/applications"},
-                           {"xdg-mime", "default", "vimbra.desktop", "image/jpeg", "image/wmf",
-                            "image/emf"}}));
+    EXPECT_EQ(d.calls, (std::vector<Argv>{{"update-mime-database", data + "/mime"},
+                                          {"update-desktop-database", data + "/applications"},
+                                          {"xdg-mime", "default", "vimbra.desktop", "image/jpeg",
+                                           "image/wmf", "image/emf"}}));
     EXPECT_EQ(ReadFile(d.backup()),
               "# Default applications before Vimbra was associated; restored on removal.\n"
               "image/emf=\nimage/jpeg=eog.desktop\nimage/wmf=\n");
@@ -149,7 +150,8 @@ TEST(Associations, SetTwiceThenRemoveRestoresTheUsersDefaults) {
               "image/wmf=vimbra.desktop\nimage/emf=vimbra.desktop\n");
     EXPECT_EQ(ReadFile(QString::fromStdString(data) + "/applications/vimbra.desktop"),
               DesktopEntryText("/usr/bin/vimbra"));
-    EXPECT_EQ(ReadFile(QString::fromStdString(data) + "/mime/packages/vimbra.xml"), MimePackageText());
+    EXPECT_EQ(ReadFile(QString::fromStdString(data) + "/mime/packages/vimbra.xml"),
+              MimePackageText());
 
     // Setting again, now with PNG too, keeps eog as the JPEG's previous default.
     ASSERT_TRUE(SetAssociations(d.folders, "/usr/bin/vimbra", {3, 6}, d.runner()).ok);
@@ -196,14 +198,15 @@ TEST(Associations, ChangeModeNamesAnotherProgramAndNeverAnEmptyType) {
     Desk d;
     const QString program = d.dir.path() + "/bin/my viewer";
     WriteFile(program, "#!/bin/sh\n");
-    const AssociationOutcome r = ChangeAssociations(d.folders, {6}, program.toStdString(), d.runner());
+    const AssociationOutcome r =
+        ChangeAssociations(d.folders, {6}, program.toStdString(), d.runner());
     ASSERT_TRUE(r.ok) << r.message;
     const QString entry = d.dir.path() + "/data/applications/vimbra-userapp-my-viewer.desktop";
     EXPECT_EQ(ReadFile(entry), "[Desktop Entry]\nType=Application\nName=my viewer\nExec=\"" +
                                    program.toStdString() +
                                    "\" %f\nNoDisplay=true\nMimeType=image/png;\n");
-    EXPECT_EQ(d.calls.back(), (Argv{"xdg-mime", "default", "vimbra-userapp-my-viewer.desktop",
-                                    "image/png"}));
+    EXPECT_EQ(d.calls.back(),
+              (Argv{"xdg-mime", "default", "vimbra-userapp-my-viewer.desktop", "image/png"}));
     EXPECT_EQ(ReadFile(d.mimeapps()),
               "[Default Applications]\nimage/png=vimbra-userapp-my-viewer.desktop\n");
     // Our own entry is not written in change mode.

@@ -101,9 +101,9 @@ std::string SetOption(SANE_Handle h, const std::string& name, const std::string&
             const double number = std::strtod(text.c_str(), &end);
             if (end == text.c_str() || d->size < SANE_Int(sizeof(SANE_Word))) break;
             // Array options get the same value in every element.
-            std::vector<SANE_Word> v(size_t(d->size) / sizeof(SANE_Word),
-                                     d->type == SANE_TYPE_FIXED ? SANE_FIX(number)
-                                                                : SANE_Word(std::lround(number)));
+            std::vector<SANE_Word> v(
+                size_t(d->size) / sizeof(SANE_Word),
+                d->type == SANE_TYPE_FIXED ? SANE_FIX(number) : SANE_Word(std::lround(number)));
             s = sane_control_option(h, index, SANE_ACTION_SET_VALUE, v.data(), &info);
             break;
         }
@@ -144,8 +144,8 @@ Bitmap ToBitmap(const std::vector<Frame>& frames, std::string& error) {
         error = "The scanner sent no picture.";
         return {};
     }
-    const bool threePass = p.format == SANE_FRAME_RED || p.format == SANE_FRAME_GREEN ||
-                           p.format == SANE_FRAME_BLUE;
+    const bool threePass =
+        p.format == SANE_FRAME_RED || p.format == SANE_FRAME_GREEN || p.format == SANE_FRAME_BLUE;
     const size_t bpl = size_t(p.bytes_per_line);
     if (p.format == SANE_FRAME_GRAY && p.depth == 1) {
         Bitmap out(width, height, 1);
@@ -157,7 +157,8 @@ Bitmap ToBitmap(const std::vector<Frame>& frames, std::string& error) {
         return out;
     }
     if (p.depth != 8 && p.depth != 16) {
-        error = "The scanner sends " + std::to_string(p.depth) + "-bit samples, which Vimbra cannot read.";
+        error = "The scanner sends " + std::to_string(p.depth) +
+                "-bit samples, which Vimbra cannot read.";
         return {};
     }
     if (p.format == SANE_FRAME_GRAY) {
@@ -189,7 +190,9 @@ Bitmap ToBitmap(const std::vector<Frame>& frames, std::string& error) {
     }
     for (const Frame& f : frames) {
         // Bitmap rows are blue, green, red.
-        const int offset = f.params.format == SANE_FRAME_RED ? 2 : f.params.format == SANE_FRAME_GREEN ? 1 : 0;
+        const int offset = f.params.format == SANE_FRAME_RED     ? 2
+                           : f.params.format == SANE_FRAME_GREEN ? 1
+                                                                 : 0;
         const size_t fbpl = size_t(f.params.bytes_per_line);
         const int fw = std::min(width, f.params.pixels_per_line);
         for (int y = 0; y < height; ++y) {
@@ -214,7 +217,8 @@ std::vector<ScannerDevice> ListScanners(std::string& error) {
     if (sane_get_devices(&list, SANE_FALSE) != SANE_STATUS_GOOD || !list) return out;
     for (int i = 0; list[i]; ++i) {
         const SANE_Device* d = list[i];
-        std::string label = std::string(d->vendor ? d->vendor : "") + " " + (d->model ? d->model : "");
+        std::string label =
+            std::string(d->vendor ? d->vendor : "") + " " + (d->model ? d->model : "");
         if (d->type && *d->type) label += std::string(" (") + d->type + ")";
         out.push_back({d->name ? d->name : "", label});
     }
@@ -237,7 +241,8 @@ ScannerCapabilities QueryScanner(const std::string& device, std::string& error) 
     int index = FindOption(dev.handle(), SANE_NAME_SCAN_MODE, &d);
     if (index > 0 && d->type == SANE_TYPE_STRING) {
         if (d->constraint_type == SANE_CONSTRAINT_STRING_LIST)
-            for (const SANE_String_Const* s = d->constraint.string_list; *s; ++s) caps.modes.push_back(*s);
+            for (const SANE_String_Const* s = d->constraint.string_list; *s; ++s)
+                caps.modes.push_back(*s);
         caps.mode = ReadString(dev.handle(), index, d);
     }
     index = FindOption(dev.handle(), SANE_NAME_SCAN_RESOLUTION, &d);
@@ -280,7 +285,8 @@ ScanOutcome ScanPage(const ScanRequest& request, const std::function<bool(int)>&
             return result;
         }
     if (request.resolution > 0)
-        if (std::string e = SetOption(h, SANE_NAME_SCAN_RESOLUTION, std::to_string(request.resolution));
+        if (std::string e =
+                SetOption(h, SANE_NAME_SCAN_RESOLUTION, std::to_string(request.resolution));
             !e.empty()) {
             result.error = e;
             return result;
@@ -307,13 +313,14 @@ ScanOutcome ScanPage(const ScanRequest& request, const std::function<bool(int)>&
             return result;
         }
         const SANE_Parameters& p = frame.params;
-        if (p.bytes_per_line <= 0 || p.pixels_per_line <= 0 || p.pixels_per_line > Bitmap::kMaxSide ||
-            p.lines > Bitmap::kMaxSide) {
+        if (p.bytes_per_line <= 0 || p.pixels_per_line <= 0 ||
+            p.pixels_per_line > Bitmap::kMaxSide || p.lines > Bitmap::kMaxSide) {
             sane_cancel(h);
             result.error = "The scanner reports a picture size Vimbra cannot take.";
             return result;
         }
-        const int framesExpected = (p.format == SANE_FRAME_GRAY || p.format == SANE_FRAME_RGB) ? 1 : 3;
+        const int framesExpected =
+            (p.format == SANE_FRAME_GRAY || p.format == SANE_FRAME_RGB) ? 1 : 3;
         const size_t expected = p.lines > 0 ? size_t(p.bytes_per_line) * size_t(p.lines) : 0;
         for (;;) {
             SANE_Int got = 0;
@@ -335,7 +342,8 @@ ScanOutcome ScanPage(const ScanRequest& request, const std::function<bool(int)>&
             if (progress) {
                 int percent = -1;
                 if (expected) {
-                    const size_t done = frames.size() * expected + std::min(frame.bytes.size(), expected);
+                    const size_t done =
+                        frames.size() * expected + std::min(frame.bytes.size(), expected);
                     percent = int(done * 100 / (expected * size_t(framesExpected)));
                 }
                 if (!progress(percent)) {

@@ -23,7 +23,8 @@ protected:
     void SetUp() override {
         std::string error;
         bool found = false;
-        for (const ScannerDevice& d : ListScanners(error)) found = found || d.name.rfind("test", 0) == 0;
+        for (const ScannerDevice& d : ListScanners(error))
+            found = found || d.name.rfind("test", 0) == 0;
         if (!found) GTEST_SKIP() << "SANE test backend not available " << error;
     }
 

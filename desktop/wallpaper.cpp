@@ -23,7 +23,8 @@ constexpr const char* kNoDesktop =
     "feh when it is installed.";
 
 std::string Upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
     return s;
 }
 
@@ -48,7 +49,9 @@ WallpaperDesktop FromName(const std::string& upper) {
 }
 
 std::string FileUri(const std::string& path) {
-    return QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded).toStdString();
+    return QUrl::fromLocalFile(QString::fromStdString(path))
+        .toString(QUrl::FullyEncoded)
+        .toStdString();
 }
 
 std::string JsString(const std::string& s) {
@@ -71,7 +74,8 @@ WallpaperOutcome Run(const CommandRunner& run, const std::vector<Argv>& commands
         std::string why = r.err;
         while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
         if (why.empty()) why = "exit code " + std::to_string(r.exitCode);
-        return {false, "The wallpaper could not be changed:\n" + CommandLineText(argv) + "\n" + why};
+        return {false,
+                "The wallpaper could not be changed:\n" + CommandLineText(argv) + "\n" + why};
     }
     return {true, ""};
 }
@@ -138,8 +142,9 @@ WallpaperOutcome Apply(const WallpaperEnvironment& env, const CommandRunner& run
         case WallpaperDesktop::Kde: {
             const std::string qdbus = QdbusProgram(env);
             if (qdbus.empty())
-                return {false, "The KDE Plasma wallpaper is set through qdbus, which is not "
-                               "installed (package qdbus-qt6 or qttools5-dev-tools)."};
+                return {false,
+                        "The KDE Plasma wallpaper is set through qdbus, which is not "
+                        "installed (package qdbus-qt6 or qttools5-dev-tools)."};
             return Run(run, {{qdbus, "org.kde.plasmashell", "/PlasmaShell",
                               "org.kde.PlasmaShell.evaluateScript", PlasmaWallpaperScript(path)}});
         }
@@ -187,7 +192,8 @@ WallpaperDesktop DetectWallpaperDesktop(const WallpaperEnvironment& env) {
     return WallpaperDesktop::None;
 }
 
-std::string WriteWallpaperFile(const Bitmap& picture, const std::string& folder, std::string& error) {
+std::string WriteWallpaperFile(const Bitmap& picture, const std::string& folder,
+                               std::string& error) {
     const QString dir = QString::fromStdString(folder);
     const QString path = QDir(dir).filePath(QString::fromLatin1(kWallpaperFileName));
     std::vector<uint8_t> bytes;
@@ -227,7 +233,9 @@ std::string PlasmaWallpaperScript(const std::string& path) {
     return script +
            "    d.wallpaperPlugin = \"org.kde.image\";\n"
            "    d.currentConfigGroup = Array(\"Wallpaper\", \"org.kde.image\", \"General\");\n"
-           "    d.writeConfig(\"Image\", " + JsString(FileUri(path)) + ");\n"
+           "    d.writeConfig(\"Image\", " +
+           JsString(FileUri(path)) +
+           ");\n"
            "    d.writeConfig(\"FillMode\", 1);\n"
            "}\n";
 }

@@ -30,7 +30,8 @@ inline constexpr const char* kWallpaperFileName = "VX_Wallpaper.Bmp";
 
 // Writes the picture as BMP into `folder` (temp + rename). The path written,
 // or an empty path and `error` set.
-std::string WriteWallpaperFile(const Bitmap& picture, const std::string& folder, std::string& error);
+std::string WriteWallpaperFile(const Bitmap& picture, const std::string& folder,
+                               std::string& error);
 
 // GVariant text of a string: single quotes, with ' and \ escaped.
 std::string GVariantString(const std::string& s);

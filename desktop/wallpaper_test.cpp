@@ -43,13 +43,13 @@ TEST(WallpaperDesktop, Detection) {
     EXPECT_EQ(DetectWallpaperDesktop(Env({{"XDG_CURRENT_DESKTOP", "mate"}})), D::Mate);
     // An unknown first name does not hide a known second one.
     EXPECT_EQ(DetectWallpaperDesktop(Env({{"XDG_CURRENT_DESKTOP", "Budgie:GNOME"}})), D::Gnome);
-    EXPECT_EQ(DetectWallpaperDesktop(Env({{"XDG_CURRENT_DESKTOP", "sway"},
-                                          {"DESKTOP_SESSION", "plasmawayland"}})),
+    EXPECT_EQ(DetectWallpaperDesktop(
+                  Env({{"XDG_CURRENT_DESKTOP", "sway"}, {"DESKTOP_SESSION", "plasmawayland"}})),
               D::Kde);
     // feh only with an X display and feh present.
-    EXPECT_EQ(DetectWallpaperDesktop(Env({{"XDG_CURRENT_DESKTOP", "i3"}, {"DISPLAY", ":0"}},
-                                         {"feh"})),
-              D::Feh);
+    EXPECT_EQ(
+        DetectWallpaperDesktop(Env({{"XDG_CURRENT_DESKTOP", "i3"}, {"DISPLAY", ":0"}}, {"feh"})),
+        D::Feh);
     EXPECT_EQ(DetectWallpaperDesktop(Env({{"XDG_CURRENT_DESKTOP", "i3"}, {"DISPLAY", ":0"}})),
               D::None);
     EXPECT_EQ(DetectWallpaperDesktop(Env({}, {"feh"})), D::None);
@@ -60,18 +60,20 @@ TEST(WallpaperCommands, GnomeAndMate) {
     const auto gnome = Env({{"XDG_CURRENT_DESKTOP", "GNOME"}});
     ASSERT_TRUE(SetDesktopWallpaper(gnome, f.runner(), "/home/a b/it's.Bmp").ok);
     const std::string uri = "'file:///home/a%20b/it\\'s.Bmp'";
-    EXPECT_EQ(f.calls,
-              (std::vector<Argv>{
-                  {"gsettings", "set", "org.gnome.desktop.background", "picture-uri", uri},
-                  {"gsettings", "set", "org.gnome.desktop.background", "picture-options", "'scaled'"},
-                  {"gsettings", "set", "org.gnome.desktop.background", "picture-uri-dark", uri}}));
+    EXPECT_EQ(
+        f.calls,
+        (std::vector<Argv>{
+            {"gsettings", "set", "org.gnome.desktop.background", "picture-uri", uri},
+            {"gsettings", "set", "org.gnome.desktop.background", "picture-options", "'scaled'"},
+            {"gsettings", "set", "org.gnome.desktop.background", "picture-uri-dark", uri}}));
     f.calls.clear();
     ASSERT_TRUE(ClearDesktopWallpaper(gnome, f.runner()).ok);
     EXPECT_EQ(f.calls, (std::vector<Argv>{{"gsettings", "set", "org.gnome.desktop.background",
                                            "picture-options", "'none'"}}));
 
     FakeRunner m;
-    ASSERT_TRUE(SetDesktopWallpaper(Env({{"XDG_CURRENT_DESKTOP", "MATE"}}), m.runner(), "/w.Bmp").ok);
+    ASSERT_TRUE(
+        SetDesktopWallpaper(Env({{"XDG_CURRENT_DESKTOP", "MATE"}}), m.runner(), "/w.Bmp").ok);
     EXPECT_EQ(m.calls,
               (std::vector<Argv>{
                   {"gsettings", "set", "org.mate.background", "picture-filename", "'/w.Bmp'"},
@@ -109,8 +111,8 @@ TEST(WallpaperCommands, KdeScriptOverQdbus) {
     // Quotes in the path cannot end the script's string.
     EXPECT_NE(PlasmaWallpaperScript("/p/a\"b.Bmp").find("\"file:///p/a%22b.Bmp\""),
               std::string::npos);
-    const WallpaperOutcome none = SetDesktopWallpaper(Env({{"XDG_CURRENT_DESKTOP", "KDE"}}),
-                                                      f.runner(), "/p/w.Bmp");
+    const WallpaperOutcome none =
+        SetDesktopWallpaper(Env({{"XDG_CURRENT_DESKTOP", "KDE"}}), f.runner(), "/p/w.Bmp");
     EXPECT_FALSE(none.ok);
     EXPECT_NE(none.message.find("qdbus"), std::string::npos);
 }
@@ -127,11 +129,11 @@ TEST(WallpaperCommands, XfceEveryMonitor) {
     ASSERT_TRUE(ClearDesktopWallpaper(xfce, f.runner()).ok);
     const std::string a = "/backdrop/screen0/monitorHDMI-1/workspace0";
     const std::string b = "/backdrop/screen0/monitoreDP-1/workspace0";
-    EXPECT_EQ(f.calls,
-              (std::vector<Argv>{
-                  {"xfconf-query", "-c", "xfce4-desktop", "-l"},
-                  {"xfconf-query", "-c", "xfce4-desktop", "-p", a + "/image-style", "-n", "-t", "int", "-s", "0"},
-                  {"xfconf-query", "-c", "xfce4-desktop", "-p", b + "/image-style", "-n", "-t", "int", "-s", "0"}}));
+    EXPECT_EQ(f.calls, (std::vector<Argv>{{"xfconf-query", "-c", "xfce4-desktop", "-l"},
+                                          {"xfconf-query", "-c", "xfce4-desktop", "-p",
+                                           a + "/image-style", "-n", "-t", "int", "-s", "0"},
+                                          {"xfconf-query", "-c", "xfce4-desktop", "-p",
+                                           b + "/image-style", "-n", "-t", "int", "-s", "0"}}));
     f.calls.clear();
     ASSERT_TRUE(SetDesktopWallpaper(xfce, f.runner(), "/w.Bmp").ok);
     ASSERT_EQ(f.calls.size(), 5u);
@@ -152,8 +154,9 @@ TEST(WallpaperCommands, FehFailuresAndNoDesktop) {
     f.answers["feh /w.Bmp"] = {2, "", "feh: can't open X display\n"};
     const WallpaperOutcome failed = SetDesktopWallpaper(x11, f.runner(), "/w.Bmp");
     EXPECT_FALSE(failed.ok);
-    EXPECT_EQ(failed.message,
-              "The wallpaper could not be changed:\nfeh --bg-max /w.Bmp\nfeh: can't open X display");
+    EXPECT_EQ(
+        failed.message,
+        "The wallpaper could not be changed:\nfeh --bg-max /w.Bmp\nfeh: can't open X display");
 
     f.calls.clear();
     const WallpaperOutcome none = SetDesktopWallpaper(Env({}), f.runner(), "/w.Bmp");

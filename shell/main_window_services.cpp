@@ -47,8 +47,10 @@ void MainWindow::onAssociations(int mode) {
                       Buttons::YesNo) != Answer::Yes)
             return;
         const AssociationOutcome r = RemoveAssociations(Folders(), desktopRunner());
-        if (r.ok) host_.Ask(MessageKind::Information, r.message, Buttons::Ok);
-        else showError(r.message);
+        if (r.ok)
+            host_.Ask(MessageKind::Information, r.message, Buttons::Ok);
+        else
+            showError(r.message);
         return;
     }
     const bool change = mode == kAssociationsChange;
@@ -68,10 +70,13 @@ void MainWindow::onAssociations(int mode) {
     if (chosen.empty()) return;
     const DesktopFolders folders = Folders();
     if (!change) {
-        const AssociationOutcome r = SetAssociations(
-            folders, QCoreApplication::applicationFilePath().toStdString(), chosen, desktopRunner());
-        if (r.ok) host_.Ask(MessageKind::Information, r.message, Buttons::Ok);
-        else showError(r.message);
+        const AssociationOutcome r =
+            SetAssociations(folders, QCoreApplication::applicationFilePath().toStdString(), chosen,
+                            desktopRunner());
+        if (r.ok)
+            host_.Ask(MessageKind::Information, r.message, Buttons::Ok);
+        else
+            showError(r.message);
         return;
     }
     // Change: one application a type; nothing picked leaves that type alone.
@@ -102,8 +107,8 @@ void MainWindow::onWallpaperSet() {
         QSize screenSize(1920, 1080);
         if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
             screenSize = s->geometry().size() * s->devicePixelRatio();
-        const ViewSize target =
-            FitInBox(ws_.Image.width(), ws_.Image.height(), screenSize.width(), screenSize.height());
+        const ViewSize target = FitInBox(ws_.Image.width(), ws_.Image.height(), screenSize.width(),
+                                         screenSize.height());
         try {
             const QImage scaled = WrapBitmap(ws_.Image).scaled(
                 target.width, target.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -147,10 +152,10 @@ void MainWindow::onScanSelect() {
         if (devices[i].name == scannerDevice_) current = int(i);
     }
     bool ok = false;
-    const QString picked =
-        deviceChoiceHook ? deviceChoiceHook(labels)
-                         : QInputDialog::getItem(this, tr("Select Source"), tr("Scanner:"), labels,
-                                                 current, false, &ok);
+    const QString picked = deviceChoiceHook
+                               ? deviceChoiceHook(labels)
+                               : QInputDialog::getItem(this, tr("Select Source"), tr("Scanner:"),
+                                                       labels, current, false, &ok);
     const qsizetype index = labels.indexOf(picked);
     if (index < 0) return;
     scannerDevice_ = devices[size_t(index)].name;
@@ -191,8 +196,10 @@ void MainWindow::onScanAcquire() {
     progress.setMinimumDuration(0);
     progress.setValue(0);
     ScanOutcome scan = ScanPage(request, [&](int percent) {
-        if (percent < 0) progress.setRange(0, 0);
-        else progress.setValue(percent);
+        if (percent < 0)
+            progress.setRange(0, 0);
+        else
+            progress.setValue(percent);
         QCoreApplication::processEvents();
         return !progress.wasCanceled() && !(scanCancelHook && scanCancelHook(percent));
     });

@@ -118,7 +118,8 @@ private slots:
             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/VX_Wallpaper.Bmp";
         QCOMPARE(calls_.size(), size_t(3));
         QCOMPARE(calls_[0][3], std::string("picture-uri"));
-        QCOMPARE(calls_[0][4], "'" + QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded).toStdString() + "'");
+        QCOMPARE(calls_[0][4],
+                 "'" + QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded).toStdString() + "'");
         // 300 x 200 in 800 x 800: the width fills, 200 * 800 / 300 = 533.3.
         const DecodedPicture written = ReadImageFile(file.toStdString());
         QCOMPARE(written.bitmap.width(), 800);

@@ -16,9 +16,8 @@ int StartResolution(const ScannerCapabilities& caps) {
     if (r.empty()) return caps.resolution;
     if (std::find(r.begin(), r.end(), caps.resolution) != r.end()) return caps.resolution;
     // A page at 150 dpi is sharp on screen and quick to scan.
-    return *std::min_element(r.begin(), r.end(), [](int a, int b) {
-        return std::abs(a - 150) < std::abs(b - 150);
-    });
+    return *std::min_element(r.begin(), r.end(),
+                             [](int a, int b) { return std::abs(a - 150) < std::abs(b - 150); });
 }
 
 ScanDialog::ScanDialog(const QString& deviceLabel, const ScannerCapabilities& caps, QWidget* parent)
@@ -28,8 +27,7 @@ ScanDialog::ScanDialog(const QString& deviceLabel, const ScannerCapabilities& ca
     form->addRow(tr("Scanner:"), new QLabel(deviceLabel));
     resolution_ = new QComboBox;
     for (int dpi : caps.resolutions) resolution_->addItem(tr("%1 dpi").arg(dpi), dpi);
-    if (caps.resolutions.empty())
-        resolution_->addItem(tr("Scanner default"), 0);
+    if (caps.resolutions.empty()) resolution_->addItem(tr("Scanner default"), 0);
     resolution_->setCurrentIndex(std::max(0, resolution_->findData(StartResolution(caps))));
     form->addRow(tr("&Resolution:"), resolution_);
     mode_ = new QComboBox;
@@ -45,8 +43,12 @@ ScanDialog::ScanDialog(const QString& deviceLabel, const ScannerCapabilities& ca
     form->addRow(buttons);
 }
 
-int ScanDialog::resolution() const { return resolution_->currentData().toInt(); }
+int ScanDialog::resolution() const {
+    return resolution_->currentData().toInt();
+}
 
-std::string ScanDialog::mode() const { return mode_->currentData().toString().toStdString(); }
+std::string ScanDialog::mode() const {
+    return mode_->currentData().toString().toStdString();
+}
 
 }  // namespace vimbra

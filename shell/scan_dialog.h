@@ -11,7 +11,8 @@ namespace vimbra {
 class ScanDialog : public QDialog {
     Q_OBJECT
 public:
-    ScanDialog(const QString& deviceLabel, const ScannerCapabilities& caps, QWidget* parent = nullptr);
+    ScanDialog(const QString& deviceLabel, const ScannerCapabilities& caps,
+               QWidget* parent = nullptr);
     QComboBox* resolutionBox() const { return resolution_; }
     QComboBox* modeBox() const { return mode_; }
     int resolution() const;
