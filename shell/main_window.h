@@ -18,6 +18,8 @@
 #include "batch/bookmarks.h"
 #include "batch/interpreter.h"
 #include "core/workspace.h"
+#include "desktop/desktop_runner.h"
+#include "desktop/wallpaper.h"
 #include "filters/gui/resize_dialog.h"
 #include "filters/gui/scroll_dialog.h"
 #include "imagefiles/load_dispatch.h"
@@ -240,6 +242,21 @@ public:
         textPromptHook;
     std::function<std::optional<std::pair<QFont, QColor>>(const QFont&, const QColor&)> markPropertiesHook;
     std::function<std::optional<QColor>(const QColor&)> colorDialogHook;
+    // File associations (tag kAssociations...), wallpaper and scanner.
+    void onAssociations(int mode);
+    void onWallpaperSet();
+    void onWallpaperClear();
+    void onScanSelect();
+    void onScanAcquire();
+    const std::string& scannerDevice() const { return scannerDevice_; }
+    // Stand-ins for the desktop's tools and the dialogs (tests).
+    CommandRunner desktopRunnerHook;
+    std::function<WallpaperEnvironment()> wallpaperEnvironmentHook;
+    std::function<QString(const QString& title)> applicationPickHook;
+    std::function<QString(const QStringList& devices)> deviceChoiceHook;
+    std::function<bool(struct ScanRequest&)> scanDialogHook;
+    // True stops the scan as Cancel does.
+    std::function<bool(int percent)> scanCancelHook;
 
     // Layout toggles and presets.
     void setMenuBarShown(bool on);
@@ -360,6 +377,10 @@ private:
     void updateFileNameItem();
     int panelsHeight() const;
     QSize frameSize2() const;
+    // A pasted or scanned picture becomes the working picture, "Untitled".
+    void takeNewPicture(Bitmap picture);
+    CommandRunner desktopRunner() const;
+    std::string scannerDevice_;
 
     Workspace ws_;
     GuiFrameHost host_;

@@ -71,6 +71,10 @@ void MainWindow::onPaste() {
         showError("Paste from clipboard failed.");
         return;
     }
+    takeNewPicture(std::move(picture));
+}
+
+void MainWindow::takeNewPicture(Bitmap picture) {
     ws_.setImage(std::move(picture));
     ws_.CurrentFileName = "Untitled";
     ws_.Modified = true;

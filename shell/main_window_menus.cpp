@@ -154,6 +154,11 @@ void MainWindow::registerHandlers() {
     on("onAnalyze", [this, held] { onAnalyze(held()); });
     on("onJpegText", [this] { onJpegText(); });
     registerPictureHandlers();
+    handlers_["onAssociations"] = [this](int tag) { onAssociations(tag); };
+    on("onWallpaperSet", [this] { onWallpaperSet(); });
+    on("onWallpaperClear", [this] { onWallpaperClear(); });
+    on("onScanSelect", [this] { onScanSelect(); });
+    on("onScanAcquire", [this] { onScanAcquire(); });
 }
 
 QAction* MainWindow::action(const std::string& handler, int tag) const {

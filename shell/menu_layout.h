@@ -28,6 +28,8 @@ inline constexpr int kAspectMonitor = 0, kAspectBestFit = 1, kAspectTv = 2, kAsp
 inline constexpr int kPictureUnmark = 0, kPathBoxUnmark = 1;
 // The context menu's hidden item that carries Shift+Del to the delete handler.
 inline constexpr int kRecycleKey = 1;
+// The association items.
+inline constexpr int kAssociationsSet = 0, kAssociationsChange = 1, kAssociationsRemove = 2;
 
 // The menu bar in menu order.
 std::span<const MenuRow> MainMenuLayout();
