@@ -292,6 +292,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
+    ReleaseViewerPlayer(true);
     FormClose();
     event->accept();
 }

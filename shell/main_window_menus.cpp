@@ -41,6 +41,9 @@ void MainWindow::registerHandlers() {
     handlers_["onPageChange"] = [this](int tag) { onPageChange(tag); };
     handlers_["onFitWindowTo"] = [this](int tag) { onFitWindowTo(tag); };
     on("onOptimizeWindow", [this] { onOptimizeWindow(); });
+    on("mnuAV_PlayClick", [this] { mnuAV_PlayClick(); });
+    on("mnuAV_StopClick", [this] { mnuAV_StopClick(); });
+    on("mnuCDPlayer1Click", [this] { mnuCDPlayer1Click(); });
     on("onImageInfo", [this] { onImageInfo(); });
     on("onFullScreen", [this] { onFullScreen(); });
     on("onZoomRegion", [this] { onZoomRegion(); });

@@ -190,6 +190,7 @@ constexpr MenuRow kLayout[] = {
     {"&Tools", "&Explorer", "Ctrl+E", "onExplore"},
     {"&Tools", "Memo&ry", "", "onMemory"},
     {"&Tools", "&UnZipper", "Alt+U", "onUnzipper"},
+    {"&Tools", "CD &Player", "Alt+P", "mnuCDPlayer1Click"},
 
     {"&Help", "&Index", "", "onHelpContext", 0},
     {"&Help", "&Viewer", "", "onHelpContext", 100},
@@ -200,6 +201,9 @@ constexpr MenuRow kLayout[] = {
 
 // The context menu: the same handlers, reduced by place when it opens.
 constexpr MenuRow kContext[] = {
+    // Shown only when the menu opens on the media player.
+    {"", "&Play/pause", "", "mnuAV_PlayClick"},
+    {"", "&Stop", "", "mnuAV_StopClick"},
     {"&Edit", "&Undo", "", "onUndo"},
     {"&Edit", "-", "", ""},
     {"&Edit", "C&rop", "", "onCrop"},
