@@ -262,10 +262,10 @@ void MainWindow::mnuCDPlayer1Click() {
         cdWindow_->raise();
         return;
     }
-    if (!cdWindow_) {
-        cdWindow_ = new CdWindow(cdDeviceFactory ? cdDeviceFactory : [] { return MakeSystemCdDevice(); }, this);
-        cdWindow_->errorHook = [this](const QString& text) { showError(text.toStdString()); };
-    }
+    // A fresh window for each opening: the drive may have come or gone.
+    delete cdWindow_;
+    cdWindow_ = new CdWindow(cdDeviceFactory ? cdDeviceFactory : [] { return MakeSystemCdDevice(); }, this);
+    cdWindow_->errorHook = [this](const QString& text) { showError(text.toStdString()); };
     if (!cdWindow_->PlayCdTrack(1, false)) showError(cdWindow_->player().error());
 }
 

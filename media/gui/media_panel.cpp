@@ -144,14 +144,18 @@ MediaPanel::MediaPanel(QWidget* parent) : QWidget(parent) {
             default: break;
         }
     });
-    connect(video_->videoSink(), &QVideoSink::videoSizeChanged, this, [this] {
-        const QSize s = video_->videoSink()->videoSize();
-        if (s.isValid() && s != videoSize_) {
-            videoSize_ = s;
-            placeVideo();
-            emit videoSizeChanged(videoSize_);
-        }
-    });
+    // Queued: the sink signals while it holds the lock that videoSize() takes.
+    connect(
+        video_->videoSink(), &QVideoSink::videoSizeChanged, this,
+        [this] {
+            const QSize s = video_->videoSink()->videoSize();
+            if (s.isValid() && s != videoSize_) {
+                videoSize_ = s;
+                placeVideo();
+                emit videoSizeChanged(videoSize_);
+            }
+        },
+        Qt::QueuedConnection);
     connect(player_, &QMediaPlayer::errorOccurred, this,
             [this](QMediaPlayer::Error error, const QString& text) {
                 if (error == QMediaPlayer::NoError) return;
@@ -161,7 +165,9 @@ MediaPanel::MediaPanel(QWidget* parent) : QWidget(parent) {
 }
 
 MediaPanel::~MediaPanel() {
-    // Stopped before the outputs go, so GStreamer never writes into a freed sink.
+    // Stopped before the outputs go, so GStreamer never writes into a freed sink;
+    // whoever listened may be half destroyed already.
+    blockSignals(true);
     player_->stop();
     player_->setSource(QUrl());
 }
