@@ -19,6 +19,7 @@
 #include "shell/preloader.h"
 #include "shell/picture_view.h"
 #include "shell/main_window.h"
+#include "shell/vimbra_application.h"
 #include "slideshow/avl_running.h"
 
 namespace {
@@ -102,7 +103,7 @@ void SaveScreenshot(MainWindow& form, const QString& out) {
 int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
-    QApplication app(argc, argv);
+    vimbra::VimbraApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vimbra"));
     QApplication::setOrganizationName(QStringLiteral("Vimbra"));
     // Another instance is playing a script show on this screen: leave it alone.
@@ -128,6 +129,8 @@ int main(int argc, char** argv) {
     }
     MainWindow form(files.empty() ? args : QStringList{QString::fromStdString(files.front())});
     form.bookmarkCommandLine(files);
+    app.errorHandler = [&form](const std::string& message) { form.ApplicationErrorHandler(message); };
+    vimbra::VimbraApplication::setLastWords([&form](const std::string&) { form.WriteRecoveryCopies(); });
     form.show();
     if (mode != Mode::Normal) {
         // The first frame of the file opened at start, timed from main().

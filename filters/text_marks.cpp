@@ -13,21 +13,6 @@ namespace {
 constexpr const char* kKeywords[4] = {"TEXTMARK_TOPLEFT", "TEXTMARK_TOPRIGHT", "TEXTMARK_BOTTOMLEFT",
                                       "TEXTMARK_BOTTOMRIGHT"};
 
-// Text needs Qt's font database, which only a GUI application provides. The
-// CLI and the tests have none: start an offscreen one for the rest of the run.
-bool FontEngineReady() {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return true;
-    if (QCoreApplication::instance()) return false;
-    static int argc = 3;
-    static char name[] = "vimbra", option[] = "-platform", platform[] = "offscreen";
-    static char* argv[] = {name, option, platform, nullptr};
-    // Its start-up notes (no runtime folder, ...) are no concern of a picture tool.
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    static QGuiApplication* app = new QGuiApplication(argc, argv);  // never destroyed
-    qInstallMessageHandler(previous);
-    return app != nullptr;
-}
-
 QColor FromRgb(uint32_t rgb) { return QColor(int(rgb >> 16 & 255), int(rgb >> 8 & 255), int(rgb & 255)); }
 
 void ReplaceFirst(QString& text, QLatin1StringView macro, const QString& by) {
@@ -42,6 +27,21 @@ void BipTextMark(Workspace& ws) {
 }
 
 }  // namespace
+
+// Text needs Qt's font database, which only a GUI application provides. The
+// CLI and the tests have none: start an offscreen one for the rest of the run.
+bool FontEngineReady() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return true;
+    if (QCoreApplication::instance()) return false;
+    static int argc = 3;
+    static char name[] = "vimbra", option[] = "-platform", platform[] = "offscreen";
+    static char* argv[] = {name, option, platform, nullptr};
+    // Its start-up notes (no runtime folder, ...) are no concern of a picture tool.
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    static QGuiApplication* app = new QGuiApplication(argc, argv);  // never destroyed
+    qInstallMessageHandler(previous);
+    return app != nullptr;
+}
 
 QString ExpandMarkMacros(const QString& text, const QString& date) {
     QString out = text;

@@ -21,6 +21,11 @@ struct TextMarkPrompt {
     static constexpr const char* prompt = "e.g., Vacation in Hawaii @@D";
 };
 
+// Text needs Qt's font database, which only a GUI application provides;
+// without one an offscreen application is started for the rest of the run.
+// False under a plain QCoreApplication.
+bool FontEngineReady();
+
 // Replaces the first "@@D" (any case) by `date`, then the first "@@C" by ©.
 QString ExpandMarkMacros(const QString& text, const QString& date);
 // Today's date in the user's short date format.

@@ -297,6 +297,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
+    ReleaseViewerPlayer(true);
     FormClose();
     event->accept();
 }

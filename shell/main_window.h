@@ -24,6 +24,8 @@
 #include "filters/gui/scroll_dialog.h"
 #include "imagefiles/load_dispatch.h"
 #include "imagefiles/save_dispatch.h"
+#include "media/cd_player.h"
+#include "media/media_state.h"
 #include "shell/gui_frame_host.h"
 #include "shell/menu_layout.h"
 #include "shell/save_options.h"
@@ -44,6 +46,8 @@ namespace vimbra {
 
 class PictureView;
 class GuiBatchHost;
+class MediaPanel;
+class CdWindow;
 class ScriptWindow;
 class ShowWindow;
 class AvlRunningLock;
@@ -157,7 +161,7 @@ public:
     void ApplyViewAdjustments();
 
     // The context menu, reduced to the place it opens at.
-    enum class PopupPlace { ToolBars, PathBox, Picture };
+    enum class PopupPlace { ToolBars, PathBox, Picture, Player };
     void MainMenuPopup(PopupPlace place);
     QMenu* contextMenu() const { return contextMenu_; }
     QAction* contextAction(const std::string& handler, int tag = 0) const;
@@ -302,6 +306,39 @@ public:
     // opens, so that they follow it in the order given.
     void bookmarkCommandLine(const std::vector<std::string>& files);
 
+    // Media: the viewer's player (MediaMode), text pages and the CD player.
+    const MediaState& media() const { return media_; }
+    MediaPanel* viewerPlayer() const { return viewerPlayer_; }
+    // Shows a medium in the viewer, reusing a player already showing one.
+    bool OpenMedium(const std::string& path);
+    bool CreateViewerPlayer(bool keepDisplaySize);
+    void ReleaseViewerPlayer(bool releaseOnly);
+    void AV_UI(bool on);
+    void UI_Audio();
+    void onPlayPause();
+    void onStop();
+    void AV_FullScrnClick();
+    // Fits the window to the medium ("Adjust", and after opening with AutoSize).
+    void FitWindowToMedium(bool afterOpen);
+    // A text or rich-text page becomes the working picture ("Untitled").
+    bool DecodeMemo(const std::string& path);
+    void onCdPlayer();
+    CdWindow* cdWindow() const { return cdWindow_; }
+    // Where the CD player finds its drive (tests give a fake one).
+    CdPlayer::DeviceFactory cdDeviceFactory;
+    // Errors no command caught: decoder failures of the current file become
+    // warnings; anything else is fatal (recovery copies, then the program ends).
+    void ApplicationErrorHandler(const std::string& message);
+    // What a fatal error wrote: the picture and the script, "" when not written.
+    struct RecoveryFiles {
+        std::string picture, script;
+    };
+    RecoveryFiles WriteRecoveryCopies();
+    // The last command run, for the fatal error's report.
+    std::string LastOperationNote;
+    // Stand-in for quitting after a fatal error (tests).
+    std::function<void(int code)> quitHook;
+
 private:
     void startPreload();
     LoadOptions preloadOptions() const;
@@ -428,6 +465,7 @@ private:
     std::map<QString, QMenu*> menus_;
     std::map<QString, QToolButton*> buttons_;
     QMenu* contextMenu_ = nullptr;
+    QAction* avSeparator_ = nullptr;
     std::map<std::pair<std::string, int>, QAction*> contextActions_;
     QAction* fileNameItem_ = nullptr;
     std::vector<std::pair<QAction*, QKeySequence>> shortcuts_;
@@ -440,6 +478,15 @@ private:
     SelRect lastRegion_{0, 0, 0, 0};
     bool haveRegion_ = false;
     QRect normalBounds_;
+
+    MediaState media_;
+    MediaPanel* viewerPlayer_ = nullptr;
+    CdWindow* cdWindow_ = nullptr;
+    bool mediaFullScreenToggle_ = false;
+    bool mediaFitted_ = false;  // the window was fitted to this medium's picture
+    bool errorHandlerInstalled_ = true;
+    bool saveFailed_ = false;  // the error being handled came out of a save
+    int minimumWindowWidth() const;
 
     QElapsedTimer startTimer_;
     qint64 firstPaintMs_ = -1;

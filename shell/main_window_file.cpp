@@ -60,6 +60,7 @@ LoadOptions MainWindow::loadOptions() const {
 
 void MainWindow::onOpen() {
     if (ws_.Modified && CloseNow() != 6) return;
+    if (media_.MediaMode) AV_UI(false);
     const QStringList files = QFileDialog::getOpenFileNames(
         this, QStringLiteral("Open"), openDir_, OpenFilters().join(QStringLiteral(";;")));
     if (files.isEmpty()) return;
@@ -76,12 +77,14 @@ bool MainWindow::BtnOpenEx(const std::string& path, bool askFirst) {
     if (askFirst && ws_.Modified && CloseNow() != 6) return false;
     const FileKind kind = ClassifyFile(path);
     if (kind == FileKind::Slideshow) return startAvlShow(path);
-    if (kind == FileKind::Media || kind == FileKind::Text || kind == FileKind::RichText ||
-        kind == FileKind::Archive) {
+    if (kind == FileKind::Media) return OpenMedium(path);
+    if (kind == FileKind::Text || kind == FileKind::RichText) return DecodeMemo(path);
+    if (kind == FileKind::Archive) {
         showError(QFileInfo(QString::fromStdString(path)).fileName().toStdString() +
                   " cannot be shown in this version.");
         return false;
     }
+    if (media_.MediaMode) AV_UI(false);
     onHand();
     ws_.StatusText = "Loading...";
     refreshStatusBar();
@@ -244,7 +247,15 @@ void MainWindow::onSave() {
     options.autoReduce = settings_.AutoReduce;
     options.freeSpace = freeSpaceHook;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const SaveResult saved = SaveImageFile(ws_, target, format, options);
+    SaveResult saved;
+    try {
+        saved = SaveImageFile(ws_, target, format, options);
+    } catch (...) {
+        // The error handler must keep the picture whatever the message says.
+        saveFailed_ = true;
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
     QApplication::restoreOverrideCursor();
     if (saved.status != SaveStatus::DiskFull) saveDir_ = info.absolutePath();
     switch (saved.status) {

@@ -87,6 +87,9 @@ void MainWindow::registerHandlers() {
     handlers_["onPageChange"] = [this](int tag) { onPageChange(tag); };
     handlers_["onFitWindowTo"] = [this](int tag) { onFitWindowTo(tag); };
     on("onOptimizeWindow", [this] { onOptimizeWindow(); });
+    on("onPlayPause", [this] { onPlayPause(); });
+    on("onStop", [this] { onStop(); });
+    on("onCdPlayer", [this] { onCdPlayer(); });
     on("onImageInfo", [this] { onImageInfo(); });
     on("onFullScreen", [this] { onFullScreen(); });
     on("onZoomRegion", [this] { onZoomRegion(); });

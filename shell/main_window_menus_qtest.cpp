@@ -42,6 +42,7 @@ constexpr Expected kShortcuts[] = {
     {"onNextImage", 0, "PgDown"},     {"onPreviousImage", 0, "PgUp"},
     {"onFirstImage", 0, "Home"},      {"onFirstImage", 1, "End"},
     {"onPageChange", 1, "Alt+PgDown"},     {"onPageChange", -1, "Alt+PgUp"},
+    {"onCdPlayer", 0, "Alt+P"},
     {"onPageChange", 0, "Alt+Home"},       {"onPageChange", 999, "Alt+End"},
     {"onOptimizeWindow", 0, "Alt+A"}, {"onAdjustViewport", 0, "Shift+Alt+V"},
     {"onFitWindowTo", 1, "Alt+1"},       {"onFitWindowTo", 2, "Alt+2"},

@@ -75,6 +75,7 @@ bool MainWindow::openPreloaded(const std::string& path) {
     if (!preloader_ || ws_.CriticalProcess || ws_.BatchRunning) return false;
     std::optional<PreloadedPicture> ready = preloader_->take(path, preloadOptions());
     if (!ready) return false;
+    if (media_.MediaMode) AV_UI(false);
     onHand();
     const LoadResult r = InstallPreloaded(ws_, path, std::move(*ready));
     FinishLoad(path, r.file);

@@ -27,6 +27,7 @@ bool IsLayoutItem(const std::string& h) {
 
 void MainWindow::connectHandler(QAction* a, const std::string& handler, int tag) {
     connect(a, &QAction::triggered, this, [this, handler, tag] {
+        LastOperationNote = "Last operation: " + handler;
         const auto it = handlers_.find(handler);
         if (it != handlers_.end()) it->second(tag);
         else runMenuCommand(handler);
@@ -79,6 +80,12 @@ void MainWindow::buildContextMenu() {
         contextActions_[{row->handler, row->tag}] = a;
         connectHandler(a, row->handler, row->tag);
     }
+    // The media items stand apart from the rest.
+    if (QAction* stop = contextAction("onStop")) {
+        const QList<QAction*> all = contextMenu_->actions();
+        const qsizetype at = all.indexOf(stop);
+        if (at >= 0 && at + 1 < all.size()) avSeparator_ = contextMenu_->insertSeparator(all[at + 1]);
+    }
     // Right-clicks anywhere in the window open this menu, reduced by place.
     auto route = [this](QWidget* w, PopupPlace place) {
         if (!w) return;
@@ -105,7 +112,8 @@ void MainWindow::showContextMenu(PopupPlace place, const QPoint& globalPos) {
 void MainWindow::MainMenuPopup(PopupPlace place) {
     updateMenuState();
     const bool anyMarks = !bookmarks_.empty(), manyMarks = bookmarks_.size() > 1;
-    const bool picture = place == PopupPlace::Picture;
+    const bool player = place == PopupPlace::Player;
+    const bool picture = place == PopupPlace::Picture || player;
     const bool layout = place == PopupPlace::ToolBars ||
                         (picture && FullScreen && !settings_.maxFullScreen);
     const bool merged = settings_.mergeToolBar;
@@ -130,11 +138,17 @@ void MainWindow::MainMenuPopup(PopupPlace place) {
             shown = picture && anyMarks;
         } else if (handler == "onHistorySlideshow") {
             shown = picture && bookmarks_.size() > 1;
+        } else if (handler == "onPlayPause" || handler == "onStop") {
+            shown = player;
+            if (handler == "onStop") a->setEnabled(StopEnabled(media_.PlayState));
+        } else if (handler == "onDelete") {
+            shown = picture && !player;
         } else {
             shown = picture;
         }
         a->setVisible(shown);
     }
+    if (avSeparator_) avSeparator_->setVisible(player);
     if (QAction* a = contextAction("onPathbox"))
         a->setText(merged ? QStringLiteral("&Tool bar") : QStringLiteral("&Path box"));
     if (QAction* a = contextAction("onFullScreen"))
@@ -144,7 +158,7 @@ void MainWindow::MainMenuPopup(PopupPlace place) {
         QMenu* sub = a->menu();
         if (!sub) continue;
         const QString title = sub->title();
-        if (title == QStringLiteral("&Edit")) a->setVisible(picture && anyMarks);
+        if (title == QStringLiteral("&Edit")) a->setVisible(picture && !player && anyMarks);
         else if (title == QStringLiteral("&View")) a->setVisible(picture && manyMarks);
         else if (title == QStringLiteral("&Page"))
             a->setVisible(picture && anyMarks && loaded_.pageCount > 1);

@@ -11,6 +11,7 @@
 #include <QToolBar>
 
 #include "filters/gui/scroll_dialog.h"
+#include "media/gui/media_panel.h"
 #include "shell/picture_view.h"
 #include "shell/view_math.h"
 #include "shell/main_window.h"
@@ -87,6 +88,7 @@ void MainWindow::onFitWindow() {
     onHand();
     FitToWindow = !FitToWindow;
     if (!FitToWindow) ZoomPercent = 100;
+    if (viewerPlayer_) viewerPlayer_->setDisplaySize(FitToWindow ? kDisplayFit : kDisplayDefault);
     updateZoomControls();
     ChangeView();
     refreshStatusBar();
@@ -183,16 +185,15 @@ void MainWindow::onFitWindowTo(int k) {
 }
 
 void MainWindow::onOptimizeWindow() {
+    if (media_.MediaMode) {
+        FitWindowToMedium(false);
+        return;
+    }
     optimizeWindow(!(QApplication::keyboardModifiers() & Qt::ShiftModifier));
 }
 
-void MainWindow::optimizeWindow(bool centre) {
-    if (FullScreen) return;
-    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
-    const int panels = panelsHeight() + (menuBar()->isVisible() ? menuBar()->height() : 0);
-    int w = std::min(sky_->width(), screen.width());
-    int h = std::min(sky_->height() + panels, screen.height());
-    // Room for the tool buttons after the first, or for the menu bar.
+// Room for the tool buttons after the first, or for the menu bar.
+int MainWindow::minimumWindowWidth() const {
     int minWidth = 360;
     if (toolBar1_ && toolBar1_->isVisible() && !settings_.mergeToolBar) {
         minWidth = 16;
@@ -201,7 +202,16 @@ void MainWindow::optimizeWindow(bool centre) {
             if (QWidget* b = toolBar1_->widgetForAction(tools[i])) minWidth += b->sizeHint().width();
         if (menuBar()->isVisible()) minWidth = std::max(minWidth, 360);
     }
-    w = std::min(std::max(w, minWidth), screen.width());
+    return minWidth;
+}
+
+void MainWindow::optimizeWindow(bool centre) {
+    if (FullScreen) return;
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
+    const int panels = panelsHeight() + (menuBar()->isVisible() ? menuBar()->height() : 0);
+    int w = std::min(sky_->width(), screen.width());
+    int h = std::min(sky_->height() + panels, screen.height());
+    w = std::min(std::max(w, minimumWindowWidth()), screen.width());
     scrollBox_->horizontalScrollBar()->setValue(0);
     scrollBox_->verticalScrollBar()->setValue(0);
     resize(w, h);
@@ -213,6 +223,10 @@ void MainWindow::optimizeWindow(bool centre) {
 }
 
 void MainWindow::onFullScreen() {
+    if (media_.MediaMode && !mediaFullScreenToggle_) {
+        AV_FullScrnClick();
+        return;
+    }
     onHand();
     if (!FullScreen) {
         normalBounds_ = geometry();

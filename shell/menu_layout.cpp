@@ -255,6 +255,9 @@ constexpr MenuRow kLayout[] = {
 
 // The context menu: the same handlers, reduced by place when it opens.
 constexpr MenuRow kContext[] = {
+    // Shown only when the menu opens on the media player.
+    {"", "&Play/pause", "", "onPlayPause"},
+    {"", "&Stop", "", "onStop"},
     {"&Edit", "&Undo", "", "onUndo"},
     {"&Edit", "-", "", ""},
     {"&Edit", "C&rop", "", "onCrop"},
