@@ -16,6 +16,7 @@
 #include "batch/bookmarks.h"
 #include "batch/interpreter.h"
 #include "core/workspace.h"
+#include "filters/gui/grid_dialog.h"
 #include "filters/gui/resize_dialog.h"
 #include "filters/gui/scroll_dialog.h"
 #include "imagefiles/load_dispatch.h"
@@ -188,6 +189,21 @@ public:
     // Stand-in for the print setup dialog (tests): false cancels.
     std::function<bool(class PrintDialog&)> printDialogHook;
 
+    // Geometry: size, rotation, crop and the numeric selections.
+    void onResize();
+    void onResample();
+    void onAutoResize();
+    void onRotate(int tag);
+    void onMirror(int tag);
+    void onCrop();
+    void onCopySelection();
+    void onTrim();
+    void onBorder();
+    void onMask();
+    void onGrid(int tag);
+    // Stand-in for the grid dialog (tests).
+    std::function<QuadResult(int columns, int rows, int width, int height)> gridDialogHook;
+
     // Layout toggles and presets.
     void setMenuBarShown(bool on);
     void setToolBarShown(bool on);
@@ -257,6 +273,11 @@ private:
     void buildToolBars();
     void buildStatusBar();
     void registerHandlers();
+    void registerGeometryHandlers();
+    void afterGeometry();
+    bool askSelection(bool wholePicture);
+    void showChosenSelection(const SelRect& rect);
+    bool copySelection();
     void EnableControls();
     void HistoryControls();
     void UpdateHistoryEdit();

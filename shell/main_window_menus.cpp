@@ -135,6 +135,7 @@ void MainWindow::registerHandlers() {
     on("onEmptyClipboard", [this] { onEmptyClipboard(); });
     on("onPrint", [this] { onPrint(); });
     on("onUnzipper", [this] { onUnzipper(); });
+    registerGeometryHandlers();
 }
 
 QAction* MainWindow::action(const std::string& handler, int tag) const {
