@@ -20,6 +20,7 @@
 #include "core/workspace.h"
 #include "desktop/desktop_runner.h"
 #include "desktop/wallpaper.h"
+#include "filters/gui/grid_dialog.h"
 #include "filters/gui/resize_dialog.h"
 #include "filters/gui/scroll_dialog.h"
 #include "imagefiles/load_dispatch.h"
@@ -261,6 +262,20 @@ public:
     std::function<bool(struct ScanRequest&)> scanDialogHook;
     // True stops the scan as Cancel does.
     std::function<bool(int percent)> scanCancelHook;
+    // Geometry: size, rotation, crop and the numeric selections.
+    void onResize();
+    void onResample();
+    void onAutoResize();
+    void onRotate(int tag);
+    void onMirror(int tag);
+    void onCrop();
+    void onCopySelection();
+    void onTrim();
+    void onBorder();
+    void onMask();
+    void onGrid(int tag);
+    // Stand-in for the grid dialog (tests).
+    std::function<QuadResult(int columns, int rows, int width, int height)> gridDialogHook;
 
     // Layout toggles and presets.
     void setMenuBarShown(bool on);
@@ -364,6 +379,11 @@ private:
     void buildToolBars();
     void buildStatusBar();
     void registerHandlers();
+    void registerGeometryHandlers();
+    void afterGeometry();
+    bool askSelection(bool wholePicture);
+    void showChosenSelection(const SelRect& rect);
+    bool copySelection();
     void EnableControls();
     void HistoryControls();
     void UpdateHistoryEdit();

@@ -162,6 +162,7 @@ void MainWindow::registerHandlers() {
     on("onWallpaperClear", [this] { onWallpaperClear(); });
     on("onScanSelect", [this] { onScanSelect(); });
     on("onScanAcquire", [this] { onScanAcquire(); });
+    registerGeometryHandlers();
 }
 
 QAction* MainWindow::action(const std::string& handler, int tag) const {
