@@ -242,6 +242,9 @@ private slots:
         };
         form->runMenuCommand("onGammaGlobal");
         QVERIFY(form->workspace().Image == before);
+        // Auto Clean leaves the automatic colour reduction off.
+        form->action("onAutoClean")->trigger();
+        QVERIFY(!form->settings().AutoReduce);
         form->workspace().Modified = false;
     }
 

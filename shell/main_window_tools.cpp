@@ -23,6 +23,9 @@ namespace vimbra {
 void MainWindow::runMenuCommand(const std::string& handler) {
     const MenuCommandRef ref = FindMenuCommand(handler);
     if (!ref) return;
+    // The automatic filters work on 24-bit pictures: they switch the
+    // automatic colour reduction off.
+    if (handler == "onAutoClean" || handler == "onAutoSharpen") settings_.AutoReduce = false;
     runGuarded([&] {
         if (ref.edit) RunEditCommand(ws_, *ref.edit);
         else ref.custom->run(ws_);
