@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace vimbra {
 namespace {
 
@@ -31,6 +35,10 @@ protected:
     static ScanOutcome Scan(int dpi, const std::string& mode,
                             std::map<std::string, std::string> options = {},
                             const std::function<bool(int)>& progress = {}) {
+#if defined(__SANITIZE_ADDRESS__)
+        // The test backend keeps its frame buffers after sane_exit unloads it.
+        __lsan::ScopedDisabler backendBuffers;
+#endif
         return ScanPage({"test", dpi, mode, std::move(options)}, progress);
     }
 };
