@@ -1,4 +1,5 @@
 #include "desktop/scanner.h"
+#include "desktop/sane_test_backend.h"
 
 #include <cstdlib>
 
@@ -7,9 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
 
 namespace vimbra {
 namespace {
@@ -23,6 +21,7 @@ protected:
         QFile conf(dir.path() + "/dll.conf");
         if (conf.open(QIODevice::WriteOnly)) conf.write("test\n");
         setenv("SANE_CONFIG_DIR", dir.path().toLocal8Bit().constData(), 1);
+        testing::KeepSaneTestBackendLoaded();
     }
     void SetUp() override {
         std::string error;
@@ -35,10 +34,6 @@ protected:
     static ScanOutcome Scan(int dpi, const std::string& mode,
                             std::map<std::string, std::string> options = {},
                             const std::function<bool(int)>& progress = {}) {
-#if defined(__SANITIZE_ADDRESS__)
-        // The test backend keeps its frame buffers after sane_exit unloads it.
-        __lsan::ScopedDisabler backendBuffers;
-#endif
         return ScanPage({"test", dpi, mode, std::move(options)}, progress);
     }
 };

@@ -8,6 +8,7 @@
 #include "desktop/scanner.h"
 #include "imagefiles/load_dispatch.h"
 #include "shell/main_window_test_util.h"
+#include "desktop/sane_test_backend.h"
 
 using namespace vimbra;
 using namespace vimbra::testing;
@@ -57,6 +58,7 @@ private slots:
         conf.write("test\n");
         conf.close();
         qputenv("SANE_CONFIG_DIR", sane_.path().toLocal8Bit());
+        KeepSaneTestBackendLoaded();
     }
 
     void associationsSetAndRemove() {
