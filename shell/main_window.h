@@ -264,6 +264,7 @@ public:
     std::function<bool(int percent)> scanCancelHook;
     // Geometry: size, rotation, crop and the numeric selections.
     void onResize();
+    ResizeResult askNewSize(const QString& title);
     void onResample();
     void onAutoResize();
     void onRotate(int tag);

@@ -24,17 +24,6 @@ using namespace vimbra::testing;
 
 namespace {
 
-QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 QStringList Names(const QString& folder) {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
@@ -117,9 +106,9 @@ private slots:
         const QString src = makeDir("conv"), out = makeDir("conv-out");
         WriteFlatPicture(src + "/a.bmp", 24, 16, 40, 80, 120);
         WriteFlatPicture(src + "/b.bmp", 10, 10, 0, 0, 255);
-        WriteBytes(src + "/notes.txt", "not a picture");
-        WriteBytes(out + "/a.jpg", "first");
-        WriteBytes(out + "/a-1.jpg", "second");
+        QVERIFY(WriteAll(src + "/notes.txt", "not a picture"));
+        QVERIFY(WriteAll(out + "/a.jpg", "first"));
+        QVERIFY(WriteAll(out + "/a-1.jpg", "second"));
         auto form = fx_.makeForm();
         QVERIFY(form);
         form->openFiles({(src + "/a.bmp").toStdString(), (src + "/b.bmp").toStdString(),
@@ -132,8 +121,8 @@ private slots:
         QCOMPARE(folderTexts_, (QStringList{"Select Target Folder for .jpg files",
                                             "Select an empty folder (recommended)."}));
         QCOMPARE(Names(out), (QStringList{"a-1.jpg", "a-2.jpg", "a.jpg", "b.jpg"}));
-        QCOMPARE(Bytes(out + "/a.jpg"), QByteArray("first"));
-        QCOMPARE(Bytes(out + "/a-1.jpg"), QByteArray("second"));
+        QCOMPARE(ReadAll(out + "/a.jpg"), QByteArray("first"));
+        QCOMPARE(ReadAll(out + "/a-1.jpg"), QByteArray("second"));
         Workspace ws;
         QVERIFY(LoadImageFile(ws, (out + "/a-2.jpg").toStdString()).ok);
         QCOMPARE(ws.Image.width(), 24);
@@ -141,7 +130,7 @@ private slots:
         const uint8_t* p = ws.Image.scanLine(8) + 3 * 12;
         QVERIFY(std::abs(p[0] - 40) <= 3 && std::abs(p[1] - 80) <= 3 && std::abs(p[2] - 120) <= 3);
         // The comment segment reads back.
-        const QByteArray jpg = Bytes(out + "/b.jpg");
+        const QByteArray jpg = ReadAll(out + "/b.jpg");
         const JpegListing listing =
             ReadJpegListing(ByteSpan(reinterpret_cast<const uint8_t*>(jpg.data()), size_t(jpg.size())));
         QCOMPARE(listing.commentCount, 1);
@@ -155,7 +144,7 @@ private slots:
     void skippedFilesAreLoggedAndOffered() {
         const QString src = makeDir("skip"), out = makeDir("skip-out");
         WriteFlatPicture(src + "/good.bmp", 6, 6, 9, 9, 9);
-        WriteBytes(src + "/broken.png", "\x89PNG but nothing else");
+        QVERIFY(WriteAll(src + "/broken.png", "\x89PNG but nothing else"));
         auto form = fx_.makeForm();
         QVERIFY(form);
         form->openFiles({(src + "/good.bmp").toStdString(), (src + "/broken.png").toStdString()});
@@ -177,7 +166,7 @@ private slots:
         QCOMPARE(opened.size(), 1);
         QVERIFY(opened[0].endsWith(QStringLiteral("/BatchExceptions.txt")));
         QVERIFY(opened[0].startsWith(dataHome_.path()));
-        QCOMPARE(Bytes(opened[0]), ("Skipped: " + src + "/broken.png\r\n").toUtf8());
+        QCOMPARE(ReadAll(opened[0]), ("Skipped: " + src + "/broken.png\r\n").toUtf8());
     }
 
     void cancelledConversionWritesNothing() {
@@ -218,7 +207,7 @@ private slots:
         form->openFiles(files);
         // Numbered in bookmark order.
         std::vector<QByteArray> contents;
-        for (const std::string& f : form->bookmarks().entries()) contents.push_back(Bytes(QString::fromStdString(f)));
+        for (const std::string& f : form->bookmarks().entries()) contents.push_back(ReadAll(QString::fromStdString(f)));
         script(*form, dir);
         QStringList prompts;
         form->inputHook = [&](const QString& prompt, const QString& hint) -> std::optional<QString> {
@@ -234,8 +223,8 @@ private slots:
         for (int k = 1; k <= 12; ++k) want << QStringLiteral("pic%1.bmp").arg(k, 2, 10, QLatin1Char('0'));
         QCOMPARE(Names(dir), want);
         // Each file kept its content, in list order.
-        QCOMPARE(Bytes(dir + "/pic05.bmp"), contents[4]);
-        QCOMPARE(Bytes(dir + "/pic12.bmp"), contents[11]);
+        QCOMPARE(ReadAll(dir + "/pic05.bmp"), contents[4]);
+        QCOMPARE(ReadAll(dir + "/pic12.bmp"), contents[11]);
         QVERIFY(form->bookmarks().empty());
         QCOMPARE(form->workspace().CurrentFileName, std::string("Untitled"));
 
@@ -260,12 +249,12 @@ private slots:
         WriteFlatPicture(dir + "/x.bmp", 5, 4, 1, 1, 1);
         WriteFlatPicture(dir + "/pic1.bmp", 6, 4, 1, 1, 1);
         WriteFlatPicture(dir + "/y.bmp", 7, 4, 1, 1, 1);
-        WriteBytes(dir + "/pic3.bmp", "keep");
+        QVERIFY(WriteAll(dir + "/pic3.bmp", "keep"));
         auto form = fx_.makeForm();
         QVERIFY(form);
         form->openFiles({(dir + "/x.bmp").toStdString(), (dir + "/pic1.bmp").toStdString(),
                          (dir + "/y.bmp").toStdString()});
-        const QByteArray first = Bytes(dir + "/x.bmp"), second = Bytes(dir + "/pic1.bmp");
+        const QByteArray first = ReadAll(dir + "/x.bmp"), second = ReadAll(dir + "/pic1.bmp");
         script(*form, dir);
         // The order the dialog hands back is the numbering's.
         form->listDialogHook = [&](int, const QString&, QStringList& list) {
@@ -275,9 +264,9 @@ private slots:
         form->inputHook = [](const QString&, const QString&) -> std::optional<QString> { return QStringLiteral("pic"); };
         fx_.asked.clear();
         form->onBatchRename({});
-        QCOMPARE(Bytes(dir + "/pic3.bmp"), QByteArray("keep"));
-        QCOMPARE(Bytes(dir + "/pic1.bmp"), first);
-        QCOMPARE(Bytes(dir + "/pic2.bmp"), second);
+        QCOMPARE(ReadAll(dir + "/pic3.bmp"), QByteArray("keep"));
+        QCOMPARE(ReadAll(dir + "/pic1.bmp"), first);
+        QCOMPARE(ReadAll(dir + "/pic2.bmp"), second);
         QVERIFY(first != second);
         QCOMPARE(fx_.asked, (std::vector<std::string>{"Could not rename y.bmp"}));
         QVERIFY(QFileInfo::exists(dir + "/y.bmp"));
@@ -300,10 +289,10 @@ private slots:
         QVERIFY(QFileInfo::exists(src + "/one.bmp"));
         QCOMPARE(form->bookmarks().size(), size_t(2));
         // Copying again would replace it: refused, the copy untouched.
-        WriteBytes(dst + "/one.bmp", "mine");
+        QVERIFY(WriteAll(dst + "/one.bmp", "mine"));
         fx_.asked.clear();
         form->onCopyTo({});
-        QCOMPARE(Bytes(dst + "/one.bmp"), QByteArray("mine"));
+        QCOMPARE(ReadAll(dst + "/one.bmp"), QByteArray("mine"));
         QCOMPARE(fx_.asked.size(), size_t(1));
         QVERIFY(fx_.asked[0].starts_with("Could not copy one.bmp"));
         QFile::remove(dst + "/one.bmp");

@@ -46,14 +46,17 @@ void MainWindow::afterGeometry() {
     StatusReady();
 }
 
+// The size dialog in its scaling form, for the picture as it is.
+ResizeResult MainWindow::askNewSize(const QString& title) {
+    const int w = ws_.Image.width(), h = ws_.Image.height();
+    return resizeDialogHook ? resizeDialogHook(title, w, h, kMaxScaledSide, kMaxScaledSide)
+                            : ExecuteResizeDialog(this, 0, 0, w, h, title, ws_.Image.depth(),
+                                                  kMaxScaledSide, kMaxScaledSide);
+}
+
 void MainWindow::onResize() {
     if (ws_.Image.isEmpty() || ws_.CriticalProcess) return;
-    const QString title = QStringLiteral("Image Resize");
-    const int w = ws_.Image.width(), h = ws_.Image.height();
-    const ResizeResult r =
-        resizeDialogHook ? resizeDialogHook(title, w, h, kMaxScaledSide, kMaxScaledSide)
-                         : ExecuteResizeDialog(this, 0, 0, w, h, title, ws_.Image.depth(),
-                                               kMaxScaledSide, kMaxScaledSide);
+    const ResizeResult r = askNewSize(QStringLiteral("Image Resize"));
     if (r.width < 1 || r.height < 1) return;
     ResizeCommand(ws_, r.width, r.height, r.copyOp);
     afterGeometry();
@@ -65,12 +68,7 @@ void MainWindow::onResample() {
         onResize();
         return;
     }
-    const QString title = QStringLiteral("Image Resample");
-    const int w = ws_.Image.width(), h = ws_.Image.height();
-    const ResizeResult r =
-        resizeDialogHook ? resizeDialogHook(title, w, h, kMaxScaledSide, kMaxScaledSide)
-                         : ExecuteResizeDialog(this, 0, 0, w, h, title, ws_.Image.depth(),
-                                               kMaxScaledSide, kMaxScaledSide);
+    const ResizeResult r = askNewSize(QStringLiteral("Image Resample"));
     if (r.width < 1 || r.height < 1) return;
     ResampleCommand(ws_, r.width, r.height);
     afterGeometry();

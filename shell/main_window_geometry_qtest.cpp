@@ -159,15 +159,7 @@ private slots:
         form->setZoom(200);
         form->onSelect();
         PictureView* sky = form->sky();
-        auto send = [sky](QEvent::Type type, QPoint p, Qt::MouseButtons buttons) {
-            QMouseEvent e(type, QPointF(p), sky->mapToGlobal(QPointF(p)),
-                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
-                          Qt::NoModifier);
-            QApplication::sendEvent(sky, &e);
-        };
-        send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);
-        send(QEvent::MouseMove, {50, 30}, Qt::LeftButton);
-        send(QEvent::MouseButtonRelease, {50, 30}, Qt::NoButton);
+        DragSelection(sky, QPoint{10, 10}, QPoint{50, 30});
         QCOMPARE(form->workspace().SelectionRect, (SelRect{5, 5, 26, 16}));
         QVERIFY(form->action("onCrop")->isEnabled());
         form->onBatchEditor();  // the line goes to the script window

@@ -22,6 +22,7 @@
 #include "shell/view_box.h"
 #include "shell/test_pictures.h"
 #include "shell/main_window.h"
+#include "shell/main_window_test_util.h"
 
 using namespace vimbra;
 
@@ -305,24 +306,14 @@ private slots:
         QAction* redEye = form->action("onRedEye");
         QVERIFY(redEye && !redEye->isEnabled());
         PictureView* sky = form->sky();
-        auto send = [sky](QEvent::Type type, QPoint p, Qt::MouseButtons buttons) {
-            QMouseEvent e(type, QPointF(p), sky->mapToGlobal(QPointF(p)),
-                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
-                          Qt::NoModifier);
-            QApplication::sendEvent(sky, &e);
-        };
         // At 200% the mouse snaps to even pixels: (11, 10) → (10, 10).
-        send(QEvent::MouseButtonPress, {11, 10}, Qt::LeftButton);
-        send(QEvent::MouseMove, {51, 31}, Qt::LeftButton);
-        send(QEvent::MouseButtonRelease, {51, 31}, Qt::NoButton);
+        testing::DragSelection(sky, QPoint{11, 10}, QPoint{51, 31});
         // Display (10, 10)-(50, 30): left 10 ÷ 2, right 50 ÷ 2 + 1.
         QCOMPARE(form->workspace().SelectionRect, (SelRect{5, 5, 26, 16}));
         QCOMPARE(sky->rubberBand(), QRect(QPoint(10, 10), QPoint(49, 29)));
         QVERIFY(redEye->isEnabled());
         // A band 3 pixels wide selects nothing.
-        send(QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton);
-        send(QEvent::MouseMove, {22, 60}, Qt::LeftButton);
-        send(QEvent::MouseButtonRelease, {22, 60}, Qt::NoButton);
+        testing::DragSelection(sky, QPoint{20, 20}, QPoint{22, 60});
         QCOMPARE(form->workspace().SelectionRect, (SelRect{0, 0, 100, 80}));
         QVERIFY(sky->rubberBand().isEmpty());
         QVERIFY(!redEye->isEnabled());

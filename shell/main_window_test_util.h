@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QFile>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -92,6 +94,25 @@ public:
 inline QByteArray ReadAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A left-button event on the picture as the mouse would send it.
+inline void SendMouse(QWidget* view, QEvent::Type type, QPoint p, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, QPointF(p), view->mapToGlobal(QPointF(p)),
+                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(view, &e);
+}
+
+// A rubber band dragged with the select tool from `from` to `to`.
+inline void DragSelection(QWidget* view, QPoint from, QPoint to) {
+    SendMouse(view, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    SendMouse(view, QEvent::MouseMove, to, Qt::LeftButton);
+    SendMouse(view, QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
 }  // namespace vimbra::testing

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "slideshow/effect_table.h"
+#include "imagefiles/text_encoding.h"
 
 namespace vimbra {
 namespace {
@@ -70,36 +71,6 @@ int64_t ParseSeconds(std::string_view s) {
     if (end != text.c_str() + text.size() || !std::isfinite(seconds)) return 0;
     const double ms = std::clamp(seconds * 1000.0, -1.0, double(kMaxSlideTimeMs));
     return int64_t(ms);
-}
-
-bool IsValidUtf8(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + size_t(extra) >= s.size()) return false;
-        for (int k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(s[i + size_t(k)]) >> 6) != 2) return false;
-        i += size_t(extra) + 1;
-    }
-    return true;
-}
-
-// Scripts are 8-bit text: UTF-8 when it is valid, Latin-1 otherwise.
-std::string ToUtf8(std::string_view s) {
-    if (IsValidUtf8(s)) return std::string(s);
-    std::string out;
-    out.reserve(s.size() * 2);
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 // Calls f(line) for each line of text, CR LF or LF ended.
@@ -197,7 +168,8 @@ SlideKind KindOfSlide(const AvlSlide& slide) {
 }
 
 std::string TranslateAvlEscapes(std::string_view text) {
-    std::string out = ToUtf8(text);
+    // Scripts are 8-bit text: UTF-8 when it is valid, Latin-1 otherwise.
+    std::string out = TextAsUtf8(text);
     for (char& c : out) {
         if (c == '?') c = ',';
         else if (c == '<') c = '[';

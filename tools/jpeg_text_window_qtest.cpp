@@ -8,21 +8,13 @@
 #include <QTest>
 
 #include "shell/gui_frame_host.h"
+#include "shell/main_window_test_util.h"
 #include "tools/jpeg_text_window.h"
 
 using namespace vimbra;
+using namespace vimbra::testing;
 
 namespace {
-
-QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
-}
 
 // SOI, an APP1 EXIF segment (little-endian, two entries: Make "Cam" and the
 // unlisted tag 0x8825 = 7), a scan header with two data bytes, EOI.
@@ -67,7 +59,7 @@ private slots:
     void listsExifThenAddsAndStripsComments() {
         const QString path = dir_.filePath(QStringLiteral("cam.jpg"));
         const QByteArray original = ExifJpeg();
-        WriteBytes(path, original);
+        QVERIFY(WriteAll(path, original));
         auto h = host();
         JpegTextWindow w(*h);
         w.chooseHook = [&](const QString&) { return path; };
@@ -82,18 +74,18 @@ private slots:
         w.onAddText();
         QVERIFY(asked_.empty());
         const QString bak = dir_.filePath(QStringLiteral("cam.bak"));
-        QCOMPARE(Bytes(bak), original);
-        QCOMPARE(Bytes(path).size(), original.size() + 18);
+        QCOMPARE(ReadAll(bak), original);
+        QCOMPARE(ReadAll(path).size(), original.size() + 18);
         // Again: the backup exists; No leaves everything as it is.
         w.memo()->setPlainText(QStringLiteral("Second"));
         answers_ = {Answer::No};
         w.onAddText();
         QCOMPARE(asked_, (std::vector<std::string>{(dir_.path() + "/cam.bak").toStdString() +
                                                    " exists.\nOrignal file is copied to *.bak.\nOverwrite *.bak file?"}));
-        QCOMPARE(Bytes(path).size(), original.size() + 18);
+        QCOMPARE(ReadAll(path).size(), original.size() + 18);
         answers_ = {Answer::Yes};
         w.onAddText();
-        QCOMPARE(Bytes(path).size(), original.size() + 18 + 12);
+        QCOMPARE(ReadAll(path).size(), original.size() + 18 + 12);
         // Each text goes right after the application segments: the newer first.
         w.onRead();
         QCOMPARE(w.memo()->toPlainText(), QStringLiteral("Make = Cam\n8825 = 7\nSecond\nHello\nWorld"));
@@ -103,7 +95,7 @@ private slots:
         answers_ = {Answer::Yes, Answer::Yes};
         w.onStrip(StripMode::CommentsOnly);
         QCOMPARE(asked_.back(), std::string("Comments removed: 30 bytes"));
-        QCOMPARE(Bytes(path), original);
+        QCOMPARE(ReadAll(path), original);
         asked_.clear();
         w.onStrip(StripMode::CommentsOnly);
         QCOMPARE(asked_, (std::vector<std::string>{"No Comments found.\nFile unchanged."}));
@@ -113,12 +105,12 @@ private slots:
         w.onStrip(StripMode::AllExtraInfo);
         const int exifSegment = 2 + 2 + 6 + 38;
         QCOMPARE(asked_.back(), "Extra info removed: " + std::to_string(exifSegment) + " bytes");
-        QCOMPARE(Bytes(path).size(), original.size() - exifSegment);
+        QCOMPARE(ReadAll(path).size(), original.size() - exifSegment);
     }
 
     void brokenFileClosesTheWindow() {
         const QString path = dir_.filePath(QStringLiteral("bad.jpg"));
-        WriteBytes(path, QByteArray::fromHex("ffd8ffe10050"));  // a length past the end
+        QVERIFY(WriteAll(path, QByteArray::fromHex("ffd8ffe10050")));  // a length past the end
         auto h = host();
         JpegTextWindow w(*h);
         w.show();
