@@ -339,17 +339,26 @@ void MainWindow::updateZoomControls() {
     if (QAction* a = action("onFitWindow")) a->setChecked(FitToWindow);
 }
 
+namespace {
+// The layout switches live in the context menu; a menu-bar twin, where one
+// exists, says the same.
+void CheckLayoutItem(QAction* bar, QAction* context, bool on) {
+    for (QAction* a : {bar, context})
+        if (a) a->setChecked(on);
+}
+}  // namespace
+
 void MainWindow::setMenuBarShown(bool on) {
     settings_.menuBar = on;
     menuBar()->setVisible(on);
-    if (QAction* a = action("onMenubar")) a->setChecked(on);
+    CheckLayoutItem(action("onMenubar"), contextAction("onMenubar"), on);
 }
 
 void MainWindow::setToolBarShown(bool on) {
     settings_.toolBar = on;
     // Merged, the tool bar comes and goes with the path box.
     if (toolBar1_) toolBar1_->setVisible(settings_.mergeToolBar ? settings_.pathBox : on);
-    if (QAction* a = action("onToolbarVisible")) a->setChecked(on);
+    CheckLayoutItem(action("onToolbarVisible"), contextAction("onToolbarVisible"), on);
     setButtonText(on);
 }
 
@@ -357,13 +366,13 @@ void MainWindow::setPathBoxShown(bool on) {
     settings_.pathBox = on;
     if (pathBar_) pathBar_->setVisible(on);
     if (toolBar1_ && settings_.mergeToolBar) toolBar1_->setVisible(on);
-    if (QAction* a = action("onPathbox")) a->setChecked(on);
+    CheckLayoutItem(action("onPathbox"), contextAction("onPathbox"), on);
 }
 
 void MainWindow::setStatusBarShown(bool on) {
     settings_.statusBar = on;
     statusBar()->setVisible(on);
-    if (QAction* a = action("onStatusbarVisible")) a->setChecked(on);
+    CheckLayoutItem(action("onStatusbarVisible"), contextAction("onStatusbarVisible"), on);
 }
 
 void MainWindow::setButtonText(bool on) {
@@ -373,7 +382,7 @@ void MainWindow::setButtonText(bool on) {
         on && !settings_.mergeToolBar ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly;
     if (toolBar1_) toolBar1_->setToolButtonStyle(style);
     if (pathBar_) pathBar_->setToolButtonStyle(style);
-    if (QAction* a = action("onClassicStyle")) a->setChecked(on);
+    CheckLayoutItem(action("onClassicStyle"), contextAction("onClassicStyle"), on);
 }
 
 }  // namespace vimbra
@@ -393,11 +402,6 @@ void MainWindow::setMergedToolBar(bool on) {
     } else {
         setButtonText(settings_.toolBar && settings_.buttonText);
     }
-    // One row: the path box's switch now stands for both.
-    for (const char* h : {"onToolbarVisible", "onClassicStyle"})
-        if (QAction* a = action(h)) a->setVisible(!on);
-    if (QAction* a = action("onPathbox"))
-        a->setText(on ? QStringLiteral("&Tool bar") : QStringLiteral("&Path box"));
 }
 
 void MainWindow::presetDone(const char* handler, bool centre) {

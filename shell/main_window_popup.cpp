@@ -117,6 +117,13 @@ void MainWindow::MainMenuPopup(PopupPlace place) {
     const bool layout = place == PopupPlace::ToolBars ||
                         (picture && FullScreen && !settings_.maxFullScreen);
     const bool merged = settings_.mergeToolBar;
+    const auto LayoutItemChecked = [this](const std::string& h) {
+        return h == "onMenubar" ? settings_.menuBar
+             : h == "onToolbarVisible" ? settings_.toolBar
+             : h == "onPathbox" ? settings_.pathBox
+             : h == "onStatusbarVisible" ? settings_.statusBar
+             : settings_.buttonText;
+    };
     for (const auto& [key, a] : contextActions_) {
         const auto& [handler, tag] = key;
         // Hidden, a key carrier would lose its key.
@@ -129,6 +136,7 @@ void MainWindow::MainMenuPopup(PopupPlace place) {
         bool shown;
         if (IsLayoutItem(handler)) {
             shown = layout;
+            a->setChecked(LayoutItemChecked(handler));
             if (merged && (handler == "onToolbarVisible" || handler == "onClassicStyle"))
                 shown = false;
         } else if (handler == "onHistoryClear" || handler == "onHistorySort" ||

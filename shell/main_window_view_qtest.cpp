@@ -261,9 +261,11 @@ private slots:
         QVERIFY(form->toolBarBreak(pathBar));
         form->setMergedToolBar(true);
         QVERIFY(!form->toolBarBreak(pathBar));
-        QVERIFY(!form->action("onToolbarVisible")->isVisible());
-        QVERIFY(!form->action("onClassicStyle")->isVisible());
-        QCOMPARE(form->action("onPathbox")->text(), QStringLiteral("&Tool bar"));
+        // One row: the path box's switch now stands for both.
+        form->MainMenuPopup(MainWindow::PopupPlace::ToolBars);
+        QVERIFY(!form->contextAction("onToolbarVisible")->isVisible());
+        QVERIFY(!form->contextAction("onClassicStyle")->isVisible());
+        QCOMPARE(form->contextAction("onPathbox")->text(), QStringLiteral("&Tool bar"));
         QCOMPARE(toolBar->toolButtonStyle(), Qt::ToolButtonIconOnly);
         QTRY_COMPARE(toolBar->y(), pathBar->y());
         QVERIFY(toolBar->x() < pathBar->x());
@@ -278,14 +280,15 @@ private slots:
         QTRY_VERIFY(form->pathBox()->isVisible());
         QVERIFY(form->pathBox()->width() >= 64);
         // The path box's switch takes both away and back.
-        form->action("onPathbox")->trigger();
+        form->contextAction("onPathbox")->trigger();
         QVERIFY(!toolBar->isVisible() && !pathBar->isVisible());
-        form->action("onPathbox")->trigger();
+        form->contextAction("onPathbox")->trigger();
         QVERIFY(toolBar->isVisible() && pathBar->isVisible());
         form->setMergedToolBar(false);
         QVERIFY(form->toolBarBreak(pathBar));
-        QCOMPARE(form->action("onPathbox")->text(), QStringLiteral("&Path box"));
-        QVERIFY(form->action("onToolbarVisible")->isVisible());
+        form->MainMenuPopup(MainWindow::PopupPlace::ToolBars);
+        QCOMPARE(form->contextAction("onPathbox")->text(), QStringLiteral("&Path box"));
+        QVERIFY(form->contextAction("onToolbarVisible")->isVisible());
         QCOMPARE(toolBar->toolButtonStyle(), Qt::ToolButtonTextOnly);
         // Kept at close.
         QVERIFY(form->close());

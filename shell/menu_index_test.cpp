@@ -254,12 +254,9 @@ std::set<Key> IndexKeys() {
 
 TEST(MenuIndex, EveryDeclaredItemIsInTheIndex) {
     const std::set<Key> index = IndexKeys();
-    // Beyond the index: the layout toggles sit in the View menu as well as in
-    // the context menu, and associations can be removed again.
-    const std::set<std::string> extras{"onMenubar", "onToolbarVisible", "onPathbox",
-                                       "onStatusbarVisible", "onClassicStyle"};
+    // Beyond the index: associations can be removed again.
     for (const MenuRow& row : MainMenuLayout()) {
-        if (std::string(row.caption) == "-" || extras.count(row.handler)) continue;
+        if (std::string(row.caption) == "-") continue;
         if (std::string(row.handler) == "onAssociations" && row.tag == kAssociationsRemove) continue;
         EXPECT_TRUE(index.count({row.path, row.caption, Portable(row.shortcut)}))
             << row.path << " > " << row.caption << " " << row.shortcut;

@@ -132,9 +132,8 @@ TEST(ContextMenuLayoutTest, SharesHandlersWithTheMenuBar) {
         }
         EXPECT_STREQ(r.shortcut, "") << r.handler;
     }
-    // The layout switches and bookmark items are the menu bar's handlers too.
-    for (const char* h : {"onMenubar", "onPathbox", "onHistorySort",
-                          "onFitWindow", "onPageChange"})
+    // The bookmark and view items are the menu bar's handlers too.
+    for (const char* h : {"onHistorySort", "onFitWindow", "onPageChange"})
         EXPECT_TRUE(bar.count(h)) << h;
     EXPECT_TRUE(seen.count({"onBookmarkUnmark", kPictureUnmark}));
     EXPECT_TRUE(seen.count({"onBookmarkUnmark", kPathBoxUnmark}));
