@@ -281,7 +281,7 @@ private slots:
         QVERIFY(form);
         form->openFiles({(src + "/one.bmp").toStdString(), (src + "/two.bmp").toStdString()});
         script(*form, dst);
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(ActivateForm(*form));
         // Ctrl+Y: a copy; the entry stays.
         QTest::keyClick(form.get(), Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(folderTexts_, (QStringList{"one.bmp", "COPY file(s) to"}));
@@ -329,7 +329,7 @@ private slots:
         QVERIFY(form);
         form->openFiles({(dir + "/p.bmp").toStdString(), (dir + "/q.bmp").toStdString(),
                          (dir + "/r.bmp").toStdString()});
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(ActivateForm(*form));
         // The path box keeps its Delete key.
         form->pathBox()->setFocus();
         QTest::keyClick(form->pathBox(), Qt::Key_Delete);

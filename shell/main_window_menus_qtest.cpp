@@ -113,7 +113,7 @@ private slots:
                               "Delete/recycle", "Cut/Unmark", "Info", "Bookmarks"})
             QVERIFY2(form->toolButton(QString::fromLatin1(b)), b);
         // A shortcut reaches its command.
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(ActivateForm(*form));
         int dialogs = 0;
         form->scrollDialogHook = [&](const QString&, const TScrollDlgParam&) {
             ++dialogs;

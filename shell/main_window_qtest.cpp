@@ -20,6 +20,7 @@
 #include "shell/script_window.h"
 #include "shell/picture_view.h"
 #include "shell/view_box.h"
+#include "shell/main_window_test_util.h"
 #include "shell/test_pictures.h"
 #include "shell/main_window.h"
 #include "shell/main_window_test_util.h"
@@ -214,6 +215,7 @@ private slots:
         QTest::keyClick(form->pathBox(), Qt::Key_Return);
         QCOMPARE(asked_.back(), std::string("File not found."));
         QCOMPARE(form->pathBox()->text(), b);
+        QVERIFY(testing::ActivateForm(*form));
         form->pathBox()->setFocus();
         form->pathBox()->setText(QStringLiteral("half typed"));
         QTest::keyClick(form->pathBox(), Qt::Key_Escape);

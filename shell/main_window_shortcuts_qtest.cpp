@@ -28,8 +28,7 @@ private:
             ++dialogs_;
             return kDialogCancelled;
         };
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get())) return nullptr;
+        if (!ActivateForm(*form)) return nullptr;
         return form;
     }
 

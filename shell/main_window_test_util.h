@@ -91,6 +91,12 @@ public:
     }
 };
 
+// Without a window manager (Xvfb) nothing activates a window by itself.
+inline bool ActivateForm(QWidget& form) {
+    form.activateWindow();
+    return QTest::qWaitForWindowActive(&form);
+}
+
 inline QByteArray ReadAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
