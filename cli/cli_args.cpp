@@ -41,7 +41,7 @@ struct OptionSpec {
 constexpr OptionSpec kRunOptions[] = {
     {"-e", true},       {"-o", true},    {"--format", true},     {"--quality", true},
     {"--answer", true}, {"--jobs", true}, {"--sequential", false}, {"--shard", true}};
-constexpr OptionSpec kConvertOptions[] = {{"--format", true}, {"--quality", true}};
+constexpr OptionSpec kConvertOptions[] = {{"--format", true}, {"--quality", true}, {"--size", true}};
 constexpr OptionSpec kAnalyzeOptions[] = {{"--complexity", false}};
 constexpr OptionSpec kPrintOptions[] = {{"--pdf", true}};
 constexpr OptionSpec kUnzipOptions[] = {{"-o", true}, {"--overwrite", false}};
@@ -98,6 +98,15 @@ std::string ApplyOption(CliArgs& args, std::string_view name, const std::string&
             return "option '--shard' takes I/N with 1 <= I <= N, not " + Quoted(value);
         args.shardIndex = static_cast<int>(*i);
         args.shardCount = static_cast<int>(*n);
+    } else if (name == "--size") {
+        const size_t x = value.find_first_of("xX");
+        const auto w = x == std::string::npos ? std::nullopt : ParseCount(std::string_view(value).substr(0, x));
+        const auto h = x == std::string::npos ? std::nullopt : ParseCount(std::string_view(value).substr(x + 1));
+        if (!w || !h || *w < 1 || *h < 1 || *w > kMaxPageSide || *h > kMaxPageSide)
+            return "option '--size' takes WxH with each side from 1 to " + std::to_string(kMaxPageSide) +
+                   ", not " + Quoted(value);
+        args.pageWidth = static_cast<int>(*w);
+        args.pageHeight = static_cast<int>(*h);
     } else if (name == "--sequential") {
         args.sequential = true;
     } else if (name == "--complexity") {
@@ -143,6 +152,8 @@ std::string TakePositionals(CliArgs& args, const std::vector<std::string>& pos,
             if (pos.size() < 2) return "convert: needs an input and an output file";
             args.input = pos[0];
             args.output = pos[1];
+            if (args.pageWidth > 0 && !IsTextPageFile(args.input))
+                return "convert: --size is for text pages (.txt, .rtf)";
             if (!formatGiven) {
                 auto format = FormatFromExtension(args.output);
                 if (!format)
@@ -193,6 +204,11 @@ std::optional<int> FormatFromExtension(std::string_view fileName) {
     if (ext == ".png") return 3;
     if (ext == ".tga") return 6;
     return std::nullopt;
+}
+
+bool IsTextPageFile(std::string_view fileName) {
+    const std::string ext = Lower(std::filesystem::path(fileName).extension().string());
+    return ext == ".txt" || ext == ".rtf";
 }
 
 std::string_view FormatName(int format) {
@@ -298,7 +314,7 @@ std::string UsageText() {
     return R"(Usage:
   vimbra-cli run [SCRIPT.bip] [-e LINE]... [-o DIR] [--format F] [--quality Q]
                  [--answer yes|no] [--jobs N] [--sequential] [--shard I/N] FILE...
-  vimbra-cli convert IN OUT [--format F] [--quality Q]
+  vimbra-cli convert IN OUT [--format F] [--quality Q] [--size WxH]
   vimbra-cli info FILE
   vimbra-cli analyze FILE [FILE2] [--complexity]
   vimbra-cli jpeg read|strip-comments|strip-all FILE [--overwrite-bak]
@@ -326,7 +342,11 @@ run       runs a BIP script over FILE... (the bookmark list; the first is loaded
           the FILE list sorted by name; the N shards together do what one run
           over the sorted list does (same script conditions as --jobs).
 convert   reads IN and writes OUT in format F (default: from OUT's extension).
-info      prints the size and depth of FILE.
+          A text page IN (.txt, .rtf) becomes the picture the viewer makes of
+          it: the page drawn on white over a view area of WxH (default 800x495,
+          the view area of the viewer's default 800x600 window).
+info      prints the size and depth of FILE; for a sound or video file its
+          duration and, for video, its frame size.
 analyze   prints the analysis report of FILE, or compares FILE and FILE2.
 jpeg      lists or strips the comments and EXIF data of a JPEG file, or adds a
           comment (TEXT, or standard input for -); FILE.bak is made first.

@@ -34,6 +34,8 @@ struct CliArgs {
     std::string input;
     std::string output;
     bool complexity = false;
+    // convert of a text page: the page's size (--size); 0 x 0 the default.
+    int pageWidth = 0, pageHeight = 0;
 
     // print: the picture is `input`, the PDF `pdf`. unzip: the archives are
     // `files`, the destination `outDir`.
@@ -65,6 +67,16 @@ std::optional<int> FormatFromExtension(std::string_view fileName);
 std::string_view FormatName(int format);
 
 std::string_view CommandName(Command command);
+
+// A text page (.txt, .rtf) by its extension, case ignored.
+bool IsTextPageFile(std::string_view fileName);
+
+// The page size when --size is not given: the view area of the viewer's
+// default 800 x 600 window below its menu, tool and path bars and above its
+// status bar.
+inline constexpr int kDefaultPageWidth = 800;
+inline constexpr int kDefaultPageHeight = 495;
+inline constexpr int kMaxPageSide = 8192;
 
 std::string UsageText();
 

@@ -193,6 +193,23 @@ TEST(CliArgs, Convert) {
     ExpectError({"convert", "", "out.png"}, "empty file name");
 }
 
+TEST(CliArgs, ConvertPageSize) {
+    CliArgs a = ParseOk({"convert", "page.RTF", "out.png", "--size", "640X400"});
+    EXPECT_EQ(a.pageWidth, 640);
+    EXPECT_EQ(a.pageHeight, 400);
+    a = ParseOk({"convert", "note.txt", "out.png", "--size=1x8192"});
+    EXPECT_EQ(a.pageWidth, 1);
+    EXPECT_EQ(a.pageHeight, 8192);
+    EXPECT_EQ(ParseOk({"convert", "note.txt", "out.png"}).pageWidth, 0);
+    for (const char* bad : {"0x10", "10x0", "8193x10", "640", "x400", "640x", "-5x5", "6 40x400", "640x400x2",
+                            "99999999999999999999x1"})
+        ExpectError({"convert", "note.txt", "out.png", "--size", bad}, "WxH");
+    ExpectError({"convert", "in.png", "out.png", "--size", "640x400"}, "text pages");
+    EXPECT_TRUE(IsTextPageFile("a/b.Txt"));
+    EXPECT_FALSE(IsTextPageFile("rtf"));
+    EXPECT_FALSE(IsTextPageFile("a.txt.png"));
+}
+
 TEST(CliArgs, InfoAndAnalyze) {
     CliArgs a = ParseOk({"info", "a.png"});
     EXPECT_EQ(a.command, Command::Info);

@@ -5,12 +5,73 @@
 #include <memory>
 #include <new>
 
+#include <filesystem>
+
+#include "cli/gui_app.h"
 #include "cli/image_io.h"
 #include "cli/ops_commands.h"
 #include "cli/run_command.h"
 #include "imagefiles/file_info.h"
+#include "media/media_probe.h"
+#include "media/text_page.h"
 
 namespace vimbra::cli {
+namespace {
+
+std::string NameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// The text page as the viewer's working picture; false (message printed) when
+// the file cannot be read or its rich text is malformed.
+bool LoadTextPageForCli(Workspace& ws, const CliArgs& args) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(args.input, ec)) {
+        PrintError(NameOf(args.input) + " not found.");
+        return false;
+    }
+    EnsureGuiApplication();
+    const int width = args.pageWidth > 0 ? args.pageWidth : kDefaultPageWidth;
+    const int height = args.pageHeight > 0 ? args.pageHeight : kDefaultPageHeight;
+    TextPageContent content;
+    Bitmap page = RenderViewerTextPage(args.input, width, height, &content);
+    if (!content.ok) {
+        // The viewer shows an empty page then; a conversion writes nothing.
+        const std::string name = NameOf(args.input);
+        PrintError(content.message.find(name) == std::string::npos ? name + ": " + content.message
+                                                                    : content.message);
+        return false;
+    }
+    if (page.isEmpty()) {
+        PrintError("No fonts to draw " + NameOf(args.input) + " with.");
+        return false;
+    }
+    ws.setImage(std::move(page));
+    ws.CurrentFileName = "Untitled";
+    return true;
+}
+
+int MediaInfo(const std::string& path) {
+    const MediaFacts facts = ProbeMediaFile(path);
+    if (!facts.ok) {
+        PrintError(facts.message);
+        return kExitFailure;
+    }
+    FileInfoInput in;
+    in.path = path;
+    in.medium = true;
+    in.durationMs = facts.durationMs;
+    if (facts.hasVideo) {
+        in.frameWidth = facts.videoWidth;
+        in.frameHeight = facts.videoHeight;
+        in.pictureDescription =
+            std::to_string(facts.videoWidth) + "x" + std::to_string(facts.videoHeight) + " video";
+    } else {
+        in.pictureDescription = "sound";
+    }
+    std::printf("%s\n", FileInfoText(in).c_str());
+    return kExitOk;
+}
+
+}  // namespace
 
 int RunScript(const CliArgs& args) {
     return Guarded([&] {
@@ -35,7 +96,11 @@ int RunScript(const CliArgs& args) {
 int Convert(const CliArgs& args) {
     return Guarded([&] {
         Workspace ws;
-        if (!LoadForCli(ws, args.input)) return kExitFailure;
+        if (IsTextPageFile(args.input)) {
+            if (!LoadTextPageForCli(ws, args)) return kExitFailure;
+        } else if (!LoadForCli(ws, args.input)) {
+            return kExitFailure;
+        }
         const SaveResult saved = SaveForCli(ws, args.output, args.format, CliSaveOptions(args));
         if (!saved.ok()) return kExitFailure;
         std::printf("%s\n", saved.path.c_str());
@@ -45,6 +110,7 @@ int Convert(const CliArgs& args) {
 
 int Info(const CliArgs& args) {
     return Guarded([&] {
+        if (ClassifyFile(args.input) == FileKind::Media) return MediaInfo(args.input);
         Workspace ws;
         LoadedFile facts;
         if (!LoadForCli(ws, args.input, &facts)) return kExitFailure;

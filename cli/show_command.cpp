@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -15,6 +14,7 @@
 #include <random>
 
 #include "cli/commands.h"
+#include "cli/gui_app.h"
 #include "cli/image_io.h"
 #include "slideshow/avl_script.h"
 #include "slideshow/show_listing.h"
@@ -95,16 +95,6 @@ const std::string* Named(const Options& o, const std::string& name) {
 
 bool HasFlag(const Options& o, const std::string& name) {
     return std::find(o.flags.begin(), o.flags.end(), name) != o.flags.end();
-}
-
-// Fonts for the captions need the application object.
-void EnsureGuiApplication() {
-    if (QCoreApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "vimbra-cli";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
 }
 
 bool GstElementExists(const char* element) {

@@ -75,6 +75,14 @@ FileInfoInput FileInfoFor(const Workspace& ws, const LoadedFile& file) {
     return in;
 }
 
+std::string DurationText(int64_t ms) {
+    if (ms < 0) return "unknown";
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%03lld s", static_cast<long long>(ms / 1000),
+                  static_cast<long long>(ms % 1000));
+    return text;
+}
+
 std::string FileInfoText(const FileInfoInput& in) {
     const std::filesystem::path path(in.path);
     std::error_code ec;
@@ -99,6 +107,12 @@ std::string FileInfoText(const FileInfoInput& in) {
     text += "Date: " + date + sep;
     text += "Size: " + size + " bytes" + sep;
     text += "CRC: " + std::string(crc) + sep;
+    if (in.medium) {
+        text += "Duration: " + DurationText(in.durationMs);
+        if (in.frameWidth > 0 && in.frameHeight > 0)
+            text += sep + "Frame: " + std::to_string(in.frameWidth) + "x" + std::to_string(in.frameHeight);
+        return text;
+    }
     if (in.pageCount > 1) text += "Pages: " + std::to_string(in.pageCount) + sep;
     text += "Uses: " + std::to_string(in.memoryBytes) + " bytes" + sep;
     text += "Video: " + std::to_string(in.displayBitDepth) + " bpp";

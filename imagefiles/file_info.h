@@ -36,9 +36,17 @@ struct FileInfoInput {
     // The JPEG text tool's layout: "\r\n" line ends, no name and folder lines.
     bool jpegLayout = false;
     std::string photoCdInfo;  // appended after a blank line when not empty
+    // A sound or video file: "Duration" and "Frame" lines take the place of
+    // the memory and screen lines, which speak of a picture.
+    bool medium = false;
+    int64_t durationMs = -1;              // -1: the file does not tell
+    int frameWidth = 0, frameHeight = 0;  // 0 x 0: sound only
 };
 
 FileInfoInput FileInfoFor(const Workspace& ws, const LoadedFile& file);
+
+// "2.000 s"; "unknown" for a negative time.
+std::string DurationText(int64_t ms);
 
 // The information text; throws ImageFileError(name + " not found.") when the
 // file does not exist.

@@ -83,6 +83,24 @@ TEST(FileInfo, TheInformationText) {
               std::string::npos)
         << text;
 
+    // A medium: duration and frame instead of the memory and screen lines.
+    in = FileInfoInput{};
+    in.path = dir.file("abc.png");
+    in.pictureDescription = "320x240 video";
+    in.pageCount = 3;
+    in.medium = true;
+    in.durationMs = 2005;
+    in.frameWidth = 320;
+    in.frameHeight = 240;
+    text = FileInfoText(in);
+    EXPECT_EQ(text.substr(text.find("\nCRC: ")), "\nCRC: CADBBE3D\nDuration: 2.005 s\nFrame: 320x240");
+    in.durationMs = -1;
+    in.frameWidth = in.frameHeight = 0;
+    text = FileInfoText(in);
+    EXPECT_EQ(text.substr(text.find("\nCRC: ")), "\nCRC: CADBBE3D\nDuration: unknown");
+    EXPECT_EQ(DurationText(0), "0.000 s");
+    EXPECT_EQ(DurationText(61999), "61.999 s");
+
     in.path = dir.file("gone.png");
     try {
         FileInfoText(in);

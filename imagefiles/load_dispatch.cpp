@@ -25,10 +25,12 @@ namespace {
 using Extensions = std::span<const std::string_view>;
 
 constexpr std::string_view kJpeg[] = {".JPG", ".JPEG", ".JPE"};
-constexpr std::string_view kMedia[] = {".AVI", ".MPG", ".M1V", ".MPE", ".MPEG", ".MPV",  ".QT",
-                                       ".MOV", ".M2V", ".RM",  ".WMV", ".DAT",  ".ASF",  ".WAV",
-                                       ".MP2", ".MP3", ".MPA", ".AIF", ".AIFF", ".AIFX", ".MID",
-                                       ".RMI", ".AU",  ".SND", ".RA",  ".WMA"};
+// The classic list, then what GStreamer plays today (as the shows accept).
+constexpr std::string_view kMedia[] = {
+    ".AVI", ".MPG", ".M1V", ".MPE", ".MPEG", ".MPV", ".QT",  ".MOV",  ".M2V", ".RM",
+    ".WMV", ".DAT", ".ASF", ".WAV", ".MP2",  ".MP3", ".MPA", ".AIF",  ".AIFF", ".AIFX",
+    ".MID", ".RMI", ".AU",  ".SND", ".RA",   ".WMA", ".OGG", ".OGA",  ".FLAC", ".OPUS",
+    ".M4A", ".MP4", ".M4V", ".MKV", ".WEBM", ".OGV"};
 
 bool OneOf(std::string_view ext, Extensions list) {
     return std::find(list.begin(), list.end(), ext) != list.end();

@@ -80,6 +80,8 @@ TEST(LoadDispatch, ClassifiesByWholeExtensionIgnoringCase) {
     EXPECT_EQ(ClassifyFile("b.dcx"), FileKind::Picture);
     EXPECT_EQ(ClassifyFile("song.MP3"), FileKind::Media);
     EXPECT_EQ(ClassifyFile("clip.mpeg"), FileKind::Media);
+    for (const char* name : {"a.ogg", "a.FLAC", "a.opus", "a.m4a", "a.webm", "a.mkv", "a.mp4", "a.ogv"})
+        EXPECT_EQ(ClassifyFile(name), FileKind::Media) << name;
     EXPECT_EQ(ClassifyFile("notes.txt"), FileKind::Text);
     EXPECT_EQ(ClassifyFile("notes.RTF"), FileKind::RichText);
     EXPECT_EQ(ClassifyFile("drawing.emf"), FileKind::Metafile);

@@ -20,6 +20,14 @@ int DisplaySizeFor(bool keepDisplaySize, int savedDisplaySize, bool fitButtonDow
     return fitButtonDown ? kDisplayFit : kDisplayDefault;
 }
 
+int ZoomedDisplaySize(int displaySize, bool in) {
+    switch (displaySize) {
+        case kDisplayHalf: return in ? kDisplayDefault : kDisplayHalf;
+        case kDisplayDouble: return in ? kDisplayDouble : kDisplayDefault;
+        default: return in ? kDisplayDouble : kDisplayHalf;
+    }
+}
+
 float PlayerGain(int settingsVolume) {
     const int v = std::clamp(settingsVolume, 1, 1000);
     const double hundredthsDb = std::nearbyint(1000.0 * std::log(v / 1000.0));

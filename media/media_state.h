@@ -42,6 +42,11 @@ inline int PlayCountFor(bool autoPlayLoop) { return autoPlayLoop ? kLoopPlayCoun
 // toggle, else fitted when the "Fit" button is down.
 int DisplaySizeFor(bool keepDisplaySize, int savedDisplaySize, bool fitButtonDown);
 
+// The display size after "Zoom +" (in) or "Zoom -": half, own size and
+// double in steps, ending at either end; from the fitted size the steps start
+// at the own size, as leaving fit mode starts at 100%.
+int ZoomedDisplaySize(int displaySize, bool in);
+
 // Play/pause pauses a playing medium and plays it otherwise; Stop acts on
 // anything not stopped.
 inline bool PlayPausePauses(int playState) { return playState == kPlayPlaying; }

@@ -15,6 +15,17 @@ TEST(MediaBars, FullScreenWithMaxHidesBothOtherwiseOptionsDecide) {
     EXPECT_EQ(BarsHeight({false, false}, 26, 30), 0);
 }
 
+TEST(MediaZoom, StepsBetweenHalfOwnAndDoubleSize) {
+    EXPECT_EQ(ZoomedDisplaySize(kDisplayHalf, true), kDisplayDefault);
+    EXPECT_EQ(ZoomedDisplaySize(kDisplayDefault, true), kDisplayDouble);
+    EXPECT_EQ(ZoomedDisplaySize(kDisplayDouble, true), kDisplayDouble);
+    EXPECT_EQ(ZoomedDisplaySize(kDisplayDouble, false), kDisplayDefault);
+    EXPECT_EQ(ZoomedDisplaySize(kDisplayDefault, false), kDisplayHalf);
+    EXPECT_EQ(ZoomedDisplaySize(kDisplayHalf, false), kDisplayHalf);
+    EXPECT_EQ(ZoomedDisplaySize(kDisplayFit, true), kDisplayDouble);
+    EXPECT_EQ(ZoomedDisplaySize(kDisplayFit, false), kDisplayHalf);
+}
+
 TEST(MediaOptions, PlayCountDisplaySizeAndCommands) {
     EXPECT_EQ(PlayCountFor(true), 999);
     EXPECT_EQ(PlayCountFor(false), 1);

@@ -105,4 +105,15 @@ Bitmap RenderTextPage(const std::string& path, int width, int height, uint32_t b
     return RenderTextDocument(document, width, height, background);
 }
 
+Bitmap RenderViewerTextPage(const std::string& path, int viewWidth, int viewHeight,
+                            TextPageContent* content) {
+    // The box is the view area itself, which always lies inside the client area.
+    TextPageRequest request;
+    request.x = request.y = 0;
+    request.width = viewWidth;
+    request.height = viewHeight;
+    const PageBox box = TextPageBox(request, viewWidth, viewHeight, viewWidth, viewHeight);
+    return RenderTextPage(path, box.width, box.height, kViewerPageBackground, content);
+}
+
 }  // namespace vimbra

@@ -53,4 +53,10 @@ Bitmap RenderTextPage(const std::string& path, int width, int height, uint32_t b
 // The same for a document already filled.
 Bitmap RenderTextDocument(QTextDocument& document, int width, int height, uint32_t background);
 
+// The page a text file becomes as the viewer's working picture: the whole view
+// area on white. vimbra-cli convert draws the same page.
+inline constexpr uint32_t kViewerPageBackground = 0xFFFFFF;
+Bitmap RenderViewerTextPage(const std::string& path, int viewWidth, int viewHeight,
+                            TextPageContent* content = nullptr);
+
 }  // namespace vimbra

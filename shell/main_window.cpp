@@ -385,11 +385,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
             if (!pathFocus || ctrl) onFullScreen();
             return;
         case Qt::Key_Plus:
-            if (keypad && !FitToWindow) onZoomIn();
+            if (keypad && (!FitToWindow || media_.MediaMode)) onZoomIn();
             else event->ignore();
             return;
         case Qt::Key_Minus:
-            if (keypad && !FitToWindow) onZoomOut();
+            if (keypad && (!FitToWindow || media_.MediaMode)) onZoomOut();
             else event->ignore();
             return;
         default: break;

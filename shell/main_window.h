@@ -334,8 +334,11 @@ public:
     void onPlayPause();
     void onStop();
     void AV_FullScrnClick();
-    // Fits the window to the medium ("Adjust", and after opening with AutoSize).
-    void FitWindowToMedium(bool afterOpen);
+    // Fits the window to the medium ("Adjust", and after opening with AutoSize);
+    // after "Zoom +" a window already large enough is left alone.
+    void FitWindowToMedium(bool afterOpen, bool fromZoomIn = false);
+    // "Zoom +" and "Zoom -" on a video: half, own and double size.
+    void ZoomMedium(bool in);
     // A text or rich-text page becomes the working picture ("Untitled").
     bool DecodeMemo(const std::string& path);
     void onCdPlayer();

@@ -194,7 +194,21 @@ void MainWindow::AV_FullScrnClick() {
     UI_Audio();
 }
 
-void MainWindow::FitWindowToMedium(bool afterOpen) {
+void MainWindow::ZoomMedium(bool in) {
+    if (!viewerPlayer_ || !VideoCommandsEnabled(media_)) return;
+    const int size = ZoomedDisplaySize(viewerPlayer_->displaySize(), in);
+    if (FitToWindow) {
+        // A scaled video is no longer fitted: the "Fit" button comes up.
+        FitToWindow = false;
+        ZoomPercent = 100;
+        updateZoomControls();
+        UI_Audio();
+    }
+    viewerPlayer_->setDisplaySize(size);
+    FitWindowToMedium(false, in);
+}
+
+void MainWindow::FitWindowToMedium(bool afterOpen, bool fromZoomIn) {
     if (!viewerPlayer_ || FullScreen) return;
     const QScreen* s = screen();
     const QRect avail = s ? s->availableGeometry() : QRect(0, 0, 1280, 1024);
@@ -219,6 +233,7 @@ void MainWindow::FitWindowToMedium(bool afterOpen) {
     in.screenHeight = avail.height() - decoH;
     in.fullScreen = FullScreen;
     const ViewSize size = MediaWindowSize(in);
+    if (fromZoomIn && width() >= size.width && height() >= size.height) return;
     if (isMaximized() || isMinimized()) showNormal();
     if (FitToWindow) {
         const ViewRect r = KeepOnScreen(frame.left(), frame.top(), {size.width + decoW, size.height + decoH},
@@ -237,7 +252,7 @@ bool MainWindow::DecodeMemo(const std::string& path) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (media_.MediaMode) AV_UI(false);
     TextPageContent content;
-    const Bitmap page = RenderTextPage(path, scrollBox_->width(), ViewAreaHeight(), 0xFFFFFF, &content);
+    const Bitmap page = RenderViewerTextPage(path, ViewAreaWidth(), ViewAreaHeight(), &content);
     QApplication::restoreOverrideCursor();
     if (page.isEmpty()) return false;
     host_.undo().forget();

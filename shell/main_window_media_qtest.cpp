@@ -4,6 +4,7 @@
 #include <QAudioDevice>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMediaDevices>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -12,6 +13,7 @@
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QToolButton>
+#include <QVideoWidget>
 #include <QtEndian>
 #include <cmath>
 
@@ -174,6 +176,71 @@ private slots:
         QVERIFY(form->viewerPlayer()->showControls());
         QVERIFY(form->settings().ControlsHeight > 0);
         QVERIFY(form->settings().TrackerHeight > 0);
+    }
+
+    void zoomStepsAVideoBetweenHalfAndDoubleSize() {
+        if (!audio_) QSKIP("no audio output");
+        const QString clip = video();
+        if (clip.isEmpty()) QSKIP("cannot make a test video with gst-launch-1.0");
+        auto form = fx_.makeForm();
+        QVERIFY(form);
+        QVERIFY(form->BtnOpenEx(clip.toStdString()));
+        QTRY_COMPARE_WITH_TIMEOUT(form->media().VideoHeight, 120, 10000);
+        MediaPanel* panel = form->viewerPlayer();
+        QVERIFY(form->FitToWindow);
+        QCOMPARE(panel->displaySize(), kDisplayFit);
+        QToolButton* zoomIn = form->toolButton(QStringLiteral("Zoom +"));
+        QToolButton* zoomOut = form->toolButton(QStringLiteral("Zoom -"));
+        QVERIFY(zoomIn->isEnabled());
+        // Zooming leaves fit mode and starts from the video's own size.
+        zoomIn->click();
+        QCOMPARE(panel->displaySize(), kDisplayDouble);
+        QVERIFY(!form->FitToWindow);
+        QVERIFY(zoomIn->isEnabled() && zoomOut->isEnabled());
+        QTRY_COMPARE(panel->video()->size(), QSize(320, 240));
+        zoomIn->click();
+        QCOMPARE(panel->displaySize(), kDisplayDouble);
+        zoomOut->click();
+        QCOMPARE(panel->displaySize(), kDisplayDefault);
+        QTRY_COMPARE(panel->video()->size(), QSize(160, 120));
+        // The numeric-pad keys do the same.
+        QTest::keyClick(form.get(), Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(panel->displaySize(), kDisplayHalf);
+        QTRY_COMPARE(panel->video()->size(), QSize(80, 60));
+        QTest::keyClick(form.get(), Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(panel->displaySize(), kDisplayHalf);
+        QTest::keyClick(form.get(), Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(panel->displaySize(), kDisplayDefault);
+        // "Fit" fits again and keeps the zoom buttons for the video.
+        form->onFitWindow();
+        QVERIFY(form->FitToWindow);
+        QCOMPARE(panel->displaySize(), kDisplayFit);
+        QVERIFY(zoomIn->isEnabled());
+        QCOMPARE(form->viewerPlayer(), panel);
+        QTest::keyClick(form.get(), Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(panel->displaySize(), kDisplayHalf);
+    }
+
+    void oggAndFlacOpenInThePlayer() {
+        const QString gst = QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
+        if (gst.isEmpty()) QSKIP("no gst-launch-1.0");
+        auto form = fx_.makeForm();
+        QVERIFY(form);
+        for (const char* encoder : {"vorbisenc ! oggmux", "flacenc"}) {
+            const QString out = fx_.path(encoder[0] == 'v' ? "tone.ogg" : "tone.flac");
+            QProcess p;
+            p.start(gst, QStringLiteral("-q audiotestsrc num-buffers=20 ! %1 ! filesink location=%2")
+                             .arg(QString::fromLatin1(encoder), out)
+                             .split(QLatin1Char(' ')));
+            if (!p.waitForFinished(30000) || p.exitCode() != 0) QSKIP("cannot make the sound files");
+            QVERIFY(form->BtnOpenEx(out.toStdString()));
+            QVERIFY(form->media().MediaMode);
+            QVERIFY(form->viewerPlayer());
+            QCOMPARE(form->viewerPlayer()->fileName(), out);
+            QVERIFY(!form->sky()->isVisible());
+            QVERIFY(form->windowTitle().startsWith(QFileInfo(out).fileName()));
+            if (audio_) QTRY_COMPARE_WITH_TIMEOUT(form->media().PlayState, kPlayPlaying, 10000);
+        }
     }
 
     void textFileBecomesAnUntitledPicture() {

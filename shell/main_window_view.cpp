@@ -90,17 +90,21 @@ void MainWindow::onFitWindow() {
     if (!FitToWindow) ZoomPercent = 100;
     if (viewerPlayer_) viewerPlayer_->setDisplaySize(FitToWindow ? kDisplayFit : kDisplayDefault);
     updateZoomControls();
+    // A video keeps its zoom buttons in fit mode: they scale it (ZoomMedium).
+    if (media_.MediaMode) UI_Audio();
     ChangeView();
     refreshStatusBar();
 }
 
 void MainWindow::onZoomIn() {
+    if (media_.MediaMode) return ZoomMedium(true);
     if (FitToWindow) return;
     const int z = ZoomIn(ZoomPercent);
     if (z != ZoomPercent) ApplyZoom(z);
 }
 
 void MainWindow::onZoomOut() {
+    if (media_.MediaMode) return ZoomMedium(false);
     if (FitToWindow) return;
     const int z = ZoomOut(ZoomPercent);
     if (z != ZoomPercent) ApplyZoom(z);
