@@ -16,13 +16,6 @@ std::string Lower(std::string s) {
     return s;
 }
 
-bool KnownMedium(const std::string& ext) {
-    static constexpr std::string_view kMedia[] = {
-        ".WAV", ".MP2", ".MP3", ".MPA", ".MID", ".RMI", ".AU",  ".SND", ".RA",  ".WMA", ".AVI",
-        ".MPG", ".M1V", ".MPE", ".MPEG", ".MPV", ".QT", ".MOV", ".M2V", ".RM",  ".WMV", ".ASF"};
-    return std::find(std::begin(kMedia), std::end(kMedia), ext) != std::end(kMedia);
-}
-
 }  // namespace
 
 UncaughtDecision ClassifyUncaughtError(const std::string& message, const std::string& currentFile,
@@ -44,7 +37,7 @@ UncaughtDecision ClassifyUncaughtError(const std::string& message, const std::st
     }
     if (lower == "unspecified error") {
         d.kind = UncaughtKind::Unplayable;
-        d.warn = KnownMedium(ext);
+        d.warn = ClassifyFile(currentFile) == FileKind::Media;
         if (d.warn)
             d.text = path.filename().string() +
                      " could not be played.\nAn updated CODEC may be required or file is corrupted; see FAQ.";
