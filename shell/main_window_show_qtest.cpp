@@ -1,6 +1,7 @@
-// The main window around a show: menus, bars and shortcuts away while it
-// plays and back exactly as they were after it; full screen for the show;
-// minimising and closing end it; a program started for a script closes.
+// The main window around a show: menus, bars, shortcuts and tool windows
+// away while it plays, the layout back exactly as it was after it; full
+// screen for the show; minimising and closing end it; a program started for
+// a script closes.
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,7 +13,10 @@
 
 #include "shell/main_window.h"
 #include "shell/main_window_test_util.h"
+#include "shell/script_window.h"
 #include "slideshow/gui/show_window.h"
+#include "tools/jpeg_text_window.h"
+#include "tools/unzip_window.h"
 
 using namespace vimbra;
 
@@ -155,8 +159,12 @@ private slots:
         auto form = twoPictures(false);
         QVERIFY(form);
         const Layout before = LayoutOf(*form);
+        // The tool windows open beside the viewer go out of the way for the show.
+        std::vector<QWidget*> tools{form->scriptWindow(true), form->unzipWindow(true), form->jpegTextWindow(true)};
+        for (QWidget* w : tools) w->show();
         form->onHistorySlideshow();
         QVERIFY(form->showWindow());
+        for (QWidget* w : tools) QVERIFY(w->isHidden());
         form->setWindowState(form->windowState() | Qt::WindowMinimized);
         QTRY_VERIFY(!form->showWindow());
         QVERIFY(!(form->windowState() & Qt::WindowMinimized));
