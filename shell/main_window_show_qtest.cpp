@@ -1,16 +1,19 @@
-// The main window around a show: menus, bars, shortcuts and tool windows
-// away while it plays, the layout back exactly as it was after it; full
+// The main window around a show: menus, bars, shortcuts, tool windows and
+// the CD away while it plays, the layout back exactly as it was after it; full
 // screen for the show; minimising and closing end it; a program started for
 // a script closes.
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 
+#include "media/fake_cd_device_test_util.h"
+#include "media/gui/cd_window.h"
 #include "shell/main_window.h"
 #include "shell/main_window_test_util.h"
 #include "shell/script_window.h"
@@ -162,9 +165,17 @@ private slots:
         // The tool windows open beside the viewer go out of the way for the show.
         std::vector<QWidget*> tools{form->scriptWindow(true), form->unzipWindow(true), form->jpegTextWindow(true)};
         for (QWidget* w : tools) w->show();
+        // A playing CD stops.
+        FakeCdState cd;
+        form->cdDeviceFactory = FakeCdFactory(cd);
+        form->onCdPlayer();
+        QVERIFY(form->cdWindow());
+        form->cdWindow()->button(QStringLiteral("Play"))->click();
+        QCOMPARE(cd.mode, CdMode::Playing);
         form->onHistorySlideshow();
         QVERIFY(form->showWindow());
         for (QWidget* w : tools) QVERIFY(w->isHidden());
+        QCOMPARE(cd.mode, CdMode::Stopped);
         form->setWindowState(form->windowState() | Qt::WindowMinimized);
         QTRY_VERIFY(!form->showWindow());
         QVERIFY(!(form->windowState() & Qt::WindowMinimized));
