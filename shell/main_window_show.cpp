@@ -107,6 +107,8 @@ bool MainWindow::startShow(const std::string& avlPath) {
     beforeShow_->avlPath = avlPath;
     connect(window, &ShowWindow::finished, this, [this, avl](const QString& message) { endShow(message, avl); });
     connect(window, &ShowWindow::slideSkipped, this, [](const QString& message) { qWarning("%s", qPrintable(message)); });
+    // The slide's caption is the window's.
+    connect(window, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
     window->play();
     return true;
 }
@@ -132,8 +134,8 @@ void MainWindow::hideForShow() {
     if (jpegText_) jpegText_->hide();
     if (cdWindow_ && cdWindow_->CdActive()) cdWindow_->player().stop();
     onHand();
+    settings_.fullScreenMenus = false;
     if (showsFullScreen && ShowGoesFullScreen(settings_.alwaysFullScreen, StartedForShow(startFile_), FullScreen)) {
-        settings_.fullScreenMenus = false;
         onFullScreen();
         before->enteredFullScreen = true;
     }
@@ -173,6 +175,7 @@ void MainWindow::restoreAfterShow() {
     updateZoomControls();
     if (before->shortcuts) ShortCuts_Enable();
     ChangeView();
+    UpdateCaption();
 }
 
 void MainWindow::stopShow(bool closing) {

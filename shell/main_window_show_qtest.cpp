@@ -98,6 +98,7 @@ private slots:
         QCOMPARE(show->geometry(), form->rect());
         QVERIFY(show->isVisible());
         QCOMPARE(form->focusWidget(), show);
+        QVERIFY(form->windowTitle().startsWith(QStringLiteral("Slide ")));
         const Layout during = LayoutOf(*form);
         QVERIFY(!during.menuBar && !during.toolBar && !during.pathBox && !during.statusBar && !during.scrollBox);
         QVERIFY(during.fit);
@@ -121,6 +122,7 @@ private slots:
 
         QTest::keyClick(show, Qt::Key_Escape);
         QVERIFY(!form->showWindow());
+        QVERIFY(!form->windowTitle().startsWith(QStringLiteral("Slide ")));
         QCOMPARE(LayoutOf(*form), before);
         QCOMPARE(run->shortcut(), runKeys);
         QVERIFY(!form->workspace().CriticalProcess);
