@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/menu_layout.h"
-
 namespace vimbra {
 namespace {
 
@@ -27,15 +25,6 @@ TEST(ShowStates, ProgramStartedForAScriptClosesWithIt) {
     EXPECT_FALSE(ClosesAfterShow("/pics/a.jpg", "/pics/trip.avl"));
     EXPECT_FALSE(ClosesAfterShow("", ""));
     EXPECT_FALSE(ClosesAfterShow("/pics/trip.avl", "/pics/other.avl"));
-}
-
-TEST(ShowStates, AspectModes) {
-    EXPECT_EQ(SlideAspect(kAspectTv), std::make_pair(4, 3));
-    EXPECT_EQ(SlideAspect(kAspectCinema), std::make_pair(7, 3));
-    EXPECT_EQ(SlideAspect(kAspectWide), std::make_pair(16, 9));
-    EXPECT_EQ(SlideAspect(kAspectMonitor), std::make_pair(0, 0));
-    EXPECT_EQ(SlideAspect(kAspectBestFit), std::make_pair(0, 0));  // keeps the proportions
-    EXPECT_EQ(SlideAspect(-1), std::make_pair(0, 0));
 }
 
 }  // namespace

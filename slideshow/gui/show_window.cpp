@@ -159,7 +159,7 @@ void ShowWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const Bitmap& f = transition_ ? frame_ : shown_;
     if (f.isEmpty()) {
-        painter.fillRect(rect(), Qt::black);
+        painter.fillRect(rect(), palette().color(QPalette::Window));
         return;
     }
     const QImage image(f.bits(), f.width(), f.height(), qsizetype(f.stride()), QImage::Format_BGR888);
