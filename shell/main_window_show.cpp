@@ -3,6 +3,7 @@
 // A show plays over the main window's client area with everything else
 // hidden, and the window is put back as it was when it ends.
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollArea>
@@ -203,7 +204,11 @@ void MainWindow::endShow(const QString& message, bool avl) {
         ShowBlankImage(true);
     } else {
         bookmarks_.setBookmarkIndex(int32_t(index));
-        if (index < bookmarks_.size() && message.isEmpty()) BtnOpenEx(bookmarks_[index], false);
+        if (index < bookmarks_.size() && message.isEmpty()) {
+            // Gone while the show ran: the blank picture rather than an error after a normal end.
+            if (QFileInfo::exists(QString::fromStdString(bookmarks_[index]))) BtnOpenEx(bookmarks_[index], false);
+            else ShowBlankImage(true);
+        }
     }
     if (ClosesAfterShow(startFile_, avlPath)) QTimer::singleShot(0, this, &QWidget::close);
 }

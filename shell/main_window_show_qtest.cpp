@@ -184,6 +184,27 @@ private slots:
         QCOMPARE(LayoutOf(*form), before);
     }
 
+    void aBookmarkGoneDuringTheShowLeavesTheBlankPicture() {
+        testing::FormFixture own;
+        const QString a = own.path("a.bmp"), b = own.path("b.bmp");
+        testing::WriteFlatPicture(a, 64, 48, 1, 2, 3);
+        testing::WriteFlatPicture(b, 64, 48, 3, 2, 1);
+        auto form = own.makeForm();
+        QVERIFY(form);
+        form->showsFullScreen = false;
+        QVERIFY(form->BtnOpenEx(a.toStdString()) && form->BtnOpenEx(b.toStdString()));
+        form->onHistorySlideshow();
+        QVERIFY(form->showWindow());
+        // The picture on screen is the bookmark reopened at the end.
+        const QString shown = form->showWindow()->windowTitle().section(QStringLiteral("\n "), 1);
+        QVERIFY(shown == a || shown == b);
+        QVERIFY(QFile::remove(shown));
+        own.asked.clear();
+        QTest::keyClick(form->showWindow(), Qt::Key_Escape);
+        QCOMPARE(form->workspace().CurrentFileName, std::string("Untitled"));
+        QCOMPARE(own.asked, std::vector<std::string>{});
+    }
+
     void closingStopsTheShowFirst() {
         auto form = twoPictures(false);
         QVERIFY(form);
