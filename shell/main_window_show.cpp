@@ -42,6 +42,7 @@ struct MainWindow::BeforeShow {
     int zoomPercent = 100;
     bool fullScreenMenus = false;
     bool enteredFullScreen = false;
+    bool maximised = false;
     bool shortcuts = true;
     bool fileNameItem = true;
     Qt::ContextMenuPolicy popup = Qt::DefaultContextMenu;
@@ -127,6 +128,7 @@ void MainWindow::hideForShow() {
     before->shortcuts = shortcutsOn_;
     before->fileNameItem = fileNameItem_ && fileNameItem_->isEnabled();
     before->popup = contextMenuPolicy();
+    before->maximised = isMaximized();
     beforeShow_ = before;
 
     // Nothing else stays on screen or plays.
@@ -160,7 +162,11 @@ void MainWindow::hideForShow() {
 void MainWindow::restoreAfterShow() {
     const std::shared_ptr<BeforeShow> before = std::move(beforeShow_);
     if (!before) return;
-    if (before->enteredFullScreen && FullScreen) onFullScreen();
+    if (before->enteredFullScreen && FullScreen) {
+        onFullScreen();
+        // Leaving full screen makes a normal window; a maximised one stays maximised.
+        if (before->maximised) showMaximized();
+    }
     settings_.fullScreenMenus = before->fullScreenMenus;
     scrollBox_->setVisible(before->scrollBox);
     if (toolBar1_) toolBar1_->setVisible(before->toolBar);

@@ -148,6 +148,16 @@ private slots:
         QCOMPARE(LayoutOf(*form), before);
         QCOMPARE(form->settings().fullScreenMenus, withMenus);
 
+        // A maximised window is maximised again after the show's full screen.
+        form->showMaximized();
+        QTRY_VERIFY(form->isMaximized());
+        form->onHistorySlideshow();
+        QVERIFY(form->isFullScreen());
+        QTest::keyClick(form->showWindow(), Qt::Key_Escape);
+        QTRY_VERIFY(form->isMaximized());
+        QVERIFY(!form->FullScreen);
+        form->showNormal();
+
         // Full screen before the show: it stays so afterwards.
         form->onFullScreen();
         QVERIFY(form->FullScreen);
