@@ -291,6 +291,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    // A running show ends first and puts the window back, so the layout saved is the user's.
+    if (show_) stopShow(true);
     // Decide first; free nothing before the answer is known.
     if (!FormCloseQuery()) {
         event->ignore();

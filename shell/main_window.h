@@ -137,8 +137,11 @@ public:
     bool startAvlShow(const std::string& path);
     void onSlideEffects();
     ShowWindow* showWindow() const { return show_; }
-    // Shows play full screen; tests keep them in a normal window.
+    // False: shows never take the window full screen (tests).
     bool showsFullScreen = true;
+    // Ends a running show as Esc does; `closing`: the window closes, so
+    // nothing is opened after it.
+    void stopShow(bool closing = false);
     void SaveDialogTypeChange(int format);
     // Tools > JPEG > Compress: the JPEG Compression Wizard.
     void onCompress();
@@ -482,6 +485,12 @@ private:
     std::unique_ptr<AvlRunningLock> avlLock_;
     bool startShow(const std::string& avlPath);
     void endShow(const QString& message, bool avl);
+    // The window as it was before the show (bars, menus, fit, full screen),
+    // put back exactly at its end.
+    struct BeforeShow;
+    std::shared_ptr<BeforeShow> beforeShow_;
+    void hideForShow();
+    void restoreAfterShow();
 
     // Handlers by name; menu items and buttons reach commands through these.
     std::map<std::string, std::function<void(int tag)>> handlers_;

@@ -8,7 +8,8 @@
 namespace vimbra {
 
 void MainWindow::ShortCuts_Enable() {
-    if (shortcutsOn_) return;
+    // A show keeps the keys to itself until it ends.
+    if (shortcutsOn_ || show_) return;
     shortcutsOn_ = true;
     for (auto& [a, keys] : shortcuts_) a->setShortcut(keys);
 }

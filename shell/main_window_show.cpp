@@ -1,12 +1,28 @@
 // Slideshows from the viewer: the bookmark show (Ctrl+R, R, "Instant
 // slideshow"), script shows opened as ".avl" files, and the effect choice.
+// A show plays over the main window's client area with everything else
+// hidden, and the window is put back as it was when it ends.
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollArea>
 #include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <tuple>
 
 #include "batch/gui/list_dialog.h"
+#include "media/gui/cd_window.h"
 #include "shell/main_window.h"
+#include "shell/script_window.h"
+#include "shell/show_states.h"
 #include "slideshow/avl_running.h"
 #include "slideshow/effect_table.h"
 #include "slideshow/gui/show_window.h"
+#include "tools/jpeg_text_window.h"
+#include "tools/unzip_window.h"
 
 namespace vimbra {
 namespace {
@@ -19,6 +35,21 @@ std::vector<int> StoredEffectSelection(QSettings& settings) {
 }
 
 }  // namespace
+
+struct MainWindow::BeforeShow {
+    bool menuBar = true, toolBar = true, pathBar = true, statusBar = true, scrollBox = true;
+    bool fitToWindow = true;
+    int zoomPercent = 100;
+    bool fullScreenMenus = false;
+    bool enteredFullScreen = false;
+    bool maximised = false;
+    bool shortcuts = true;
+    bool fileNameItem = true;
+    Qt::ContextMenuPolicy popup = Qt::DefaultContextMenu;
+    std::vector<std::pair<QMenu*, bool>> menus;
+    std::string avlPath;
+    bool closing = false;  // the window closes: nothing is opened after the show
+};
 
 void MainWindow::onHistorySlideshow() {
     if (ws_.CriticalProcess || show_) return;
@@ -41,7 +72,12 @@ bool MainWindow::startShow(const std::string& avlPath) {
     options.screenGamma = ViewGamma;
     options.delayMs = settings_.SlideDelay;
     options.selection = StoredEffectSelection(*settingsFile_);
-    auto* window = new ShowWindow(options);
+    // Slides start on the viewer's background. Every display we run on has true
+    // colour, so no palette is realised or reduced to ("SVGA Palette" is kept, unused).
+    const QColor back = scrollBox_->palette().color(QPalette::Base);
+    options.background = uint32_t(back.red()) | uint32_t(back.green()) << 8 | uint32_t(back.blue()) << 16;
+    std::tie(options.aspectWidth, options.aspectHeight) = SlideAspect(AspectMode);
+    auto* window = new ShowWindow(options, {}, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     const QString refusal = avl ? window->startAvl(QString::fromStdString(avlPath))
                                 : window->startBookmarks(bookmarks_.entries(), size_t(bookmarks_.BookmarkIndex()));
@@ -56,6 +92,8 @@ bool MainWindow::startShow(const std::string& avlPath) {
         } else {
             showError(refusal.toStdString());
         }
+        // A program started for this show has nothing else to do.
+        if (ClosesAfterShow(startFile_, avlPath)) QTimer::singleShot(0, this, &QWidget::close);
         return false;
     }
     if (avl) {
@@ -64,12 +102,94 @@ bool MainWindow::startShow(const std::string& avlPath) {
             host_.Ask(MessageKind::Warning, "Enhanced AVL slideshow already running.", Buttons::Ok);
         avlLock_->acquire();
     }
+    if (media_.MediaMode) AV_UI(false);
     show_ = window;
     ws_.CriticalProcess = true;
+    hideForShow();
+    beforeShow_->avlPath = avlPath;
     connect(window, &ShowWindow::finished, this, [this, avl](const QString& message) { endShow(message, avl); });
     connect(window, &ShowWindow::slideSkipped, this, [](const QString& message) { qWarning("%s", qPrintable(message)); });
-    window->play(showsFullScreen);
+    // The slide's caption is the window's.
+    connect(window, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
+    window->play();
     return true;
+}
+
+void MainWindow::hideForShow() {
+    auto before = std::make_shared<BeforeShow>();
+    before->menuBar = menuBar()->isVisibleTo(this);
+    before->toolBar = toolBar1_ && toolBar1_->isVisibleTo(this);
+    before->pathBar = pathBar_ && pathBar_->isVisibleTo(this);
+    before->statusBar = statusBar()->isVisibleTo(this);
+    before->scrollBox = scrollBox_->isVisibleTo(this);
+    before->fitToWindow = FitToWindow;
+    before->zoomPercent = ZoomPercent;
+    before->fullScreenMenus = settings_.fullScreenMenus;
+    before->shortcuts = shortcutsOn_;
+    before->fileNameItem = fileNameItem_ && fileNameItem_->isEnabled();
+    before->popup = contextMenuPolicy();
+    before->maximised = isMaximized();
+    beforeShow_ = before;
+
+    // Nothing else stays on screen or plays.
+    if (unzip_) unzip_->hide();
+    if (script_) script_->hide();
+    if (jpegText_) jpegText_->hide();
+    if (cdWindow_ && cdWindow_->CdActive()) cdWindow_->player().stop();
+    onHand();
+    settings_.fullScreenMenus = false;
+    if (showsFullScreen && ShowGoesFullScreen(settings_.alwaysFullScreen, StartedForShow(startFile_), FullScreen)) {
+        onFullScreen();
+        before->enteredFullScreen = true;
+    }
+    menuBar()->setVisible(false);
+    for (QAction* top : menuBar()->actions()) {
+        if (QMenu* m = top->menu()) {
+            before->menus.emplace_back(m, m->isEnabled());
+            m->setEnabled(false);
+        }
+    }
+    if (fileNameItem_) fileNameItem_->setEnabled(false);
+    ShortCuts_Disable();
+    if (toolBar1_) toolBar1_->setVisible(false);
+    if (pathBar_) pathBar_->setVisible(false);
+    statusBar()->setVisible(false);
+    scrollBox_->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    FitToWindow = true;
+}
+
+void MainWindow::restoreAfterShow() {
+    const std::shared_ptr<BeforeShow> before = std::move(beforeShow_);
+    if (!before) return;
+    if (before->enteredFullScreen && FullScreen) {
+        onFullScreen();
+        // Leaving full screen makes a normal window; a maximised one stays maximised.
+        if (before->maximised) showMaximized();
+    }
+    settings_.fullScreenMenus = before->fullScreenMenus;
+    scrollBox_->setVisible(before->scrollBox);
+    if (toolBar1_) toolBar1_->setVisible(before->toolBar);
+    if (pathBar_) pathBar_->setVisible(before->pathBar);
+    statusBar()->setVisible(before->statusBar);
+    for (auto& [menu, enabled] : before->menus) menu->setEnabled(enabled);
+    if (fileNameItem_) fileNameItem_->setEnabled(before->fileNameItem);
+    menuBar()->setVisible(before->menuBar);
+    setContextMenuPolicy(before->popup);
+    FitToWindow = before->fitToWindow;
+    ZoomPercent = before->zoomPercent;
+    if (QAction* a = action("onFitWindow")) a->setChecked(FitToWindow);
+    updateZoomControls();
+    if (before->shortcuts) ShortCuts_Enable();
+    ChangeView();
+    UpdateCaption();
+}
+
+void MainWindow::stopShow(bool closing) {
+    if (!show_) return;
+    if (beforeShow_) beforeShow_->closing = closing;
+    show_->runner().requestStop();
+    show_->tick();
 }
 
 void MainWindow::endShow(const QString& message, bool avl) {
@@ -77,17 +197,26 @@ void MainWindow::endShow(const QString& message, bool avl) {
     show_ = nullptr;
     ws_.CriticalProcess = false;
     if (avlLock_) avlLock_->release();
+    const std::string avlPath = beforeShow_ ? beforeShow_->avlPath : std::string();
+    const bool closing = beforeShow_ && beforeShow_->closing;
+    restoreAfterShow();
     activateWindow();
+    if (closing) return;
     if (!message.isEmpty()) {
         const bool badScript = message == QLatin1String(kBadAvlFile);
         host_.Ask(badScript ? MessageKind::Error : MessageKind::Warning, message.toStdString(), Buttons::Ok);
     }
     if (avl) {
         ShowBlankImage(true);
-        return;
+    } else {
+        bookmarks_.setBookmarkIndex(int32_t(index));
+        if (index < bookmarks_.size() && message.isEmpty()) {
+            // Gone while the show ran: the blank picture rather than an error after a normal end.
+            if (QFileInfo::exists(QString::fromStdString(bookmarks_[index]))) BtnOpenEx(bookmarks_[index], false);
+            else ShowBlankImage(true);
+        }
     }
-    bookmarks_.setBookmarkIndex(int32_t(index));
-    if (index < bookmarks_.size() && message.isEmpty()) BtnOpenEx(bookmarks_[index], false);
+    if (ClosesAfterShow(startFile_, avlPath)) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void MainWindow::onSlideEffects() {

@@ -265,9 +265,33 @@ std::vector<uint8_t> EncodeEffectSelection(std::vector<int> indexes) {
     return value;
 }
 
-int TransitionDurationMs(int speed) {
-    static constexpr int kDurations[] = {400, 700, 1000, 1500};
-    return kDurations[std::clamp(speed, 0, 3)];
+int TransitionDurationMs(const EffectRecord& r, int speed) {
+    const int s = std::clamp(speed, 0, 3);
+    const int code = r.code, high = int(uint32_t(r.n) >> 16), low = r.n & 0xFFFF;
+    int steps = 48;  // wipes, curtains, implodes and blur: 48 steps at full size
+    int pause = r.p2;
+    if (code == kFxNone) {
+        return 0;
+    } else if (code >= 1 && code <= 8) {
+        steps = 48 / std::max(r.n, 1);  // n: steps taken at once
+    } else if (code == kFxMosaic && r.variant == 3) {
+        // Random lines: horizontal n = lines per step << 16 | width, vertical height << 16 | lines per step.
+        steps = 64 / std::max(low < high ? low : high, 1);
+    } else if (code >= kFxMosaic && code <= 13) {
+        steps = 40;
+    } else if (code == kFxImplode || code == kFxExplode) {
+        steps = 48 / std::max(low, 1);
+    } else if (code >= 18 && code <= 21) {
+        // Blinds of `high` pixels (a whole screen for the scroll wipes) covered `low` pixels a step;
+        // wide ones are drawn in at most 256 pixel steps' worth.
+        const int step = std::max(low, 1);
+        steps = (std::clamp(high, 1, 256) + step - 1) / step;
+        // Few blinds are mapped 200 × speed, which wraps past a byte for Slower and Slowest.
+        if (high < 8 && s > 0) pause = 200 * s;
+    }
+    int64_t ms = int64_t(steps) * kTransitionStepMs;
+    if (r.p3 != kNoCallback) ms += int64_t(steps + r.p3) / (r.p3 + 1) * pause;
+    return int(std::clamp<int64_t>(ms, kShortestTransitionMs, kLongestTransitionMs));
 }
 
 }  // namespace vimbra

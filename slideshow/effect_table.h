@@ -99,7 +99,13 @@ EffectRecord MapEffectParameters(EffectRecord record, int speed, int screenWidth
 std::vector<int> DecodeEffectSelection(const std::vector<uint8_t>& value);
 std::vector<uint8_t> EncodeEffectSelection(std::vector<int> indexes);
 
-// How long a transition takes at a speed setting, in milliseconds.
-int TransitionDurationMs(int speed);
+// How long a transition of a mapped record takes, in milliseconds (0 for
+// plain drawing). The drawing takes a number of steps set by the family and
+// its pieces or step size; with a callback (p3 not 255) the show also pauses
+// p2 ms every p3 + 1 steps. speed is the setting the record was mapped for.
+int TransitionDurationMs(const EffectRecord& mapped, int speed);
+inline constexpr int kTransitionStepMs = 8;
+inline constexpr int kShortestTransitionMs = 150;
+inline constexpr int kLongestTransitionMs = 4000;
 
 }  // namespace vimbra

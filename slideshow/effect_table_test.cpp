@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <deque>
 
 namespace vimbra {
@@ -97,6 +98,51 @@ TEST(EffectTable, ParameterMapping) {
 TEST(EffectTable, BlindsNeverDivideByZero) {
     EffectRecord blank = Rec(20, 0, 0, 0, 0);
     EXPECT_EQ(MapEffectParameters(blank, kSpeedNormal, 1920, 800, 600), Rec(20, 0, 1, 200, 100));
+}
+
+// Milliseconds of table index `index` mapped at each speed, Faster first.
+std::array<int, 4> Durations(int index, int pictureWidth = 800, int pictureHeight = 600) {
+    std::array<int, 4> ms{};
+    for (int s = kSpeedFaster; s <= kSpeedSlowest; ++s) {
+        const EffectRecord r = PopulateEffectsList().records[size_t(index)];
+        ms[size_t(s)] = TransitionDurationMs(MapEffectParameters(r, s, 1920, pictureWidth, pictureHeight), s);
+    }
+    return ms;
+}
+
+TEST(EffectTable, DurationsPerFamilyAndSpeed) {
+    using D = std::array<int, 4>;
+    // Wipes take 48 steps of 8 ms (24 taking two at once); p3 1 pauses 10 ms every other step,
+    // p3 0 every step; the Reveal kinds are one speed slower, Slowest pausing 40 ms.
+    EXPECT_EQ(Durations(8), (D{192, 384, 624, 864}));
+    EXPECT_EQ(Durations(20), (D{384, 624, 864, 2304}));
+    // "Scroll, Over" wipes draw as one screen-wide blind, 256 pixels in steps of 6, 4, 4, 2.
+    EXPECT_EQ(Durations(16), (D{344, 512, 732, 2304}));
+    // Curtains: 4, 2, 1 steps at once; the shortest is held to 150 ms.
+    EXPECT_EQ(Durations(24), (D{150, 192, 384, 864}));
+    // Mosaics and tiles: 40 steps; two or four pieces run a speed faster.
+    EXPECT_EQ(Durations(64), (D{320, 320, 480, 600}));
+    EXPECT_EQ(Durations(66), (D{320, 480, 600, 720}));
+    EXPECT_EQ(Durations(50), (D{320, 480, 600, 720}));  // tiles of 8 pieces
+    EXPECT_EQ(Durations(7), (D{384, 384, 384, 384}));     // blur: no speed of its own
+    EXPECT_EQ(Durations(166), (D{150, 192, 384, 1344}));  // explode
+    // Random lines: 64 steps (21 of three lines, 32 of two at Faster), p2 ms after each.
+    EXPECT_EQ(Durations(172, 640, 480), (D{189, 576, 1152, 1792}));
+    EXPECT_EQ(Durations(173, 640, 480), (D{288, 576, 1152, 1792}));
+}
+
+TEST(EffectTable, BlindDurationsFollowTheirCount) {
+    using D = std::array<int, 4>;
+    // Two-pixel blinds: 2 steps and one pause of p2; Slower and Slowest pause 400 and 600 ms
+    // (their p2 of 144 and 88 is 200 × speed past a byte), never less than Normal.
+    EXPECT_EQ(Durations(77), (D{150, 216, 416, 616}));
+    // p3 = 100 div c: 16-pixel blinds pause every 7th step, 64-pixel ones every other.
+    EXPECT_EQ(Durations(118), (D{158, 278, 428, 578}));
+    EXPECT_EQ(Durations(150), (D{832, 2112, 3712, 4000}));  // held to 4 s
+    // Hostile numbers stay bounded; plain drawing takes no time.
+    EXPECT_EQ(TransitionDurationMs(Rec(20, 0, -1, 50, 255), kSpeedNormal), 150);
+    EXPECT_EQ(TransitionDurationMs(Rec(0, 0, 0, 20, 255), kSpeedNormal), 0);
+    EXPECT_EQ(TransitionDurationMs(Rec(1, 0, -5, 10, 255), 9), 384);  // bad n and speed guarded
 }
 
 TEST(EffectTable, AvlFamilies) {

@@ -12,7 +12,9 @@ namespace vimbra {
 
 int HoldFrames(int64_t waitMs, int fps) { return int(std::max<int64_t>(1, waitMs * fps / 1000)); }
 
-int TransitionFrames(int speed, int fps) { return std::max(1, TransitionDurationMs(speed) * fps / 1000); }
+int TransitionFrames(const EffectRecord& mapped, int speed, int fps) {
+    return std::max(1, int(int64_t(TransitionDurationMs(mapped, speed)) * fps / 1000));
+}
 
 std::string RenderShowCycle(const ShowListing& show, const RenderOptions& options, const FrameSink& sink,
                             const RenderReport& report) {
@@ -45,7 +47,7 @@ std::string RenderShowCycle(const ShowListing& show, const RenderOptions& option
             MapEffectParameters(chosen, options.speed, options.width, place.drawnWidth, place.drawnHeight);
         if (fx.code != kFxNone) {
             Transition transition(shown, next, fx);
-            const int frames = TransitionFrames(options.speed, options.fps);
+            const int frames = TransitionFrames(fx, options.speed, options.fps);
             for (int i = 1; i <= frames; ++i) {
                 transition.drawFrame(int(int64_t(kProgressOne) * i / frames), frame);
                 if (!sink(frame)) return "Stopped.";

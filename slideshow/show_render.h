@@ -29,6 +29,6 @@ std::string RenderShowCycle(const ShowListing& show, const RenderOptions& option
 
 // Frames a slide stays for its time (one at least) and a transition lasts.
 int HoldFrames(int64_t waitMs, int fps);
-int TransitionFrames(int speed, int fps);
+int TransitionFrames(const EffectRecord& mapped, int speed, int fps);
 
 }  // namespace vimbra

@@ -45,6 +45,11 @@ SlidePlacement PlaceSlide(int pictureWidth, int pictureHeight, const SlideLook& 
     SlidePlacement p;
     const double winW = std::max(1, look.windowWidth), winH = std::max(1, look.windowHeight);
     double w = std::max(1, pictureWidth), h = std::max(1, pictureHeight);
+    if (look.aspectWidth > 0 && look.aspectHeight > 0) {
+        // Rounded to the nearest pixel, halves up, as the viewer's own correction.
+        const int64_t num = int64_t(std::max(1, pictureHeight)) * look.aspectWidth;
+        w = double(std::max<int64_t>(1, (2 * num + look.aspectHeight) / (2 * int64_t(look.aspectHeight))));
+    }
     if (look.box && look.box->x > 0 && look.box->y > 0 && look.box->x < winW && look.box->y < winH) {
         const double f = std::min(look.box->x / w, look.box->y / h);
         w *= f, h *= f;
@@ -92,8 +97,17 @@ Bitmap ComposeSlideFrame(const Bitmap& picture, const SlideLook& look) {
             ready = picture;
             ready.convertTo24();
         } else {
-            ready = imglib::ScalePicture(picture, ImgRect{0, 0, picture.width(), picture.height()}, place.width,
-                                         place.height, kImgCopySmooth);
+            const ImgRect all{0, 0, picture.width(), picture.height()};
+            if (picture.depth() < 4) {
+                ready = imglib::ScalePicture(picture, all, place.width, place.height, kImgCopyNormal);
+            } else if (place.height == picture.height() && place.width < picture.width()) {
+                // Narrowing alone goes through twice the width, or the smooth copy drops columns.
+                const Bitmap wide = imglib::ScalePicture(picture, all, 2 * place.width, place.height, kImgCopySmooth);
+                ready = imglib::ScalePicture(wide, ImgRect{0, 0, wide.width(), wide.height()}, place.width,
+                                             place.height, kImgCopySmooth);
+            } else {
+                ready = imglib::ScalePicture(picture, all, place.width, place.height, kImgCopySmooth);
+            }
             ready.convertTo24();
         }
         if (look.rotate > 0 && look.rotate % 360 != 0)

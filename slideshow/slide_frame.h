@@ -26,12 +26,16 @@ struct SlideLook {
     std::optional<std::string> caption;
     CaptionPlace captionPlace = CaptionPlace::Bottom;
     uint32_t bandColour = 0xFFFFFF, textColour = 0x000000;  // window and window-text colours
+    // The viewer's aspect correction: the width made aspectWidth:aspectHeight
+    // of the height (4:3, 7:3, 16:9) before any fitting; 0: off.
+    int aspectWidth = 0, aspectHeight = 0;
 };
 
 // The look of an AVL slide in a window.
 SlideLook LookOfSlide(const AvlSlide& slide, int windowWidth, int windowHeight, uint32_t showBackground);
 
-// The size the picture is drawn at: fitted into U or zoomed by Z, then (after
+// The size the picture is drawn at: its width corrected for the aspect, fitted
+// into U or zoomed by Z, then (after
 // turning) fitted into the window without enlarging. Worked out on numbers, so
 // a zoom never scales the full picture first.
 struct SlidePlacement {

@@ -57,6 +57,53 @@ TEST(SlidePlacement, TurnedAndPositioned) {
     ExpectPlacement(PlaceSlide(3000, 1000, look), 1000, 333, 0, 333);
 }
 
+TEST(SlidePlacement, AspectCorrectionComesFirst) {
+    SlideLook look = Window(1920, 1080);
+    const std::pair<int, int> ratios[] = {{4, 3}, {7, 3}, {16, 9}};
+    const int widths[] = {267, 467, 356};  // 200 × 4/3, × 7/3, × 16/9 to the nearest pixel
+    for (size_t i = 0; i < 3; ++i) {
+        look.aspectWidth = ratios[i].first, look.aspectHeight = ratios[i].second;
+        SlidePlacement p = PlaceSlide(300, 200, look);
+        EXPECT_EQ(p.width, widths[i]);
+        EXPECT_EQ(p.height, 200);
+        EXPECT_EQ(p.left, (1920 - widths[i]) / 2);
+    }
+    // To the nearest pixel: 3 × 16/9 = 5.33, 9 × 4/3 = 12; 1 × 4/3 keeps one pixel.
+    look.aspectWidth = 16, look.aspectHeight = 9;
+    EXPECT_EQ(PlaceSlide(10, 3, look).width, 5);
+    look.aspectWidth = 4, look.aspectHeight = 3;
+    EXPECT_EQ(PlaceSlide(10, 9, look).width, 12);
+    EXPECT_EQ(PlaceSlide(10, 1, look).width, 1);
+    // The corrected picture is what U, Z and the window fit: 1200 high at 16:9 is 2133 wide,
+    // reduced to the window by 0.9; zoomed or boxed from 356 × 200.
+    look.aspectWidth = 16, look.aspectHeight = 9;
+    ExpectPlacement(PlaceSlide(1000, 1200, look), 1920, 1080, 0, 0);
+    look.zoom = 200;
+    ExpectPlacement(PlaceSlide(300, 200, look), 712, 400, 604, 340);
+    look.box = AvlPair{178, 400};
+    ExpectPlacement(PlaceSlide(300, 200, look), 178, 100, 871, 490);
+    // Off (either number 0): the picture's own width.
+    look = Window(1920, 1080);
+    look.aspectWidth = 16;
+    EXPECT_EQ(PlaceSlide(300, 200, look).width, 300);
+}
+
+TEST(SlideFrame, AspectStretchesThePicture) {
+    // A 4 × 3 picture, left half black, right half white, at 16:9 of 3 rows: 5 wide.
+    Bitmap picture(4, 3, 24);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) std::fill_n(picture.scanLine(y) + 3 * x, 3, uint8_t(x < 2 ? 0 : 255));
+    SlideLook look = Window(9, 3);
+    look.background = 0x0000FF;
+    look.aspectWidth = 16, look.aspectHeight = 9;
+    const Bitmap frame = ComposeSlideFrame(picture, look);
+    EXPECT_EQ(frame.scanLine(1)[2], 255);      // (0, 1): background, red
+    EXPECT_EQ(frame.scanLine(1)[3 * 2], 0);    // the picture from column 2 to 6
+    EXPECT_EQ(frame.scanLine(1)[3 * 6], 255);
+    EXPECT_EQ(frame.scanLine(1)[3 * 7 + 2], 255);
+    EXPECT_EQ(frame.scanLine(1)[3 * 7], 0);    // (7, 1): red again
+}
+
 TEST(SlideFrame, PictureOnBackgroundWithGamma) {
     Bitmap picture(2, 2, 24);
     for (int y = 0; y < 2; ++y)

@@ -35,6 +35,13 @@ ShowWindow::ShowWindow(ShowSettings settings, ShowRunner::Clock clock, QWidget* 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::OpenHandCursor);
     setFocusPolicy(Qt::StrongFocus);
+    // A right click advances; it never opens the parent's menus.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    const uint32_t bg = settings_.background;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(int(bg & 0xFF), int((bg >> 8) & 0xFF), int((bg >> 16) & 0xFF)));
+    setPalette(pal);
+    if (parent) parent->installEventFilter(this);
     // A short period: each tick draws the frame belonging to the time it runs at.
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(8);
@@ -53,8 +60,15 @@ QString ShowWindow::startBookmarks(const std::vector<std::string>& entries, size
 }
 
 void ShowWindow::play(bool fullScreen) {
-    if (fullScreen) showFullScreen();
-    else show();
+    if (QWidget* host = parentWidget()) {
+        setGeometry(host->rect());
+        show();
+        raise();
+    } else if (fullScreen) {
+        showFullScreen();
+    } else {
+        show();
+    }
     activateWindow();
     setFocus();
     shown_ = BlankFrame(std::max(width(), 1), std::max(height(), 1), settings_.background);
@@ -92,6 +106,7 @@ void ShowWindow::nextSlide() {
     SlideLook look = LookOfSlide(step->slide, w, h, settings_.background);
     if (!runner_.avlMode()) look.gamma = settings_.screenGamma;
     look.captionPlace = settings_.captionPlace;
+    look.aspectWidth = settings_.aspectWidth, look.aspectHeight = settings_.aspectHeight;
     next_ = ComposeSlideFrame(picture.bitmap, look);
     if (shown_.width() != w || shown_.height() != h) shown_ = BlankFrame(w, h, look.background);
     const SlidePlacement place = PlaceSlide(picture.bitmap.width(), picture.bitmap.height(), look);
@@ -114,7 +129,7 @@ void ShowWindow::tick() {
         return;
     }
     if (transition_) {
-        const int64_t duration = TransitionDurationMs(settings_.speed);
+        const int64_t duration = std::max(1, TransitionDurationMs(transition_->params(), settings_.speed));
         const int64_t elapsed = clock_() - transitionStart_;
         const int progress = int(std::min<int64_t>(kProgressOne, elapsed * kProgressOne / duration));
         if (progress >= kProgressOne) {
@@ -144,26 +159,54 @@ void ShowWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const Bitmap& f = transition_ ? frame_ : shown_;
     if (f.isEmpty()) {
-        painter.fillRect(rect(), Qt::black);
+        painter.fillRect(rect(), palette().color(QPalette::Window));
         return;
     }
     const QImage image(f.bits(), f.width(), f.height(), qsizetype(f.stride()), QImage::Format_BGR888);
     painter.drawImage(0, 0, image);
+    // Grown since the frame was made (the window going full screen): the rest in the background.
+    const QColor bg = palette().color(QPalette::Window);
+    if (width() > f.width()) painter.fillRect(f.width(), 0, width() - f.width(), height(), bg);
+    if (height() > f.height()) painter.fillRect(0, f.height(), std::min(width(), f.width()), height() - f.height(), bg);
 }
 
 void ShowWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         runner_.requestStop();
         tick();
-        return;
     }
-    QWidget::keyPressEvent(event);
+    // Every other key is the show's too: none reaches the viewer's commands behind it.
+    event->accept();
 }
 
+void ShowWindow::mousePressEvent(QMouseEvent* event) { event->accept(); }
+
+void ShowWindow::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
+
 void ShowWindow::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
     if (event->button() == Qt::RightButton) runner_.requestAdvance();
     else runner_.requestStop();
     tick();
+}
+
+bool ShowWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* host = qobject_cast<QWidget*>(watched);
+    if (host && host == parentWidget()) {
+        if (event->type() == QEvent::Resize) setGeometry(host->rect());
+        else if (event->type() == QEvent::WindowStateChange && (host->windowState() & Qt::WindowMinimized))
+            stopOnMinimise(host);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ShowWindow::stopOnMinimise(QWidget* window) {
+    runner_.requestStop();
+    // Restored at once; the show ends on the next turn, outside the state change.
+    QTimer::singleShot(0, this, [this, window] {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        tick();
+    });
 }
 
 void ShowWindow::closeEvent(QCloseEvent* event) {
@@ -175,11 +218,8 @@ void ShowWindow::closeEvent(QCloseEvent* event) {
 }
 
 void ShowWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)) {
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        runner_.requestStop();
-        QTimer::singleShot(0, this, &ShowWindow::tick);
-    }
+    if (event->type() == QEvent::WindowStateChange && isWindow() && (windowState() & Qt::WindowMinimized))
+        stopOnMinimise(this);
     QWidget::changeEvent(event);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// The window a show plays in, full screen: it asks the runner for slides,
-// draws each one's transition at the pace the display takes frames (every
-// frame is worked out for the time it is shown, nothing sleeps), waits the
-// slide's time and ends on Esc, a click, minimising or closing.
+// The window a show plays in: it asks the runner for slides, draws each one's
+// transition at the pace the display takes frames (every frame is worked out
+// for the time it is shown, nothing sleeps), waits the slide's time and ends
+// on Esc, a click, minimising or closing. Given a parent it fills the
+// parent's client area and follows its size; minimising the parent stops it.
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -20,6 +21,7 @@ struct ShowSettings {
     int screenGamma = 100;                   // bookmark shows
     std::vector<int> selection;              // "selFX01"
     int delayMs = 500;                       // "Delay", bookmark shows
+    int aspectWidth = 0, aspectHeight = 0;   // the viewer's aspect correction (0: off)
 };
 
 class ShowWindow : public QWidget {
@@ -31,7 +33,8 @@ public:
     // "" or the refusal ("Bad AVL file.", the two-slides text).
     QString startAvl(const QString& path);
     QString startBookmarks(const std::vector<std::string>& entries, size_t bookmarkIndex);
-    // Shows the window (full screen unless told otherwise) and plays.
+    // Shows the window and plays: over the parent's client area, or on its
+    // own (full screen unless told otherwise).
     void play(bool fullScreen = true);
 
     ShowRunner& runner() { return runner_; }
@@ -48,13 +51,17 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void nextSlide();
     void finish(const QString& message);
+    void stopOnMinimise(QWidget* window);
 
     ShowSettings settings_;
     ShowRunner runner_;

@@ -71,7 +71,7 @@ private slots:
     }
 
     void transitionFramesFollowTheClock() {
-        // E=14 (20): "Wipe, Reveal, Over background, from Right"; 700 ms at Normal.
+        // E=14 (20): "Wipe, Reveal, Over background, from Right"; 624 ms at Normal.
         const QString avl = write("wipe.avl", "[Header]\r\nN=3\r\n[Directory]\r\n0=\r\n[1]\r\nF=red.bmp,0\r\nE=14\r\n"
                                               "[2]\r\nF=green.bmp,0\r\nE=14\r\n");
         auto w = window();
