@@ -41,6 +41,7 @@ bool MainWindow::startShow(const std::string& avlPath) {
     options.screenGamma = ViewGamma;
     options.delayMs = settings_.SlideDelay;
     options.selection = StoredEffectSelection(*settingsFile_);
+    options.media = {settings_.avlJukebox, settings_.autoSizeVideo, settings_.textPosition, cdDeviceFactory};
     auto* window = new ShowWindow(options);
     window->setAttribute(Qt::WA_DeleteOnClose);
     const QString refusal = avl ? window->startAvl(QString::fromStdString(avlPath))

@@ -38,5 +38,23 @@ TEST(AvlRunningLock, ALockOfADeadProcessIsTakenOver) {
     EXPECT_TRUE(lock.acquire());
 }
 
+TEST(AvlRunningLock, AFatalErrorReleasesOnlyOurLocks) {
+    QTemporaryDir dir;
+    const QString ours = dir.filePath("ours.lock"), theirs = dir.filePath("theirs.lock");
+    QFile foreign(theirs);  // held by a live process (init), never ours to remove
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write("1\nvimbra\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    foreign.close();
+    AvlRunningLock mine(ours), other(theirs), idle(dir.filePath("idle.lock"));
+    ASSERT_TRUE(mine.acquire());
+    ASSERT_FALSE(other.acquire());
+    AvlRunningLock::ReleaseAllHeld();
+    EXPECT_FALSE(mine.held());
+    EXPECT_FALSE(QFile::exists(ours));
+    EXPECT_TRUE(QFile::exists(theirs));
+    AvlRunningLock::ReleaseAllHeld();  // nothing held: harmless
+    EXPECT_TRUE(mine.acquire());        // and the lock can be taken again
+}
+
 }  // namespace
 }  // namespace vimbra
