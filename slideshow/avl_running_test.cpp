@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QLockFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -41,10 +42,8 @@ TEST(AvlRunningLock, ALockOfADeadProcessIsTakenOver) {
 TEST(AvlRunningLock, AFatalErrorReleasesOnlyOurLocks) {
     QTemporaryDir dir;
     const QString ours = dir.filePath("ours.lock"), theirs = dir.filePath("theirs.lock");
-    QFile foreign(theirs);  // held by a live process (init), never ours to remove
-    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
-    foreign.write("1\nvimbra\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    foreign.close();
+    QLockFile foreign(theirs);  // held by someone else, never ours to remove
+    ASSERT_TRUE(foreign.tryLock(0));
     AvlRunningLock mine(ours), other(theirs), idle(dir.filePath("idle.lock"));
     ASSERT_TRUE(mine.acquire());
     ASSERT_FALSE(other.acquire());
