@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVideoWidget>
 #include <QtEndian>
 #include <cmath>
 
@@ -321,20 +322,44 @@ private slots:
         QCOMPARE(finished.count(), 1);
     }
 
-    void escDuringAVideoEndsTheShow() {
+    void clicksOnTheVideoAdvanceAndEscEndsTheShow() {
         const QString clip = video();
         if (clip.isEmpty()) QSKIP("cannot make a test video with gst-launch-1.0");
-        const QString avl = script("esc.avl", "[1]\r\nF=clip.webm,0\r\n[2]\r\nF=red.bmp,0\r\n", 3);
+        const QString avl = script("esc.avl", "[1]\r\nF=clip.webm,0\r\n[2]\r\nF=red.bmp,0\r\n[3]\r\nF=clip.webm,0\r\n", 4);
         auto w = window();
         QSignalSpy finished(w.get(), &ShowWindow::finished);
         QCOMPARE(w->startAvl(avl), QString());
         w->play(false);
         QVERIFY(w->inVideo());
+        MediaPanel* player = w->media().player();
+        QTest::mouseClick(player->video(), Qt::RightButton);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Slide 2 of 4 \n red.bmp"));
+        QVERIFY(!w->inVideo());
+        QVERIFY(!player->isVisible());
+        step(*w, 50);
+        QVERIFY(w->inVideo());
+        QCOMPARE(w->media().player(), player);  // one player for the whole show
         QTest::keyClick(w.get(), Qt::Key_Escape);
         QCOMPARE(finished.count(), 1);
         QVERIFY(!w->inVideo());
-        QVERIFY(!w->media().player()->isVisible());
-        QVERIFY(w->media().player()->fileName().isEmpty());
+        QVERIFY(!player->isVisible());
+        QVERIFY(player->fileName().isEmpty());
+    }
+
+    void jukeboxSoundIsWaitedForInAHiddenPlayer() {
+        WriteWav(dir_.filePath("short.wav"), 400, 440);
+        ShowSettings settings;
+        settings.media.jukebox = true;
+        const QString avl = script("jukebox.avl", "[1]\r\nF=short.wav,0\r\nW=60\r\n[2]\r\nF=red.bmp,0\r\nW=60\r\n", 3);
+        auto w = window(settings, true);
+        QCOMPARE(w->startAvl(avl), QString());
+        w->play(false);
+        QVERIFY(w->inVideo());
+        QVERIFY(!w->media().audio());
+        QCOMPARE(w->media().player()->geometry(), QRect(0, 150, 1, 1));  // no picture: out of sight
+        // Its end (not W) moves the show on.
+        QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QStringLiteral("Slide 2 of 3 \n red.bmp"), 10000);
+        QVERIFY(!w->inVideo());
     }
 
     void aFatalErrorReleasesTheShowLock() {
