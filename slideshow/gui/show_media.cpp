@@ -91,8 +91,8 @@ bool ShowMedia::playAudio(const std::string& path) {
     // that reports it must not be freed inside its own signal.
     connect(
         audio_.get(), &AudioSlidePlayer::failed, this,
-        [this, sound = audio_.get()](const QString& message) {
-            if (audio_.get() == sound) closeAudio();
+        [this, sound = ++audioCount_](const QString& message) {
+            if (audioCount_ == sound) closeAudio();
             emit failed(message);
         },
         Qt::QueuedConnection);

@@ -97,6 +97,7 @@ private:
     QWidget* window_;
     ShowMediaOptions options_;
     std::unique_ptr<AudioSlidePlayer> audio_;
+    uint64_t audioCount_ = 0;  // tells a late failure of an earlier sound from the current one
     std::unique_ptr<CdWindow> cd_;
     MediaPanel* player_ = nullptr;  // a child of the window
     PlayerPlacement placement_;
