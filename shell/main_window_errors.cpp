@@ -9,6 +9,7 @@
 #include "shell/error_report.h"
 #include "shell/main_window.h"
 #include "shell/script_window.h"
+#include "slideshow/avl_running.h"
 
 namespace vimbra {
 
@@ -71,6 +72,8 @@ void MainWindow::ApplicationErrorHandler(const std::string& message) {
             break;
     }
     errorHandlerInstalled_ = false;
+    // Gone before the report waits for the user, so another instance can start a show.
+    AvlRunningLock::ReleaseAllHeld();
     const RecoveryFiles saved = WriteRecoveryCopies();
     std::string where;
     if (!saved.picture.empty()) where += "The modified picture was saved as " + saved.picture + ".";

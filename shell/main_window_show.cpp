@@ -77,6 +77,7 @@ bool MainWindow::startShow(const std::string& avlPath) {
     const QColor back = scrollBox_->palette().color(QPalette::Base);
     options.background = uint32_t(back.red()) | uint32_t(back.green()) << 8 | uint32_t(back.blue()) << 16;
     std::tie(options.aspectWidth, options.aspectHeight) = SlideAspect(AspectMode);
+    options.media = {settings_.avlJukebox, settings_.autoSizeVideo, settings_.textPosition, cdDeviceFactory};
     auto* window = new ShowWindow(options, {}, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     const QString refusal = avl ? window->startAvl(QString::fromStdString(avlPath))

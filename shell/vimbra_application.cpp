@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "shell/error_report.h"
+#include "slideshow/avl_running.h"
 
 namespace vimbra {
 namespace {
@@ -26,6 +27,8 @@ std::function<void(const std::string&)>& LastWords() {
         } catch (...) {
         }
     }
+    // Another instance must not think a show still runs here.
+    AvlRunningLock::ReleaseAllHeld();
     std::abort();
 }
 

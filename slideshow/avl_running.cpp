@@ -2,12 +2,27 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <set>
 
 namespace vimbra {
+namespace {
+
+// The locks of this process that hold their file now (user-interface thread only).
+std::set<AvlRunningLock*>& Held() {
+    static std::set<AvlRunningLock*> held;
+    return held;
+}
+
+}  // namespace
 
 AvlRunningLock::AvlRunningLock(QString path) : path_(std::move(path)) {}
 
 AvlRunningLock::~AvlRunningLock() { release(); }
+
+void AvlRunningLock::ReleaseAllHeld() {
+    const std::set<AvlRunningLock*> held = Held();
+    for (AvlRunningLock* lock : held) lock->release();
+}
 
 QString AvlRunningLock::DefaultPath() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -21,12 +36,14 @@ bool AvlRunningLock::acquire() {
     lock->setStaleLockTime(0);  // only a dead owner makes a lock stale
     if (!lock->tryLock(0)) return false;
     lock_ = std::move(lock);
+    Held().insert(this);
     return true;
 }
 
 void AvlRunningLock::release() {
     if (lock_) lock_->unlock();
     lock_.reset();
+    Held().erase(this);
 }
 
 bool AvlRunningLock::held() const { return lock_ && lock_->isLocked(); }

@@ -22,6 +22,9 @@ public:
     bool heldElsewhere() const;
 
     static QString DefaultPath();
+    // Releases every lock this process holds: the last act of a fatal error,
+    // when no destructor will run.
+    static void ReleaseAllHeld();
 
 private:
     QString path_;

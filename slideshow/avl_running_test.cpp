@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QLockFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -36,6 +37,22 @@ TEST(AvlRunningLock, ALockOfADeadProcessIsTakenOver) {
     stale.close();
     AvlRunningLock lock(path);
     EXPECT_TRUE(lock.acquire());
+}
+
+TEST(AvlRunningLock, AFatalErrorReleasesOnlyOurLocks) {
+    QTemporaryDir dir;
+    const QString ours = dir.filePath("ours.lock"), theirs = dir.filePath("theirs.lock");
+    QLockFile foreign(theirs);  // held by someone else, never ours to remove
+    ASSERT_TRUE(foreign.tryLock(0));
+    AvlRunningLock mine(ours), other(theirs), idle(dir.filePath("idle.lock"));
+    ASSERT_TRUE(mine.acquire());
+    ASSERT_FALSE(other.acquire());
+    AvlRunningLock::ReleaseAllHeld();
+    EXPECT_FALSE(mine.held());
+    EXPECT_FALSE(QFile::exists(ours));
+    EXPECT_TRUE(QFile::exists(theirs));
+    AvlRunningLock::ReleaseAllHeld();  // nothing held: harmless
+    EXPECT_TRUE(mine.acquire());        // and the lock can be taken again
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ ShowWindow::ShowWindow(ShowSettings settings, ShowRunner::Clock clock, QWidget* 
     : QWidget(parent),
       settings_(std::move(settings)),
       runner_(clock ? clock : SteadyMs, ShowRandom()),
-      clock_(clock ? clock : SteadyMs) {
+      clock_(clock ? clock : SteadyMs),
+      media_(std::make_unique<ShowMedia>(this, settings_.media)) {
     setObjectName(QStringLiteral("ShowWindow"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::OpenHandCursor);
@@ -46,6 +47,7 @@ ShowWindow::ShowWindow(ShowSettings settings, ShowRunner::Clock clock, QWidget* 
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(8);
     connect(&timer_, &QTimer::timeout, this, &ShowWindow::tick);
+    connect(media_.get(), &ShowMedia::failed, this, &ShowWindow::slideSkipped);
 }
 
 ShowWindow::~ShowWindow() = default;
@@ -85,32 +87,41 @@ void ShowWindow::nextSlide() {
     }
     setWindowTitle(QString::fromStdString(step->windowCaption));
     waitMs_ = step->waitMs;
-    if (step->kind != SlideKind::Picture) {
-        // Sound, video, text and CD slides come later: the slide's time passes on the last picture.
-        emit slideSkipped(QStringLiteral("Slide %1: %2 slides are not shown yet; skipped.")
-                              .arg(step->p)
-                              .arg(QString::fromLatin1(SlideKindName(step->kind))));
-        runner_.beginWait(waitMs_);
+    // A script slide with its own colour shows the bare colour first (text pages draw on it).
+    if (runner_.avlMode() && step->slide.background && step->kind != SlideKind::Text) {
+        shown_ = BlankFrame(std::max(width(), 1), std::max(height(), 1), *step->slide.background);
+        pending_ = std::move(step);
+        pendingAt_ = clock_() + kBackgroundPauseMs;
+        update();
         return;
     }
+    showStep(*step);
+}
+
+void ShowWindow::showStep(const SlideStep& step) {
+    if (step.kind == SlideKind::Picture) showPicture(step);
+    else showMediaSlide(step);
+}
+
+void ShowWindow::showPicture(const SlideStep& step) {
     DecodedPicture picture;
     try {
-        picture = ReadImageFile(step->path);
+        picture = ReadImageFile(step.path);
     } catch (const std::exception&) {
-        const size_t slash = step->path.rfind('/');
-        finish(QString::fromStdString(MissingSlideMessage(step->p, step->total, step->path.substr(0, slash + 1),
-                                                          step->path.substr(slash + 1))));
+        const size_t slash = step.path.rfind('/');
+        finish(QString::fromStdString(MissingSlideMessage(step.p, step.total, step.path.substr(0, slash + 1),
+                                                          step.path.substr(slash + 1))));
         return;
     }
     const int w = std::max(width(), 1), h = std::max(height(), 1);
-    SlideLook look = LookOfSlide(step->slide, w, h, settings_.background);
+    SlideLook look = LookOfSlide(step.slide, w, h, settings_.background);
     if (!runner_.avlMode()) look.gamma = settings_.screenGamma;
     look.captionPlace = settings_.captionPlace;
     look.aspectWidth = settings_.aspectWidth, look.aspectHeight = settings_.aspectHeight;
     next_ = ComposeSlideFrame(picture.bitmap, look);
     if (shown_.width() != w || shown_.height() != h) shown_ = BlankFrame(w, h, look.background);
     const SlidePlacement place = PlaceSlide(picture.bitmap.width(), picture.bitmap.height(), look);
-    const EffectRecord fx = MapEffectParameters(step->effect, settings_.speed, w, place.drawnWidth, place.drawnHeight);
+    const EffectRecord fx = MapEffectParameters(step.effect, settings_.speed, w, place.drawnWidth, place.drawnHeight);
     if (fx.code == kFxNone) {
         shown_ = std::move(next_);
         runner_.beginWait(waitMs_);
@@ -126,6 +137,17 @@ void ShowWindow::tick() {
     if (ended_) return;
     if (runner_.stopRequested()) {
         finish({});
+        return;
+    }
+    if (pending_) {
+        if (clock_() < pendingAt_) return;
+        const SlideStep step = std::move(*pending_);
+        pending_.reset();
+        showStep(step);
+        return;
+    }
+    if (videoWait_) {
+        pollVideo();
         return;
     }
     if (transition_) {
@@ -150,6 +172,9 @@ void ShowWindow::finish(const QString& message) {
     ended_ = true;
     timer_.stop();
     transition_.reset();
+    pending_.reset();
+    videoWait_ = false;
+    media_->stopAll();
     runner_.requestStop();
     emit finished(message);
     close();

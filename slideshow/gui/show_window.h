@@ -7,7 +7,9 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
+#include "slideshow/gui/show_media.h"
 #include "slideshow/show_runner.h"
 #include "slideshow/slide_frame.h"
 #include "slideshow/transition.h"
@@ -22,6 +24,7 @@ struct ShowSettings {
     std::vector<int> selection;              // "selFX01"
     int delayMs = 500;                       // "Delay", bookmark shows
     int aspectWidth = 0, aspectHeight = 0;   // the viewer's aspect correction (0: off)
+    ShowMediaOptions media;                  // sound, video, CD and text slides
 };
 
 class ShowWindow : public QWidget {
@@ -40,12 +43,17 @@ public:
     ShowRunner& runner() { return runner_; }
     const Bitmap& shownFrame() const { return shown_; }
     bool inTransition() const { return transition_ != nullptr; }
+    // Waiting for a video (or a medium played through the player) to end.
+    bool inVideo() const { return videoWait_; }
+    ShowMedia& media() { return *media_; }
     // Moves the show on without waiting for the timer (tests).
     void tick();
 
 signals:
     // The show has ended; message is the warning or error to show, or empty.
     void finished(const QString& message);
+    // A slide's medium could not be played (no sound device, no CD drive, a
+    // file the player refuses); the show goes on.
     void slideSkipped(const QString& message);
 
 protected:
@@ -60,6 +68,12 @@ protected:
 
 private:
     void nextSlide();
+    void showStep(const SlideStep& step);
+    void showPicture(const SlideStep& step);
+    // Sound, video, CD and text slides (show_window_media.cpp).
+    void showMediaSlide(const SlideStep& step);
+    void startPlayerSlide(const SlideStep& step);
+    void pollVideo();
     void finish(const QString& message);
     void stopOnMinimise(QWidget* window);
 
@@ -72,6 +86,12 @@ private:
     Bitmap shown_, next_, frame_;
     int64_t waitMs_ = 0;
     bool ended_ = false;
+    std::unique_ptr<ShowMedia> media_;
+    // A slide waiting for the pause on its background colour to pass.
+    std::optional<SlideStep> pending_;
+    int64_t pendingAt_ = 0;
+    bool videoWait_ = false;
+    int64_t nextPoll_ = 0;
 };
 
 }  // namespace vimbra
