@@ -9,13 +9,7 @@ if ! [ -x "$im" ]; then
     echo "ImageMagick ($im) is not installed; skipping"
     exit 0
 fi
-tmp=$(mktemp -d) || exit 1
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() {
-    failures=$((failures + 1))
-    echo "FAIL: $*"
-}
+. "$(dirname "$0")/test_lib.sh"
 
 # run NAME LINE...: runs the lines over $src, writing into $tmp (format $fmt).
 run() {

@@ -3,15 +3,7 @@
 # sound and video files made here with GStreamer's tools.
 # Usage: cli_media_test.sh PATH/TO/vimbra-cli
 cli=$1
-tmp=$(mktemp -d) || exit 1
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-
-fail() {
-    failures=$((failures + 1))
-    echo "FAIL: $*"
-    [ -s "$tmp/err" ] && sed 's/^/    stderr: /' "$tmp/err"
-}
+. "$(dirname "$0")/test_lib.sh"
 
 # run STATUS ARGS...: runs vimbra-cli, stdout to $tmp/out, stderr to $tmp/err.
 run() {

@@ -7,14 +7,7 @@
 # Usage: cli_run_overlap_test.sh PATH/TO/vimbra-cli SAMPLES-FOLDER
 cli=$(realpath "$1")
 samples=$(realpath "$2")
-tmp=$(mktemp -d) || exit 1
-trap '[ -n "$KEEP" ] || rm -rf "$tmp"' EXIT
-failures=0
-
-fail() {
-    failures=$((failures + 1))
-    echo "FAIL: $*"
-}
+. "$(dirname "$0")/test_lib.sh"
 
 # setup: a fresh list of six pictures in $tmp/w/in and an empty $tmp/w/out.
 setup() {

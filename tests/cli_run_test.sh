@@ -4,15 +4,7 @@
 # Usage: cli_run_test.sh PATH/TO/vimbra-cli SAMPLES-FOLDER
 cli=$1
 samples=$2
-tmp=$(mktemp -d) || exit 1
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-
-fail() {
-    failures=$((failures + 1))
-    echo "FAIL: $*"
-    [ -s "$tmp/err" ] && sed 's/^/    stderr: /' "$tmp/err"
-}
+. "$(dirname "$0")/test_lib.sh"
 
 # run STATUS ARGS...: vimbra-cli run ARGS, stdout to $tmp/out, stderr to
 # $tmp/err; a run that outlives 60 s counts as a hang.

@@ -5,13 +5,7 @@
 # Usage: cli_show_test.sh PATH/TO/vimbra-cli SAMPLES-FOLDER
 cli=$1
 samples=$2
-tmp=$(mktemp -d) || exit 1
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() {
-    failures=$((failures + 1))
-    echo "FAIL: $*"
-}
+. "$(dirname "$0")/test_lib.sh"
 
 cp "$samples/scene.png" "$tmp/beach.JPG"
 mkdir -p "$tmp/pics/sub"
