@@ -23,27 +23,13 @@
 #include "shell/main_window_test_util.h"
 #include "shell/picture_view.h"
 #include "shell/script_window.h"
+#include "media/media_test_util.h"
 
 using namespace vimbra;
 using namespace vimbra::testing;
 
 namespace {
 
-// A mono 16-bit WAV of a sine tone.
-void WriteWav(const QString& path, int ms, int hz) {
-    const int rate = 8000, samples = rate * ms / 1000;
-    QByteArray data;
-    for (int i = 0; i < samples; ++i) {
-        const qint16 v = qint16(8000 * std::sin(2 * M_PI * hz * i / rate));
-        data.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
-    }
-    auto le32 = [](quint32 v) { QByteArray b(4, 0); qToLittleEndian(v, b.data()); return b; };
-    auto le16 = [](quint16 v) { QByteArray b(2, 0); qToLittleEndian(v, b.data()); return b; };
-    QByteArray f = "RIFF" + le32(quint32(36 + data.size())) + "WAVEfmt " + le32(16) + le16(1) + le16(1) +
-                   le32(rate) + le32(rate * 2) + le16(2) + le16(16) + "data" + le32(quint32(data.size())) + data;
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(f);
-}
 
 }  // namespace
 
@@ -52,44 +38,24 @@ class MainWindowMediaTest : public QObject {
 
 private:
     FormFixture fx_;
-    QTemporaryDir runtime_;
-    bool startedPulse_ = false;
+    NullSinkAudio audio_sink_;
     bool audio_ = false;
 
     QString video() {
-        const QString out = fx_.path("clip.avi");
-        if (QFile::exists(out)) return out;
-        const QString gst = QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
-        if (gst.isEmpty()) return {};
-        QProcess p;
-        p.start(gst, {QStringLiteral("-q"), QStringLiteral("videotestsrc"), QStringLiteral("num-buffers=40"),
-                      QStringLiteral("!"), QStringLiteral("video/x-raw,width=160,height=120,framerate=10/1"),
-                      QStringLiteral("!"), QStringLiteral("jpegenc"), QStringLiteral("!"),
-                      QStringLiteral("avimux"), QStringLiteral("!"), QStringLiteral("filesink"),
-                      QStringLiteral("location=") + out});
-        if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
-        return QFile::exists(out) ? out : QString();
+        return MakeTestVideo(fx_.path("clip.avi"), 40, {"jpegenc", "!", "avimux"});
     }
 
 private slots:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
-        const QString pulse = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
-        if (!pulse.isEmpty() && QProcess::execute(pulse, {QStringLiteral("--check")}) != 0) {
-            // Our own server in a runtime folder of our own, stopped at the end.
-            qputenv("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit());
-            startedPulse_ = QProcess::execute(pulse, {QStringLiteral("--daemonize=yes"), QStringLiteral("--exit-idle-time=-1"),
-                                                      QStringLiteral("-n"),
-                                                      QStringLiteral("--load=module-null-sink sink_name=nullsink"),
-                                                      QStringLiteral("--load=module-native-protocol-unix")}) == 0;
-        }
+        audio_sink_.start();
         audio_ = !QMediaDevices::audioOutputs().isEmpty();
         WriteWav(fx_.path("tone.wav"), 3000, 440);
         WriteWav(fx_.path("beep.wav"), 3000, 880);
     }
 
     void cleanupTestCase() {
-        if (startedPulse_) QProcess::execute(QStringLiteral("pulseaudio"), {QStringLiteral("--kill")});
+        audio_sink_.stop();
     }
 
     void soundPlaysInMediaModeWithItsMenu() {

@@ -17,6 +17,7 @@
 #include "media/fake_cd_device_test_util.h"
 #include "media/gui/cd_window.h"
 #include "media/gui/media_panel.h"
+#include "media/media_test_util.h"
 #include "media/text_page.h"
 #include "shell/main_window.h"
 #include "shell/main_window_test_util.h"
@@ -24,25 +25,11 @@
 #include "slideshow/gui/show_window.h"
 
 using namespace vimbra;
+using namespace vimbra::testing;
 
 namespace {
 
 QRgb Pixel(QWidget& w, int x, int y) { return w.grab().toImage().pixel(x, y); }
-
-void WriteWav(const QString& path, int ms, int hz) {
-    const int rate = 8000, samples = rate * ms / 1000;
-    QByteArray data;
-    for (int i = 0; i < samples; ++i) {
-        const qint16 v = qint16(8000 * std::sin(2 * M_PI * hz * i / rate));
-        data.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
-    }
-    auto le32 = [](quint32 v) { QByteArray b(4, 0); qToLittleEndian(v, b.data()); return b; };
-    auto le16 = [](quint16 v) { QByteArray b(2, 0); qToLittleEndian(v, b.data()); return b; };
-    const QByteArray f = "RIFF" + le32(quint32(36 + data.size())) + "WAVEfmt " + le32(16) + le16(1) + le16(1) +
-                         le32(rate) + le32(rate * 2) + le16(2) + le16(16) + "data" + le32(quint32(data.size())) + data;
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(f);
-}
 
 QString Script(const QByteArray& slides, int n) {
     return QStringLiteral("[Header]\r\nN=%1\r\n[Directory]\r\n0=\r\n").arg(n) + QString::fromLatin1(slides);
@@ -54,9 +41,10 @@ class ShowMediaTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_, runtime_;
+    QTemporaryDir dir_;
+    NullSinkAudio audio_sink_;
     int64_t now_ = 10000;
-    bool startedPulse_ = false, audio_ = false;
+    bool audio_ = false;
 
     QString write(const char* name, const QByteArray& bytes) {
         QFile f(dir_.filePath(name));
@@ -75,27 +63,13 @@ private:
         w.tick();
     }
     QString video() {
-        const QString out = dir_.filePath("clip.webm");
-        if (QFile::exists(out)) return out;
-        const QString gst = QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
-        if (gst.isEmpty()) return {};
-        QProcess p;
-        p.start(gst, {"-q", "videotestsrc", "num-buffers=15", "!", "video/x-raw,width=160,height=120,framerate=10/1", "!",
-                      "vp8enc", "!", "webmmux", "!", "filesink", "location=" + out});
-        if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
-        return QFile::exists(out) ? out : QString();
+        return MakeTestVideo(dir_.filePath("clip.webm"), 15, {"vp8enc", "!", "webmmux"});
     }
 
 private slots:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
-        const QString pulse = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
-        if (!pulse.isEmpty() && QProcess::execute(pulse, {QStringLiteral("--check")}) != 0) {
-            qputenv("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit());
-            startedPulse_ = QProcess::execute(pulse, {"--daemonize=yes", "--exit-idle-time=-1", "-n",
-                                                      "--load=module-null-sink sink_name=nullsink",
-                                                      "--load=module-native-protocol-unix"}) == 0;
-        }
+        audio_sink_.start();
         audio_ = AudioOutputAvailable();
         testing::WriteFlatPicture(dir_.filePath("red.bmp"), 200, 150, 0, 0, 255);
         testing::WriteFlatPicture(dir_.filePath("green.bmp"), 200, 150, 0, 255, 0);
@@ -104,7 +78,7 @@ private slots:
     }
 
     void cleanupTestCase() {
-        if (startedPulse_) QProcess::execute(QStringLiteral("pulseaudio"), {QStringLiteral("--kill")});
+        audio_sink_.stop();
     }
 
     void playerRectangles() {
