@@ -354,9 +354,12 @@ bool ImgDrawImageFX(const Bitmap& to, Bitmap& target, const EffectRecord& params
     Transition transition(from, to, params);
     frames = std::max(frames, 1);
     const bool callback = params.p3 != kNoCallback && progress;
+    // The same pacing as TransitionDurationMs: a pause of p2 ms every p3 + 1
+    // steps; the steps between still ask whether to stop.
+    const int every = params.p3 + 1;
     for (int i = 1; i <= frames; ++i) {
         transition.drawFrame(int(int64_t(kProgressOne) * i / frames), target);
-        if (callback && i < frames && progress(params.p3)) return false;
+        if (callback && i < frames && progress(i % every == 0 ? params.p2 : 0)) return false;
     }
     return true;
 }

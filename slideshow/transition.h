@@ -63,7 +63,8 @@ using TransitionProgress = std::function<bool(int pauseMs)>;
 
 // The effect drawing in one call: draws `frames` frames of the transition from
 // the picture in target to `to` (placed at its top-left within target, which it
-// must fit), calling progress between frames unless p3 says none. Returns false
+// must fit), calling progress between frames unless p3 says none (with a pause
+// of p2 ms every p3 + 1 frames, 0 between). Returns false
 // when aborted (target then holds the last frame drawn).
 bool ImgDrawImageFX(const Bitmap& to, Bitmap& target, const EffectRecord& params, int frames,
                     const TransitionProgress& progress);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace vimbra {
 namespace {
@@ -184,15 +185,15 @@ TEST(Transitions, ProgressFromFraction) {
 TEST(Transitions, DrawingStopsWhenTheCallbackSaysSo) {
     const Bitmap b = Tagged(8, 4, kB);
     Bitmap target = Tagged(8, 4, kA);
-    int calls = 0;
+    std::vector<int> pauses;
     EffectRecord fx = Fx(kFxWipeFirst + kFromLeft, kRevealOver);
-    fx.p3 = 7;
-    const bool done = ImgDrawImageFX(b, target, fx, 8, [&calls](int pause) {
-        EXPECT_EQ(pause, 7);
-        return ++calls == 3;
+    fx.p2 = 40, fx.p3 = 1;  // 40 ms every second step
+    const bool done = ImgDrawImageFX(b, target, fx, 8, [&pauses](int pause) {
+        pauses.push_back(pause);
+        return pauses.size() == 3;
     });
     EXPECT_FALSE(done);
-    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(pauses, (std::vector<int>{0, 40, 0}));
     EXPECT_EQ(Map(target), "BBBAAAAA/BBBAAAAA/BBBAAAAA/BBBAAAAA/");  // frame 3 of 8
     // p3 255: no callback, the drawing runs to the end.
     fx.p3 = kNoCallback;
