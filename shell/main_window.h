@@ -482,6 +482,7 @@ private:
     class UnzipWindow* unzip_ = nullptr;
     class JpegTextWindow* jpegText_ = nullptr;
     ShowWindow* show_ = nullptr;
+    QStringList showSkipped_;  // media slides the show could not play
     std::unique_ptr<AvlRunningLock> avlLock_;
     bool startShow(const std::string& avlPath);
     void endShow(const QString& message, bool avl);

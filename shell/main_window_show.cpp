@@ -109,7 +109,11 @@ bool MainWindow::startShow(const std::string& avlPath) {
     hideForShow();
     beforeShow_->avlPath = avlPath;
     connect(window, &ShowWindow::finished, this, [this, avl](const QString& message) { endShow(message, avl); });
-    connect(window, &ShowWindow::slideSkipped, this, [](const QString& message) { qWarning("%s", qPrintable(message)); });
+    showSkipped_.clear();
+    connect(window, &ShowWindow::slideSkipped, this, [this](const QString& message) {
+        qWarning("%s", qPrintable(message));
+        showSkipped_ << message;
+    });
     // The slide's caption is the window's.
     connect(window, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
     window->play();
@@ -217,6 +221,11 @@ void MainWindow::endShow(const QString& message, bool avl) {
             else ShowBlankImage(true);
         }
     }
+    // The show went on past slides it could not play; say so once it is over.
+    if (!showSkipped_.isEmpty())
+        statusBar()->showMessage(QStringLiteral("Slides skipped: %1 (last: %2)")
+                                     .arg(showSkipped_.size())
+                                     .arg(showSkipped_.back().simplified()));
     if (ClosesAfterShow(startFile_, avlPath)) QTimer::singleShot(0, this, &QWidget::close);
 }
 

@@ -194,6 +194,31 @@ private slots:
         QCOMPARE(LayoutOf(*form), before);
     }
 
+    void slidesThatCouldNotPlayAreReportedAfterTheShow() {
+        const QString avl = fx_.path("cd.avl");
+        QVERIFY(testing::WriteAll(avl, "[Header]\r\nN=3\r\n[Directory]\r\n0=\r\n[1]\r\nF=red.bmp,0\r\nW=0\r\n"
+                                       "[2]\r\nX=2\r\nW=0\r\n"));
+        auto form = fx_.makeForm();
+        QVERIFY(form);
+        form->showsFullScreen = false;
+        form->setStatusBarShown(true);
+        FakeCdState cd;
+        cd.openable = false;  // no disc in the drive
+        form->cdDeviceFactory = FakeCdFactory(cd);
+        QVERIFY(form->startAvlShow(avl.toStdString()));
+        ShowWindow* show = form->showWindow();
+        QVERIFY(show);
+        // The show goes on past the CD slide, round to the picture again.
+        QTRY_VERIFY(form->windowTitle().startsWith(QStringLiteral("Slide 2")));
+        QTRY_VERIFY(form->windowTitle().startsWith(QStringLiteral("Slide 1")));
+        QVERIFY(form->showWindow());
+        QVERIFY(!form->statusBar()->isVisible());
+        QTest::keyClick(show, Qt::Key_Escape);
+        QVERIFY(!form->showWindow());
+        QVERIFY2(form->statusBar()->currentMessage().startsWith(QStringLiteral("Slides skipped: ")),
+                 qPrintable(form->statusBar()->currentMessage()));
+    }
+
     void aBookmarkGoneDuringTheShowLeavesTheBlankPicture() {
         testing::FormFixture own;
         const QString a = own.path("a.bmp"), b = own.path("b.bmp");
