@@ -6,6 +6,7 @@
 #include "imagefiles/load_dispatch.h"
 #include "slideshow/avl_paths.h"
 #include "slideshow/slide_frame.h"
+#include "slideshow/text_slide.h"
 #include "slideshow/transition.h"
 
 namespace vimbra {
@@ -27,8 +28,16 @@ std::string RenderShowCycle(const ShowListing& show, const RenderOptions& option
     Bitmap shown = BlankFrame(options.width, options.height, options.background);
     Bitmap frame;
     for (const ListedSlide& s : show.slides) {
+        if (s.kind == SlideKind::Text) {
+            // Pages come without a transition, drawn over what is shown.
+            shown = ComposeTextPage(shown, *s.file, s.slide, options.textPosition,
+                                    s.slide.background.value_or(options.background), options.width, options.height);
+            for (int i = HoldFrames(s.slide.waitMs(), options.fps); i > 0; --i)
+                if (!sink(shown)) return "Stopped.";
+            continue;
+        }
         if (s.kind != SlideKind::Picture) {
-            report("Slide " + std::to_string(s.p) + ": " + SlideKindName(s.kind) + " slides are not shown yet; skipped.");
+            report("Slide " + std::to_string(s.p) + ": " + SlideKindName(s.kind) + " slides have no pictures for a video; skipped.");
             continue;
         }
         DecodedPicture picture;

@@ -1,7 +1,7 @@
 #pragma once
 // A show drawn frame by frame at a fixed rate, for a video file: each picture
-// slide comes in with its transition and stays for its time. Slides the show
-// cannot draw yet (sound, video, text, CD) and chained scripts are reported
+// slide comes in with its transition and stays for its time, text pages are
+// drawn over it. Sound, video and CD slides and chained scripts are reported
 // and skipped.
 #include <functional>
 #include <string>
@@ -17,6 +17,7 @@ struct RenderOptions {
     int fps = 25;
     int speed = kSpeedNormal;
     uint32_t background = 0;  // 0x00BBGGRR
+    int textPosition = 0;     // of text pages: auto, top, bottom
 };
 
 // Receives each frame; false stops the rendering.

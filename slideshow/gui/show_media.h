@@ -47,11 +47,6 @@ struct PlayerPlacement {
 };
 QRect ShowPlayerRect(const PlayerPlacement& in);
 
-// The page of a text slide drawn over `under` (the frame shown so far) in its
-// box; `background` is 0x00BBGGRR.
-Bitmap ComposeTextPage(const Bitmap& under, const std::string& path, const AvlSlide& slide,
-                       int textPosition, uint32_t background, int screenWidth, int screenHeight);
-
 // Owned by the window (not a child of it, so the CD window it holds is
 // always deleted here first).
 class ShowMedia : public QObject {

@@ -3,6 +3,7 @@
 #include <QScreen>
 
 #include "slideshow/gui/show_window.h"
+#include "slideshow/text_slide.h"
 
 namespace vimbra {
 
