@@ -7,23 +7,6 @@ cli=$1
 samples=$2
 . "$(dirname "$0")/test_lib.sh"
 
-# run STATUS ARGS...: runs vimbra-cli, stdout to $tmp/out, stderr to $tmp/err.
-run() {
-    want=$1
-    shift
-    "$cli" "$@" >"$tmp/out" 2>"$tmp/err"
-    got=$?
-    if [ "$got" -ne "$want" ]; then
-        fail "vimbra-cli $* -> status $got (want $want)"
-        return 1
-    fi
-    if [ "$want" -ne 0 ] && ! [ -s "$tmp/err" ]; then
-        fail "vimbra-cli $* -> status $want without a message"
-        return 1
-    fi
-    return 0
-}
-
 # ---- checks that need no other tool ----------------------------------------------
 cp "$samples/scene.png" "$tmp/scene.png"
 run 0 convert "$tmp/scene.png" "$tmp/copy.bmp" && {

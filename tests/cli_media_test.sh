@@ -5,17 +5,6 @@
 cli=$1
 . "$(dirname "$0")/test_lib.sh"
 
-# run STATUS ARGS...: runs vimbra-cli, stdout to $tmp/out, stderr to $tmp/err.
-run() {
-    want=$1
-    shift
-    "$cli" "$@" >"$tmp/out" 2>"$tmp/err"
-    got=$?
-    [ "$got" -eq "$want" ] || { fail "vimbra-cli $* -> status $got (want $want)"; return 1; }
-    [ "$want" -eq 0 ] || [ -s "$tmp/err" ] || { fail "vimbra-cli $* -> status $want without a message"; return 1; }
-    return 0
-}
-
 # pixels FILE.bmp: one "blue green red" line per pixel of a 24-bit BMP.
 pixels() {
     offset=$(od -An -tu4 -j10 -N4 "$1" | tr -d ' ')

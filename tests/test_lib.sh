@@ -10,3 +10,15 @@ fail() {
     echo "FAIL: $*"
     if [ -s "$tmp/err" ]; then sed 's/^/    stderr: /' "$tmp/err"; fi
 }
+
+# run STATUS ARGS...: runs "$cli" ARGS, stdout to $tmp/out, stderr to $tmp/err;
+# a failure unless it ends with STATUS, and with a message when STATUS is not 0.
+run() {
+    want=$1
+    shift
+    "$cli" "$@" >"$tmp/out" 2>"$tmp/err"
+    got=$?
+    [ "$got" -eq "$want" ] || { fail "vimbra-cli $* -> status $got (want $want)"; return 1; }
+    [ "$want" -eq 0 ] || [ -s "$tmp/err" ] || { fail "vimbra-cli $* -> status $want without a message"; return 1; }
+    return 0
+}
