@@ -28,7 +28,7 @@ bool LoadTextPageForCli(Workspace& ws, const CliArgs& args) {
         PrintError(NameOf(args.input) + " not found.");
         return false;
     }
-    EnsureGuiApplication();
+    const auto app = StartGuiApplication();
     const int width = args.pageWidth > 0 ? args.pageWidth : kDefaultPageWidth;
     const int height = args.pageHeight > 0 ? args.pageHeight : kDefaultPageHeight;
     TextPageContent content;

@@ -1,11 +1,9 @@
 #include "cli/gui_app.h"
 
-#include <QGuiApplication>
-
 namespace vimbra::cli {
 
-void EnsureGuiApplication() {
-    if (QCoreApplication::instance()) return;
+std::unique_ptr<QGuiApplication> StartGuiApplication() {
+    if (QCoreApplication::instance()) return nullptr;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "vimbra-cli";
@@ -13,8 +11,9 @@ void EnsureGuiApplication() {
     // Its start-up notes (no runtime folder, ...) are no concern of a command line.
     const QtMessageHandler previous =
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    static QGuiApplication app(argc, argv);
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
     qInstallMessageHandler(previous);
+    return app;
 }
 
 }  // namespace vimbra::cli

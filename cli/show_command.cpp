@@ -220,7 +220,7 @@ int ShowCommand(const std::vector<std::string>& args) {
         for (const ListedSlide& s : listing.slides) std::printf("%s\n", SlideJson(s).c_str());
         return kExitOk;
     }
-    EnsureGuiApplication();
+    const auto app = StartGuiApplication();
     return RenderVideo(listing, *render, options);
 }
 
@@ -251,7 +251,7 @@ int TransitionCommand(const std::vector<std::string>& args) {
     if (const std::string* s = Named(o, "--speed"); s && !ParseInt(*s, 0, 3, speed))
         return Usage("transition: --speed takes 0..3");
 
-    EnsureGuiApplication();
+    const auto app = StartGuiApplication();
     DecodedPicture a, b;
     try {
         a = ReadImageFile(o.positionals[1]);

@@ -49,6 +49,10 @@ run 2 convert "$tmp/page.png" "$tmp/never.bmp" --size 20x20 && grep -q 'text pag
 [ -e "$tmp/never.png" ] || [ -e "$tmp/never.bmp" ] && fail "a file was written on bad usage"
 
 # ---- sound and video facts ----------------------------------------------------
+# GLib keeps what its constructor allocated: under the leak checker the probes
+# of sound and video would fail for memory that is not ours.
+ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+export ASAN_OPTIONS
 gst=$(command -v gst-launch-1.0)
 if [ -z "$gst" ] || ! gst-inspect-1.0 --exists vp8enc || ! gst-inspect-1.0 --exists wavenc; then
     echo "SKIP: GStreamer's gst-launch-1.0, vp8enc or wavenc missing; media info not checked"
