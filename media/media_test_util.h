@@ -30,6 +30,17 @@ inline void WriteWav(const QString& path, int ms, int hz) {
     if (file.open(QIODevice::WriteOnly)) file.write(f);
 }
 
+// A one-track MIDI file holding one note of `ticks` (480 to the beat).
+inline void WriteMidi(const QString& path, int ticks) {
+    const QByteArray track = QByteArray::fromHex("0090" "3C64") + char(0x80 | ((ticks >> 7) & 0x7F)) +
+                             char(ticks & 0x7F) + QByteArray::fromHex("803C00" "00FF2F00");
+    auto be32 = [](quint32 v) { QByteArray b(4, 0); qToBigEndian(v, b.data()); return b; };
+    const QByteArray f = "MThd" + be32(6) + QByteArray::fromHex("000000010" "1E0") + "MTrk" +
+                         be32(quint32(track.size())) + track;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(f);
+}
+
 // A 160 x 120 test picture at 10 frames per second, `frames` long, encoded and
 // muxed by `encoder` (e.g. {"vp8enc", "!", "webmmux"}). Empty when the tool
 // or the plugins are missing.

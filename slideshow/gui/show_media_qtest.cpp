@@ -255,6 +255,24 @@ private slots:
         if (!MidiSynthAvailable()) QVERIFY(!w->media().audio());
     }
 
+    void midiPlaysWhenASynthesiserIsInstalled() {
+        WriteMidi(dir_.filePath("tune.mid"), 960);
+        const QString avl = script("midi.avl", "[1]\r\nF=tune.mid,0\r\n[2]\r\nF=red.bmp,0\r\nW=60\r\n", 3);
+        auto w = window();
+        QSignalSpy failed(w.get(), &ShowWindow::slideSkipped);
+        QCOMPARE(w->startAvl(avl), QString());
+        w->play(false);
+        if (!audio_ || !MidiSynthAvailable()) {
+            QCOMPARE(failed.count(), 1);
+            QCOMPARE(failed.at(0).at(0).toString(), QString::fromLatin1(kAudioUnavailable));
+            return;
+        }
+        QVERIFY(w->media().audio() && w->media().audio()->AudioSlideActive());
+        step(*w, 50);
+        QTRY_COMPARE_WITH_TIMEOUT(w->media().audio()->player()->playbackState(), QMediaPlayer::PlayingState, 10000);
+        QCOMPARE(failed.count(), 0);
+    }
+
     void videoIsPlacedAndTheShowMovesOnAfterIt() {
         const QString clip = video();
         if (clip.isEmpty()) QSKIP("cannot make a test video with gst-launch-1.0");
