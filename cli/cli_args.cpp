@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <span>
 
+#include "imagefiles/load_dispatch.h"
+
 namespace vimbra::cli {
 namespace {
 
@@ -207,8 +209,8 @@ std::optional<int> FormatFromExtension(std::string_view fileName) {
 }
 
 bool IsTextPageFile(std::string_view fileName) {
-    const std::string ext = Lower(std::filesystem::path(fileName).extension().string());
-    return ext == ".txt" || ext == ".rtf";
+    const FileKind kind = ClassifyFile(fileName);
+    return kind == FileKind::Text || kind == FileKind::RichText;
 }
 
 std::string_view FormatName(int format) {

@@ -2,10 +2,9 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <new>
-
-#include <filesystem>
 
 #include "cli/gui_app.h"
 #include "cli/image_io.h"

@@ -16,6 +16,8 @@
 #include "batch/gui/list_dialog.h"
 #include "media/gui/cd_window.h"
 #include "shell/main_window.h"
+#include "shell/options_dialog.h"
+#include "shell/picture_ratio.h"
 #include "shell/script_window.h"
 #include "shell/show_states.h"
 #include "slideshow/avl_running.h"
@@ -74,9 +76,8 @@ bool MainWindow::startShow(const std::string& avlPath) {
     options.selection = StoredEffectSelection(*settingsFile_);
     // Slides start on the viewer's background. Every display we run on has true
     // colour, so no palette is realised or reduced to ("SVGA Palette" is kept, unused).
-    const QColor back = scrollBox_->palette().color(QPalette::Base);
-    options.background = uint32_t(back.red()) | uint32_t(back.green()) << 8 | uint32_t(back.blue()) << 16;
-    std::tie(options.aspectWidth, options.aspectHeight) = SlideAspect(AspectMode);
+    options.background = QColorToBackColor(scrollBox_->palette().color(QPalette::Base));
+    std::tie(options.aspectWidth, options.aspectHeight) = AspectRatioOf(AspectMode);
     options.media = {settings_.avlJukebox, settings_.autoSizeVideo, settings_.textPosition, cdDeviceFactory};
     auto* window = new ShowWindow(options, {}, this);
     window->setAttribute(Qt::WA_DeleteOnClose);

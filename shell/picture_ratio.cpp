@@ -18,12 +18,19 @@ std::string AspectQuestion(int mode) {
            "be distorted; video is not modified.";
 }
 
+std::pair<int, int> AspectRatioOf(int mode) {
+    switch (mode) {
+        case kAspectTv: return {4, 3};
+        case kAspectCinema: return {7, 3};
+        case kAspectWide: return {16, 9};
+        default: return {0, 0};
+    }
+}
+
 ViewSize AspectSize(int mode, int width, int height, int viewWidth, int viewHeight) {
     ViewSize s{width, height};
     if (mode == kAspectMonitor || width < 1 || height < 1) return s;
-    if (mode == kAspectTv) s.width = MulDiv(height, 4, 3);
-    else if (mode == kAspectCinema) s.width = MulDiv(height, 7, 3);
-    else if (mode == kAspectWide) s.width = MulDiv(height, 16, 9);
+    if (const auto [w, h] = AspectRatioOf(mode); w > 0) s.width = MulDiv(height, w, h);
     s.width = std::max(1, s.width);
     if (viewWidth > 0 && viewHeight > 0 && (s.width > viewWidth || s.height > viewHeight)) {
         s = FitInBox(s.width, s.height, viewWidth, viewHeight);
@@ -37,14 +44,7 @@ Bitmap ApplyAspect(const Bitmap& picture, int mode, int viewWidth, int viewHeigh
     const int w = picture.width(), h = picture.height();
     const ViewSize s = AspectSize(mode, w, h, viewWidth, viewHeight);
     if (picture.isEmpty() || (s.width == w && s.height == h)) return picture;
-    const ImgRect all{0, 0, w, h};
-    if (picture.depth() < 4) return imglib::ScalePicture(picture, all, s.width, s.height, kImgCopyNormal);
-    // Narrowing alone goes through twice the target width, as the slideshow does.
-    if (s.height == h && s.width < w) {
-        const Bitmap wide = imglib::ScalePicture(picture, all, 2 * s.width, h, kImgCopySmooth);
-        return imglib::ScalePicture(wide, ImgRect{0, 0, 2 * s.width, h}, s.width, h, kImgCopySmooth);
-    }
-    return imglib::ScalePicture(picture, all, s.width, s.height, kImgCopySmooth);
+    return imglib::ScaleWholePicture(picture, s.width, s.height);
 }
 
 }  // namespace vimbra

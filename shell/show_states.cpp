@@ -1,7 +1,6 @@
 #include "shell/show_states.h"
 
 #include "imagefiles/load_dispatch.h"
-#include "shell/menu_layout.h"
 
 namespace vimbra {
 
@@ -15,15 +14,6 @@ bool StartedForShow(const std::string& startFile) {
 
 bool ClosesAfterShow(const std::string& startFile, const std::string& showFile) {
     return StartedForShow(startFile) && showFile == startFile;
-}
-
-std::pair<int, int> SlideAspect(int aspectMode) {
-    switch (aspectMode) {
-        case kAspectTv: return {4, 3};
-        case kAspectCinema: return {7, 3};
-        case kAspectWide: return {16, 9};
-        default: return {0, 0};
-    }
 }
 
 }  // namespace vimbra

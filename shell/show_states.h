@@ -1,9 +1,7 @@
 #pragma once
 // The decisions around a show in the main window: whether it takes the
-// window full screen, whether the program ends with it, and the slide aspect
-// the viewer's aspect mode asks for.
+// window full screen and whether the program ends with it.
 #include <string>
-#include <utility>
 
 namespace vimbra {
 
@@ -16,9 +14,5 @@ bool ShowGoesFullScreen(bool alwaysFullScreen, bool startedForShow, bool fullScr
 // show) ends or cannot start.
 bool StartedForShow(const std::string& startFile);
 bool ClosesAfterShow(const std::string& startFile, const std::string& showFile);
-
-// The width:height a slide's width is made from its height in an aspect mode
-// (kAspect...); {0, 0} for the modes that keep the picture's proportions.
-std::pair<int, int> SlideAspect(int aspectMode);
 
 }  // namespace vimbra

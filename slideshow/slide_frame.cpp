@@ -97,17 +97,7 @@ Bitmap ComposeSlideFrame(const Bitmap& picture, const SlideLook& look) {
             ready = picture;
             ready.convertTo24();
         } else {
-            const ImgRect all{0, 0, picture.width(), picture.height()};
-            if (picture.depth() < 4) {
-                ready = imglib::ScalePicture(picture, all, place.width, place.height, kImgCopyNormal);
-            } else if (place.height == picture.height() && place.width < picture.width()) {
-                // Narrowing alone goes through twice the width, or the smooth copy drops columns.
-                const Bitmap wide = imglib::ScalePicture(picture, all, 2 * place.width, place.height, kImgCopySmooth);
-                ready = imglib::ScalePicture(wide, ImgRect{0, 0, wide.width(), wide.height()}, place.width,
-                                             place.height, kImgCopySmooth);
-            } else {
-                ready = imglib::ScalePicture(picture, all, place.width, place.height, kImgCopySmooth);
-            }
+            ready = imglib::ScaleWholePicture(picture, place.width, place.height);
             ready.convertTo24();
         }
         if (look.rotate > 0 && look.rotate % 360 != 0)

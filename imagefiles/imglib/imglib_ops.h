@@ -24,6 +24,10 @@ inline int GreyOf(int red, int green, int blue) { return (30 * red + 60 * green 
 const uint8_t* RowAsBgr(const Bitmap& picture, int y, uint8_t* scratch);
 
 Bitmap ScalePicture(const Bitmap& source, const ImgRect& area, int width, int height, int flags);
+// The whole picture at width x height as the viewer and the shows draw it:
+// smooth, pictures below 4 bits by nearest pixel, and narrowing alone through
+// twice the width, or the smooth copy would drop whole columns.
+Bitmap ScaleWholePicture(const Bitmap& source, int width, int height);
 
 // Quarter turns anticlockwise (any integer, taken modulo 4); exact.
 Bitmap TurnQuarters(const Bitmap& source, int quarters);

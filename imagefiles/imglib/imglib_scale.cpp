@@ -341,4 +341,14 @@ Bitmap ScalePicture(const Bitmap& source, const ImgRect& area, int width, int he
     return Nearest(source, area, width, height);
 }
 
+Bitmap ScaleWholePicture(const Bitmap& source, int width, int height) {
+    const ImgRect all{0, 0, source.width(), source.height()};
+    if (source.depth() < 4) return ScalePicture(source, all, width, height, kImgCopyNormal);
+    if (height == source.height() && width < source.width()) {
+        const Bitmap wide = ScalePicture(source, all, 2 * width, height, kImgCopySmooth);
+        return ScalePicture(wide, ImgRect{0, 0, wide.width(), height}, width, height, kImgCopySmooth);
+    }
+    return ScalePicture(source, all, width, height, kImgCopySmooth);
+}
+
 }  // namespace vimbra::imglib

@@ -3,12 +3,10 @@
 #include <QMediaPlayer>
 #include <QWidget>
 #include <algorithm>
-#include <cstring>
 
 #include "media/audio_slide.h"
 #include "media/gui/cd_window.h"
 #include "media/gui/media_panel.h"
-#include "media/text_page.h"
 
 namespace vimbra {
 namespace {

@@ -129,6 +129,7 @@ void ShowWindow::showPicture(const SlideStep& step) {
         transition_ = std::make_unique<Transition>(shown_, next_, fx);
         transition_->drawFrame(0, frame_);
         transitionStart_ = clock_();
+        transitionMs_ = std::max(1, TransitionDurationMs(fx, settings_.speed));
     }
     update();
 }
@@ -151,9 +152,8 @@ void ShowWindow::tick() {
         return;
     }
     if (transition_) {
-        const int64_t duration = std::max(1, TransitionDurationMs(transition_->params(), settings_.speed));
         const int64_t elapsed = clock_() - transitionStart_;
-        const int progress = int(std::min<int64_t>(kProgressOne, elapsed * kProgressOne / duration));
+        const int progress = int(std::min<int64_t>(kProgressOne, elapsed * kProgressOne / transitionMs_));
         if (progress >= kProgressOne) {
             transition_.reset();
             shown_ = std::move(next_);

@@ -81,7 +81,7 @@ private:
     ShowRunner runner_;
     QTimer timer_;
     ShowRunner::Clock clock_;
-    int64_t transitionStart_ = 0;
+    int64_t transitionStart_ = 0, transitionMs_ = 1;
     std::unique_ptr<Transition> transition_;
     Bitmap shown_, next_, frame_;
     int64_t waitMs_ = 0;
