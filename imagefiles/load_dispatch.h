@@ -18,6 +18,7 @@
 #include "imagefiles/codecs/codec_common.h"
 #include "imagefiles/codecs/jpeg_codec.h"
 #include "imagefiles/codecs/raster_core.h"
+#include "imagefiles/picture_metadata.h"
 
 namespace vimbra {
 
@@ -78,6 +79,7 @@ struct LoadOptions {
     PaletteEntry backColor{};  // behind transparent PNG parts and metafiles
     int viewWidth = 0, viewHeight = 0;       // viewing area for JPEG reduction
     int displayBitDepth = 24;                // LoadImageFile takes the workspace's DisplayBitDepth
+    bool applyOrientation = true;            // turn tagged pictures upright while reading
     const PluginReaders* plugins = nullptr;  // nullptr: StandardPluginReaders()
 };
 
@@ -116,6 +118,7 @@ struct LoadedFile {
 struct DecodedPicture {
     Bitmap bitmap;
     LoadedFile file;
+    PictureMetadata metadata;  // as read; orientation is what is still to apply
 };
 
 // Decodes page `page` (0-based) of a picture file or a metafile without

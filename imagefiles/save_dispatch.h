@@ -10,6 +10,7 @@
 
 #include "core/bitmap.h"
 #include "core/workspace.h"
+#include "imagefiles/picture_metadata.h"
 
 namespace vimbra {
 
@@ -55,6 +56,9 @@ struct SaveOptions {
     bool batch = false;
     bool autoReduce = false;   // counts into ImageByteSize on 256-colour screens
     FreeSpaceQuery freeSpace;  // empty: FreeDiskSpace
+    // What to write beside the pixels, already prepared for the saved picture
+    // (orientation 1, its size); nullptr writes none.
+    const PictureMetadata* metadata = nullptr;
 };
 
 // The picture as written: grey for format 4, 8 bits at least for TGA.
