@@ -156,13 +156,17 @@ public:
         const auto slash = rel.rfind('/');
         if (slash != std::string::npos && !makeFolder(rel.substr(0, slash), why)) return false;
         target_ = root_ + '/' + QString::fromStdString(rel);
-        const bool link = IsLink(target_);
-        if (link || QFileInfo::exists(target_)) {
+        // Writing over a link would write through it, wherever it points.
+        if (IsLink(target_)) {
+            why = " is a link in the destination; refused.";
+            return false;
+        }
+        if (QFileInfo::exists(target_)) {
             if (!overwrite_) {
                 why = " exists; skipped.";
                 return false;
             }
-            if (!link && QFileInfo(target_).isDir()) {
+            if (QFileInfo(target_).isDir()) {
                 why = " is a folder here; skipped.";
                 return false;
             }
@@ -233,23 +237,50 @@ ReadOutcome CopyEntry(zip_t* z, zip_uint64_t i, int64_t size, EntrySink& sink,
     return total == size ? ReadOutcome::Done : ReadOutcome::Damaged;
 }
 
+bool Selected(const ZipExtractOptions& options, const std::string& name) {
+    return options.only.empty() ||
+           std::find(options.only.begin(), options.only.end(), name) != options.only.end();
+}
+
+// `freeBytes`: what the destination can still take, or nullopt when unknown.
 ZipExtractResult ExtractFrom(zip_t* z, const std::string& archive, EntrySink& sink,
-                             const ZipExtractOptions& options) {
+                             const ZipExtractOptions& options,
+                             std::optional<uint64_t> freeBytes = std::nullopt) {
     ZipExtractResult r;
     const zip_int64_t count = zip_get_num_entries(z, 0);
+    if (count > options.maxEntries) {
+        r.error = archive + " holds " + std::to_string(count) + " entries, more than the " +
+                  std::to_string(options.maxEntries) + " allowed; nothing extracted.";
+        return r;
+    }
     std::vector<ZipEntryInfo> entries;
-    int64_t totalBytes = 0;
+    entries.reserve(size_t(std::max<zip_int64_t>(count, 0)));
+    int64_t totalBytes = 0;  // every entry, for the progress
+    int64_t wanted = 0;      // the entries this run writes, as their headers claim
     for (zip_int64_t i = 0; i < count; ++i) {
         entries.push_back(EntryAt(z, zip_uint64_t(i)));
-        totalBytes += std::max<int64_t>(0, entries.back().size);
+        const ZipEntryInfo& e = entries.back();
+        // Clamped, so that the sums (and the percentages) stay far from overflow.
+        const int64_t size = std::clamp<int64_t>(e.size, 0, options.maxTotalBytes + 1);
+        totalBytes += size;
+        if (!e.folder && !e.symlink && Selected(options, e.name))
+            wanted = std::min(wanted + size, options.maxTotalBytes + 1);
+    }
+    if (wanted > options.maxTotalBytes) {
+        r.error = archive + " would expand to more than " + std::to_string(options.maxTotalBytes) +
+                  " bytes; nothing extracted.";
+        return r;
+    }
+    if (freeBytes && uint64_t(wanted) > *freeBytes) {
+        r.error = archive + " would expand to " + std::to_string(wanted) + " bytes, more than the " +
+                  std::to_string(*freeBytes) + " bytes free in the destination; nothing extracted.";
+        return r;
     }
     int64_t doneBytes = 0;
     for (zip_int64_t i = 0; i < count; ++i) {
         const ZipEntryInfo& e = entries[size_t(i)];
-        doneBytes += std::max<int64_t>(0, e.size);
-        if (!options.only.empty() &&
-            std::find(options.only.begin(), options.only.end(), e.name) == options.only.end())
-            continue;
+        doneBytes += std::clamp<int64_t>(e.size, 0, options.maxTotalBytes + 1);
+        if (!Selected(options, e.name)) continue;
         auto fail = [&](const std::string& why) {
             r.log.push_back(e.name + " in " + archive + why);
             ++r.failed;
@@ -311,9 +342,15 @@ ZipExtractResult ExtractFrom(zip_t* z, const std::string& archive, EntrySink& si
     return r;
 }
 
-ZipListing ListOpen(zip_t* z) {
+ZipListing ListOpen(zip_t* z, const std::string& archive) {
     ZipListing out;
     const zip_int64_t count = zip_get_num_entries(z, 0);
+    if (count > kMaxZipEntries) {
+        out.error = archive + " holds " + std::to_string(count) + " entries, more than the " +
+                    std::to_string(kMaxZipEntries) + " Vimbra lists.";
+        return out;
+    }
+    out.entries.reserve(size_t(std::max<zip_int64_t>(count, 0)));
     for (zip_int64_t i = 0; i < count; ++i) out.entries.push_back(EntryAt(z, zip_uint64_t(i)));
     return out;
 }
@@ -327,13 +364,13 @@ std::string IncompleteZipMessage(const std::string& archive) {
 ZipListing ListZip(const std::string& archive) {
     ZipListing out;
     ZipPtr z = OpenFile(archive, out.error);
-    return z ? ListOpen(z.get()) : out;
+    return z ? ListOpen(z.get(), archive) : out;
 }
 
 ZipListing ListZipBytes(std::string_view bytes) {
     ZipListing out;
     ZipPtr z = OpenBytes(bytes, out.error);
-    return z ? ListOpen(z.get()) : out;
+    return z ? ListOpen(z.get(), "archive") : out;
 }
 
 int64_t ZipRatio(int64_t size, int64_t packedSize) {
@@ -372,7 +409,11 @@ ZipExtractResult ExtractZip(const std::string& archive, const std::string& desti
         return r;
     }
     FolderSink sink(root, options.overwrite);
-    return ExtractFrom(z.get(), archive, sink, options);
+    // Asked of a name inside the destination, so a mounted one counts.
+    const std::string inside = QDir(root).filePath(QStringLiteral("x")).toStdString();
+    const std::optional<uint64_t> free =
+        options.freeSpace ? options.freeSpace(inside) : FreeDiskSpace(inside);
+    return ExtractFrom(z.get(), archive, sink, options, free);
 }
 
 ZipExtractResult TestZipBytes(std::string_view bytes, const ZipExtractOptions& options) {

@@ -1,8 +1,9 @@
 #pragma once
 // Reading zip archives (libzip, 64-bit sizes, so Zip64 too) and extracting
 // them safely: names that would leave the destination are refused, no links
-// and no setuid/setgid bits are created, entries that expand too far are
-// refused as likely zip bombs, and a damaged entry is never left half written.
+// are created or followed, no setuid/setgid bits are set, entries that expand
+// too far are refused as likely zip bombs, archives that would expand past the
+// totals are refused whole, and a damaged entry is never left half written.
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -11,7 +12,14 @@
 #include <string_view>
 #include <vector>
 
+#include "imagefiles/save_dispatch.h"
+
 namespace vimbra {
+
+// More entries than this and an archive is neither listed nor extracted.
+inline constexpr int64_t kMaxZipEntries = 100000;
+// What one archive may expand to at most, free space permitting.
+inline constexpr int64_t kMaxZipTotalBytes = int64_t(4) << 30;
 
 struct ZipEntryInfo {
     std::string name;  // full name inside the archive, UTF-8
@@ -48,6 +56,11 @@ struct ZipExtractOptions {
     // An entry larger than both limits is refused.
     int64_t bombRatio = 100;
     int64_t bombBytes = int64_t(1) << 30;
+    // The archive is refused whole when the entries to extract add up to more
+    // than this or than the destination's free space.
+    int64_t maxTotalBytes = kMaxZipTotalBytes;
+    int64_t maxEntries = kMaxZipEntries;
+    FreeSpaceQuery freeSpace;  // empty: FreeDiskSpace
     // Called with 0..100 after each entry; returning false stops the archive.
     std::function<bool(int percent)> progress;
 };

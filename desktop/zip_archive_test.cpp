@@ -50,6 +50,81 @@ void MakeZip(const QString& path, const std::vector<Entry>& entries) {
     ASSERT_EQ(zip_close(z), 0);
 }
 
+// An archive whose headers claim sizes its data does not have: every entry is
+// an empty deflate stream, so nothing is ever inflated to those sizes.
+std::string ClaimingZip(const std::vector<std::pair<std::string, uint32_t>>& entries) {
+    std::string out, directory;
+    auto u16 = [](std::string& s, uint32_t v) {
+        s += char(v & 0xFF);
+        s += char((v >> 8) & 0xFF);
+    };
+    auto u32 = [&](std::string& s, uint32_t v) {
+        u16(s, v & 0xFFFF);
+        u16(s, v >> 16);
+    };
+    const std::string data("\x03\x00", 2);
+    for (const auto& [name, size] : entries) {
+        const uint32_t offset = uint32_t(out.size());
+        u32(out, 0x04034b50);
+        u16(out, 20);  // version needed
+        u16(out, 0);   // flags
+        u16(out, 8);   // deflate
+        u32(out, 0);   // time and date
+        u32(out, 0);   // crc
+        u32(out, uint32_t(data.size()));
+        u32(out, size);
+        u16(out, uint32_t(name.size()));
+        u16(out, 0);
+        out += name + data;
+        u32(directory, 0x02014b50);
+        u16(directory, 20);
+        u16(directory, 20);
+        u16(directory, 0);
+        u16(directory, 8);
+        u32(directory, 0);
+        u32(directory, 0);
+        u32(directory, uint32_t(data.size()));
+        u32(directory, size);
+        u16(directory, uint32_t(name.size()));
+        u32(directory, 0);  // extra and comment lengths
+        u32(directory, 0);  // disk, internal attributes
+        u32(directory, 0);  // external attributes
+        u32(directory, offset);
+        directory += name;
+    }
+    const uint32_t at = uint32_t(out.size());
+    out += directory;
+    const uint32_t n = uint32_t(std::min<size_t>(entries.size(), 0xFFFF));
+    if (n == 0xFFFF) {  // the count needs the Zip64 end records
+        const uint32_t end64 = uint32_t(out.size());
+        auto u64 = [&](std::string& s, uint32_t v) {
+            u32(s, v);
+            u32(s, 0);
+        };
+        u32(out, 0x06064b50);
+        u64(out, 44);
+        u16(out, 45);
+        u16(out, 45);
+        u64(out, 0);  // both disk numbers
+        u64(out, uint32_t(entries.size()));
+        u64(out, uint32_t(entries.size()));
+        u64(out, uint32_t(directory.size()));
+        u64(out, at);
+        u32(out, 0x07064b50);
+        u32(out, 0);
+        u64(out, end64);
+        u32(out, 1);
+    }
+    u32(out, 0x06054b50);
+    u32(out, 0);
+    u16(out, n);
+    u16(out, n);
+    u32(out, uint32_t(directory.size()));
+    u32(out, at);
+    u16(out, 0);
+    return out;
+}
+
 QByteArray ReadAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
@@ -163,6 +238,56 @@ TEST_F(ZipTest, LinkInTheDestinationIsNotFollowed) {
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath("elsewhere/x.txt")));
 }
 
+// Links standing in the destination, made before the extraction: none is
+// followed, whether overwriting or not, relative or absolute.
+TEST_F(ZipTest, LinksInTheDestinationAreNeverWrittenThrough) {
+    QDir().mkpath(out + "/real");
+    WriteAll(tmp.filePath("victim.txt"), "victim");
+    QDir().mkpath(tmp.filePath("elsewhere"));
+    const QString victim = tmp.filePath("victim.txt");
+    ASSERT_EQ(::symlink("../victim.txt", QFile::encodeName(out + "/rel.txt").constData()), 0);
+    ASSERT_TRUE(QFile::link(victim, out + "/abs.txt"));
+    ASSERT_EQ(::symlink("../../victim.txt", QFile::encodeName(out + "/real/deep.txt").constData()),
+              0);
+    ASSERT_EQ(::symlink("../elsewhere", QFile::encodeName(out + "/reldir").constData()), 0);
+    ASSERT_TRUE(QFile::link(tmp.filePath("elsewhere"), out + "/absdir"));
+    ASSERT_EQ(::symlink("nowhere.txt", QFile::encodeName(out + "/dangling.txt").constData()), 0);
+    MakeZip(zip, {{"rel.txt", "new"},
+                  {"abs.txt", "new"},
+                  {"real/deep.txt", "new"},
+                  {"reldir/x.txt", "new"},
+                  {"absdir/y/z.txt", "new"},
+                  {"absdir/", "", true},
+                  {"dangling.txt", "new"},
+                  {"fine.txt", "new"}});
+    const std::string in = " in " + Zip();
+    for (bool overwrite : {false, true}) {
+        ZipExtractOptions o;
+        o.overwrite = overwrite;
+        QFile::remove(out + "/fine.txt");
+        const ZipExtractResult r = ExtractZip(Zip(), Out(), o);
+        EXPECT_EQ(r.extracted, 1) << overwrite;
+        EXPECT_EQ(r.log, (std::vector<std::string>{
+                             "rel.txt" + in + " is a link in the destination; refused.",
+                             "abs.txt" + in + " is a link in the destination; refused.",
+                             "real/deep.txt" + in + " is a link in the destination; refused.",
+                             "reldir/x.txt" + in + " leads through a link; refused.",
+                             "absdir/y/z.txt" + in + " leads through a link; refused.",
+                             "absdir/" + in + " leads through a link; refused.",
+                             "dangling.txt" + in + " is a link in the destination; refused.",
+                         }))
+            << overwrite;
+        EXPECT_EQ(ReadAll(victim), "victim");
+        EXPECT_TRUE(QDir(tmp.filePath("elsewhere")).isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(tmp.filePath("nowhere.txt")));
+        EXPECT_FALSE(QFileInfo::exists(out + "/nowhere.txt"));
+        // The links themselves stay as they were.
+        EXPECT_EQ(QFileInfo(out + "/rel.txt").symLinkTarget(), victim);
+        EXPECT_TRUE(QFileInfo(out + "/absdir").isSymLink());
+        EXPECT_EQ(ReadAll(out + "/fine.txt"), "new");
+    }
+}
+
 TEST_F(ZipTest, ExistingFilesAreSkippedUnlessOverwriting) {
     MakeZip(zip, {{"a.txt", "new"}, {"b.txt", "bee"}});
     QDir().mkpath(out);
@@ -239,6 +364,70 @@ TEST_F(ZipTest, SmallBombIsRefused) {
     EXPECT_EQ(r.log, std::vector<std::string>{
                          "bomb.bin in " + Zip() + " expands too far (a likely zip bomb); refused."});
     EXPECT_FALSE(QFileInfo::exists(out + "/bomb.bin"));
+}
+
+TEST_F(ZipTest, ArchivesThatWouldExpandPastTheTotalAreRefusedWhole) {
+    constexpr uint32_t kTwoGiB = uint32_t(1) << 31;
+    // Three entries under the single-entry limits' reach together claim 4.5 GiB.
+    const std::string big = ClaimingZip({{"a.bin", 0x60000000u}, {"b.bin", 0x60000000u},
+                                         {"c.bin", 0x60000000u}});
+    WriteAll(zip, QByteArray::fromStdString(big));
+    ZipExtractResult r = ExtractZip(Zip(), Out());
+    EXPECT_EQ(r.error, Zip() + " would expand to more than 4294967296 bytes; nothing extracted.");
+    EXPECT_EQ(r.extracted, 0);
+    EXPECT_TRUE(r.log.empty());
+    EXPECT_TRUE(QDir(out).isEmpty());
+    // The listing still shows what the headers claim.
+    EXPECT_EQ(ListZip(Zip()).entries.size(), 3u);
+
+    // Exactly 4 GiB passes the total (each entry then meets the bomb check); one byte more not.
+    r = TestZipBytes(ClaimingZip({{"a.bin", kTwoGiB}, {"b.bin", kTwoGiB}}));
+    EXPECT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.failed, 2);
+    r = TestZipBytes(ClaimingZip({{"a.bin", kTwoGiB}, {"b.bin", kTwoGiB + 1}}));
+    EXPECT_EQ(r.error, "archive would expand to more than 4294967296 bytes; nothing extracted.");
+
+    // Only the entries asked for count.
+    ZipExtractOptions o;
+    o.only = {"a.bin"};
+    r = TestZipBytes(big, o);
+    EXPECT_TRUE(r.error.empty()) << r.error;
+
+    // The free space of the destination is the smaller cap.
+    WriteAll(zip, QByteArray::fromStdString(ClaimingZip({{"a.bin", 5000}, {"b.bin", 6000}})));
+    std::string asked;
+    o = {};
+    o.freeSpace = [&](const std::string& path) -> std::optional<uint64_t> {
+        asked = path;
+        return 10999;
+    };
+    r = ExtractZip(Zip(), Out(), o);
+    EXPECT_EQ(r.error, Zip() +
+                           " would expand to 11000 bytes, more than the 10999 bytes free in the "
+                           "destination; nothing extracted.");
+    EXPECT_EQ(asked, (out + "/x").toStdString());
+    EXPECT_TRUE(QDir(out).isEmpty());
+    o.freeSpace = [](const std::string&) -> std::optional<uint64_t> { return 11000; };
+    r = ExtractZip(Zip(), Out(), o);
+    EXPECT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.failed, 2);  // the claims are false: damaged, and nothing is left behind
+    EXPECT_TRUE(QDir(out).isEmpty());
+}
+
+TEST_F(ZipTest, MoreThanAHundredThousandEntriesAreRefused) {
+    std::vector<std::pair<std::string, uint32_t>> names;
+    for (int i = 0; i < 100001; ++i) names.emplace_back("e" + std::to_string(i), 0);
+    const std::string tooMany = ClaimingZip(names);
+    WriteAll(zip, QByteArray::fromStdString(tooMany));
+    const ZipExtractResult r = ExtractZip(Zip(), Out());
+    EXPECT_EQ(r.error, Zip() + " holds 100001 entries, more than the 100000 allowed; nothing "
+                               "extracted.");
+    EXPECT_TRUE(QDir(out).isEmpty());
+    // The limit itself is allowed.
+    ZipExtractOptions o;
+    o.maxEntries = 3;
+    EXPECT_TRUE(TestZipBytes(ClaimingZip({{"a", 0}, {"b", 0}, {"c", 0}}), o).error.empty());
+    EXPECT_FALSE(TestZipBytes(ClaimingZip({{"a", 0}, {"b", 0}, {"c", 0}, {"d", 0}}), o).ok());
 }
 
 TEST_F(ZipTest, Zip64ArchivesAreRead) {
