@@ -206,6 +206,15 @@ Bitmap ToBitmap(const std::vector<Frame>& frames, std::string& error) {
 
 }  // namespace
 
+std::string ScanRowError(const ScanFrameShape& shape) {
+    const int64_t bits = int64_t(shape.pixelsPerLine) * shape.samplesPerPixel * shape.depth;
+    const int64_t needed = (bits + 7) / 8;
+    if (needed <= shape.bytesPerLine) return {};
+    return "The scanner reports lines of " + std::to_string(shape.bytesPerLine) +
+           " bytes, fewer than the " + std::to_string(needed) + " bytes its " +
+           std::to_string(shape.pixelsPerLine) + " pixels need.";
+}
+
 std::vector<ScannerDevice> ListScanners(std::string& error) {
     std::vector<ScannerDevice> out;
     SaneSession session;
@@ -317,6 +326,18 @@ ScanOutcome ScanPage(const ScanRequest& request, const std::function<bool(int)>&
             p.pixels_per_line > Bitmap::kMaxSide || p.lines > Bitmap::kMaxSide) {
             sane_cancel(h);
             result.error = "The scanner reports a picture size Vimbra cannot take.";
+            return result;
+        }
+        const bool colour = p.format == SANE_FRAME_RGB;
+        std::string refusal = ScanRowError(
+            {colour ? 3 : 1, p.depth, p.pixels_per_line, p.bytes_per_line});
+        // The passes of a three-pass scan are read alike: one channel each, one depth.
+        if (refusal.empty() && !frames.empty() &&
+            (p.depth != frames.front().params.depth || colour || p.format == SANE_FRAME_GRAY))
+            refusal = "The scanner changed the picture format between passes.";
+        if (!refusal.empty()) {
+            sane_cancel(h);
+            result.error = refusal;
             return result;
         }
         const int framesExpected =

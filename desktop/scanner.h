@@ -42,6 +42,16 @@ struct ScanOutcome {
     bool ok() const { return error.empty() && !cancelled && !picture.isEmpty(); }
 };
 
+// What a frame's parameters say of its rows.
+struct ScanFrameShape {
+    int samplesPerPixel = 1;  // 3 for one-pass colour
+    int depth = 8;            // bits a sample
+    int pixelsPerLine = 0;
+    int bytesPerLine = 0;
+};
+// Empty when every row holds its pixels; else the message refusing the frame.
+std::string ScanRowError(const ScanFrameShape& shape);
+
 // Reads one page. `progress` gets 0..100 (or -1 when the height is not known
 // in advance) and stops the scan by returning false.
 ScanOutcome ScanPage(const ScanRequest& request,

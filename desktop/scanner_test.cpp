@@ -138,6 +138,25 @@ TEST_F(ScannerTest, FailuresAreReported) {
     EXPECT_EQ(badMode.error.rfind("The scanner refused mode \"Infrared\"", 0), 0u) << badMode.error;
 }
 
+TEST(ScanRowError, ShortRowsAreRefusedBeforeAnyRead) {
+    // Lineart, grey, 16-bit grey and one-pass colour at their exact row lengths.
+    EXPECT_EQ(ScanRowError({1, 1, 9, 2}), "");
+    EXPECT_EQ(ScanRowError({1, 8, 100, 100}), "");
+    EXPECT_EQ(ScanRowError({1, 16, 100, 200}), "");
+    EXPECT_EQ(ScanRowError({3, 8, 100, 300}), "");
+    EXPECT_EQ(ScanRowError({3, 16, 100, 640}), "");  // padded rows are fine
+    EXPECT_EQ(ScanRowError({1, 1, 9, 1}),
+              "The scanner reports lines of 1 bytes, fewer than the 2 bytes its 9 pixels need.");
+    EXPECT_EQ(ScanRowError({3, 8, 100, 299}),
+              "The scanner reports lines of 299 bytes, fewer than the 300 bytes its 100 pixels "
+              "need.");
+    EXPECT_FALSE(ScanRowError({1, 16, 100, 199}).empty());
+    // A colour frame sized as if grey.
+    EXPECT_FALSE(ScanRowError({3, 8, 1000, 1000}).empty());
+    // The widest frame the scanner may report: no overflow in the arithmetic.
+    EXPECT_FALSE(ScanRowError({3, 16, Bitmap::kMaxSide, 1}).empty());
+}
+
 TEST_F(ScannerTest, Capabilities) {
     std::string error;
     const ScannerCapabilities caps = QueryScanner("test", error);

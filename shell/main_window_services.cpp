@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QProgressDialog>
 #include <QScreen>
 #include <QStandardPaths>
@@ -151,12 +150,8 @@ void MainWindow::onScanSelect() {
         labels << QString::fromStdString(devices[i].name + " - " + devices[i].label);
         if (devices[i].name == scannerDevice_) current = int(i);
     }
-    bool ok = false;
-    const QString picked = deviceChoiceHook
-                               ? deviceChoiceHook(labels)
-                               : QInputDialog::getItem(this, tr("Select Source"), tr("Scanner:"),
-                                                       labels, current, false, &ok);
-    const qsizetype index = labels.indexOf(picked);
+    const qsizetype index = deviceChoiceHook ? labels.indexOf(deviceChoiceHook(labels))
+                                             : ChooseScanner(this, labels, current);
     if (index < 0) return;
     scannerDevice_ = devices[size_t(index)].name;
     onScanAcquire();

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 
@@ -18,6 +19,19 @@ int StartResolution(const ScannerCapabilities& caps) {
     // A page at 150 dpi is sharp on screen and quick to scan.
     return *std::min_element(r.begin(), r.end(),
                              [](int a, int b) { return std::abs(a - 150) < std::abs(b - 150); });
+}
+
+int ChooseScanner(QWidget* parent, const QStringList& labels, int current) {
+    // The static QInputDialog::getItem returns the current item on Cancel too.
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(QObject::tr("Select Source"));
+    dialog.setLabelText(QObject::tr("Scanner:"));
+    dialog.setComboBoxItems(labels);
+    dialog.setComboBoxEditable(false);
+    if (current >= 0 && current < labels.size()) dialog.setTextValue(labels[current]);
+    if (QComboBox* box = dialog.findChild<QComboBox*>()) box->setAccessibleName(QObject::tr("Scanner"));
+    if (dialog.exec() != QDialog::Accepted) return -1;
+    return int(labels.indexOf(dialog.textValue()));
 }
 
 ScanDialog::ScanDialog(const QString& deviceLabel, const ScannerCapabilities& caps, QWidget* parent)

@@ -1,6 +1,7 @@
 #pragma once
 // The acquire settings: resolution and mode of the chosen scanner.
 #include <QDialog>
+#include <QStringList>
 
 #include "desktop/scanner.h"
 
@@ -22,6 +23,10 @@ private:
     QComboBox* resolution_;
     QComboBox* mode_;
 };
+
+// Select Source: the index of the scanner picked from `labels`, starting at
+// `current`; -1 when the choice is cancelled.
+int ChooseScanner(QWidget* parent, const QStringList& labels, int current);
 
 // The resolution the dialog starts with: the device's when it offers it, else
 // the offered one closest to 150 dpi (0 when none is offered).

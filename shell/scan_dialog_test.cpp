@@ -1,6 +1,13 @@
 #include "shell/scan_dialog.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QTimer>
+
 #include <gtest/gtest.h>
+
+#include "ui/test_app.h"
 
 namespace vimbra {
 namespace {
@@ -20,6 +27,30 @@ TEST(StartResolution, DeviceValueOrClosestTo150) {
     caps.resolutions.clear();
     caps.resolution = 96;
     EXPECT_EQ(StartResolution(caps), 96);
+}
+
+// Closes the choice the way `close` does once it is up, after picking `pick`.
+int Choose(const QStringList& labels, int current, int pick, bool accept) {
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        timer.stop();
+        if (pick >= 0) dialog->findChild<QComboBox*>()->setCurrentIndex(pick);
+        accept ? dialog->accept() : dialog->reject();
+    });
+    timer.start();
+    return ChooseScanner(nullptr, labels, current);
+}
+
+TEST(ChooseScanner, CancelChoosesNothing) {
+    EnsureApp();
+    const QStringList labels{"test:0 - Noname frontend-tester", "test:1 - Noname frontend-tester"};
+    EXPECT_EQ(Choose(labels, 1, -1, false), -1);
+    EXPECT_EQ(Choose(labels, 1, 0, false), -1);
+    EXPECT_EQ(Choose(labels, 1, -1, true), 1);  // starts at the current one
+    EXPECT_EQ(Choose(labels, 1, 0, true), 0);
 }
 
 }  // namespace
