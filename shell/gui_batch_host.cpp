@@ -12,6 +12,7 @@
 #include "imagefiles/save_dispatch.h"
 #include "shell/script_window.h"
 #include "shell/picture_view.h"
+#include "shell/save_file_dialog.h"
 #include "shell/main_window.h"
 
 namespace vimbra {
@@ -68,17 +69,18 @@ BatchSaveResult GuiBatchHost::save(Workspace& ws, const SaveRequest& request) {
         for (int i = 0; i + 1 < parts.size(); i += 2)
             filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
         QFileDialog dlg(&form_, QStringLiteral("Save Image As"), form_.saveDir_);
-        dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setNameFilters(filters);
         form_.saveFilter_ = std::clamp(form_.saveFilter_, 1, int(filters.size()));
         dlg.selectNameFilter(filters[form_.saveFilter_ - 1]);
         dlg.selectFile(QString::fromStdString(request.suggestedName));
-        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-            return {SaveOutcome::Cancelled};
-        form_.saveFilter_ = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
-        format = SaveFormatFromNumber(form_.saveFilter_).value_or(SaveFormat::Bmp);
-        target = ApplyExtensionRule(dlg.selectedFiles().front().toStdString(), format);
-        form_.saveDir_ = QFileInfo(QString::fromStdString(target)).absolutePath();
+        const QString chosen = ExecSaveDialog(dlg, [&](const QString& name) {
+            form_.saveFilter_ = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+            format = SaveFormatFromNumber(form_.saveFilter_).value_or(SaveFormat::Bmp);
+            return QString::fromStdString(ApplyExtensionRule(name.toStdString(), format));
+        });
+        if (chosen.isEmpty()) return {SaveOutcome::Cancelled};
+        target = chosen.toStdString();
+        form_.saveDir_ = QFileInfo(chosen).absolutePath();
     }
     // The source stays untouched: a batch never writes over the file it read.
     if (SamePath(target, request.sourceFile) ||

@@ -18,6 +18,7 @@
 #include "shell/menu_layout.h"
 #include "shell/preloader.h"
 #include "shell/picture_view.h"
+#include "shell/save_file_dialog.h"
 #include "shell/main_window.h"
 
 namespace vimbra {
@@ -249,11 +250,11 @@ void MainWindow::onHistoryLoad() {
 }
 
 void MainWindow::onHistorySave() {
-    QString file = QFileDialog::getSaveFileName(this, QString::fromLatin1(kListFileSaveTitle),
-                                                openDir_, QString::fromLatin1(kListFileFilter));
+    const QString file = AskSaveFileName(
+        this, QString::fromLatin1(kListFileSaveTitle), openDir_,
+        QString::fromLatin1(kListFileFilter), QLatin1String(kListFileExtension),
+        EnsureExtension(QLatin1String(kListFileExtension)));
     if (file.isEmpty()) return;
-    if (!file.endsWith(QLatin1String(kListFileExtension), Qt::CaseInsensitive))
-        file += QLatin1String(kListFileExtension);
     const std::string error = SaveBookmarks(bookmarks_, file.toStdString());
     if (!error.empty()) showError(error);
 }

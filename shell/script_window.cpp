@@ -14,6 +14,7 @@
 
 #include "batch/script_text.h"
 #include "core/workspace.h"
+#include "shell/save_file_dialog.h"
 
 namespace vimbra {
 namespace {
@@ -140,12 +141,15 @@ bool ScriptWindow::openFile(const QString& path) {
 
 void ScriptWindow::onSave() {
     checkFolder();
-    QString path = saveDialogHook
-                       ? saveDialogHook(bipFolder_, scriptName_)
-                       : QFileDialog::getSaveFileName(this, QStringLiteral("Save Batch Commands"),
-                                                      QDir(bipFolder_).filePath(scriptName_), kFilter);
+    const auto complete = [](const QString& p) {
+        return p.isEmpty() || !QFileInfo(p).suffix().isEmpty() ? p : p + QStringLiteral(".bip");
+    };
+    const QString path =
+        saveDialogHook ? complete(saveDialogHook(bipFolder_, scriptName_))
+                       : AskSaveFileName(this, QStringLiteral("Save Batch Commands"),
+                                         QDir(bipFolder_).filePath(scriptName_), kFilter,
+                                         QStringLiteral(".bip"), complete);
     if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".bip");
     saveFile(path);
 }
 

@@ -1,9 +1,15 @@
 // The batch editor's file commands with unsaved text, and recording.
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "core/workspace.h"
 #include "shell/script_window.h"
@@ -94,6 +100,41 @@ private slots:
         QCOMPARE(w.scriptName(), QString());
         w.onSave();
         QCOMPARE(offered, QString());
+    }
+
+    void saveAsksBeforeReplacingTheFileATypedNameMeans() {
+        Workspace ws;
+        ScriptWindow w(ws);
+        const QString old = write("kept.bip", "GAMMA=120,120,120\n");
+        QVERIFY(w.openFile(old));  // the dialogs start in its folder
+        w.setScript(QStringLiteral("NEGATIVE"));
+        QStringList seen;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                seen << box->text();
+                box->button(QMessageBox::No)->click();
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                seen << QStringLiteral("dialog");
+                if (seen.size() > 1) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                    ->setText(QStringLiteral("kept"));
+                QMetaObject::invokeMethod(dialog, "accept");
+            }
+        });
+        user.start(20);
+        w.onSave();
+        QCOMPARE(seen, (QStringList{QStringLiteral("dialog"),
+                                    QStringLiteral("kept.bip already exists.\nDo you want to "
+                                                   "replace it?"),
+                                    QStringLiteral("dialog")}));
+        QFile f(old);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("GAMMA=120,120,120\n"));
     }
 
     void saveFailureWarnsAndKeepsTheName() {
