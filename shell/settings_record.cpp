@@ -38,7 +38,8 @@ int32_t InRangeOr(int32_t value, int32_t lo, int32_t hi, int32_t fallback) {
     return value < lo || value > hi ? fallback : value;
 }
 
-// A stored delay the program can show; damaged ones fall back as at reading.
+// A delay the options dialog can show, kept whole through a save and a load;
+// damaged ones fall back.
 int32_t SoundDelay(int32_t delay) {
     if (delay > SettingsRecord::kMaxSlideDelay) return 1000;
     if (delay < 0) return 500;

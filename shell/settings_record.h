@@ -78,8 +78,9 @@ struct SettingsRecord {
     // 148 bytes; bytes of unused fields and gaps come back as they were read.
     QByteArray toBytes() const;
 
-    static constexpr int32_t kMaxSlideDelay = 60000;  // longer stored delays are damaged
+    // The options dialog's "Delay" range; a stored delay beyond it is damaged.
     static constexpr int32_t kDelayScrollMax = 3600000;
+    static constexpr int32_t kMaxSlideDelay = kDelayScrollMax;
 
 private:
     QByteArray raw_;  // as read, for the fields this program does not use

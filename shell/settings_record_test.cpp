@@ -137,8 +137,9 @@ TEST(SettingsRecord, ReadCorrections) {
         {56, 3, &SettingsRecord::FaxQuality, 3},
         {60, 4, &SettingsRecord::JpegPalette, 3},
         {60, 0xFFFFFFFFu, &SettingsRecord::JpegPalette, 3},
-        {84, 60001, &SettingsRecord::SlideDelay, 1000},
-        {84, 60000, &SettingsRecord::SlideDelay, 60000},
+        {84, 3600001, &SettingsRecord::SlideDelay, 1000},
+        {84, 3600000, &SettingsRecord::SlideDelay, 3600000},
+        {84, 60001, &SettingsRecord::SlideDelay, 60001},
         {84, 0, &SettingsRecord::SlideDelay, 0},
         {84, 0xFFFFFFFBu, &SettingsRecord::SlideDelay, 500},
         {108, 0, &SettingsRecord::mediaVolume, 1},
@@ -155,13 +156,17 @@ TEST(SettingsRecord, ReadCorrections) {
     }
 }
 
-TEST(SettingsRecord, SlideDelayWithinRangeIsWrittenBackUnchanged) {
+TEST(SettingsRecord, EveryDelayTheDialogAllowsSurvivesARestart) {
     SettingsRecord r = SettingsRecord::Defaults();
-    for (int32_t delay : {0, 100, 4000, 4001, 5000, 60000}) {
+    // Up to the scroll bar's end, one hour.
+    for (int32_t delay : {0, 100, 4000, 4001, 5000, 60000, 60001, 60100, 1800000, 3599900,
+                          SettingsRecord::kDelayScrollMax}) {
         r.SlideDelay = delay;
         EXPECT_EQ(Get32(r.toBytes(), 84), uint32_t(delay));
+        EXPECT_EQ(SettingsRecord::FromBytes(r.toBytes()).SlideDelay, delay);
     }
-    r.SlideDelay = 3600000;  // the scroll bar's end, beyond what a read accepts
+    EXPECT_EQ(SettingsRecord::kDelayScrollMax, 3600000);
+    r.SlideDelay = 3600001;
     EXPECT_EQ(Get32(r.toBytes(), 84), 1000u);
     r.SlideDelay = -1;
     EXPECT_EQ(Get32(r.toBytes(), 84), 500u);
