@@ -37,6 +37,19 @@ grep -q "^a.txt in one.zip exists; skipped.$" out || fail "unzip: skip line"
 [ "$(cat dest/a.txt)" = changed ] || fail "unzip: existing file replaced"
 "$cli" unzip one.zip -o dest --overwrite >out 2>err || fail "unzip --overwrite: status"
 [ "$(cat dest/a.txt)" = one ] || fail "unzip --overwrite: not replaced"
+# unzip --overwrite never writes through a link standing in the destination.
+echo victim >victim.txt
+mkdir outside && mkdir -p src/sub && echo three >src/sub/c.txt
+(cd src && zip -q ../three.zip sub/c.txt) || fail "zip three"
+rm dest/a.txt && ln -s ../victim.txt dest/a.txt && ln -s "$tmp/outside" dest/sub
+"$cli" unzip one.zip three.zip -o dest --overwrite >out 2>err
+[ $? -eq 1 ] || fail "unzip through links: status"
+grep -q "^a.txt in one.zip is a link in the destination; refused.$" out || fail "unzip: file link line"
+grep -q "^sub/c.txt in three.zip leads through a link; refused.$" out || fail "unzip: folder link line"
+[ "$(cat victim.txt)" = victim ] || fail "unzip: wrote through a file link"
+[ -z "$(ls outside)" ] || fail "unzip: wrote through a folder link"
+rm -r victim.txt outside three.zip src/sub
+
 [ "$(ls | sort | tr '\n' ' ')" = "bad.png dest err old.pdf one.zip out page.pdf src two.zip " ] ||
     fail "unexpected files: $(ls)"
 
