@@ -110,7 +110,9 @@ void MainWindow::FormCreate() {
             progress_->repaint();
         }
     };
-    host_.onHistogram = [this](const QString& title) { ExecuteHistogramDlg(this, ws_.hist, title); };
+    host_.onHistogram = [this](const QString& title) {
+        ExecuteHistogramDlg(this, ws_.hist, title, [this](int context) { onHelpContext(context); });
+    };
     host_.onRecord = [this](std::string_view line) {
         if (!script_) return false;
         script_->appendLine(QString::fromUtf8(line.data(), qsizetype(line.size())));

@@ -1,6 +1,8 @@
 #include "tools/histogram_window.h"
 
 #include <QButtonGroup>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -123,6 +126,8 @@ HistogramWindow::HistogramWindow(const Histograms& h, const QString& title, QWid
     side->addWidget(help);
     side->addWidget(close);
     grid->addLayout(side, 0, 1, 3, 1);
+    // The box is drawn at 255 x 255 pixels, so the window has one size.
+    grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void HistogramWindow::selectBin(int bin) {
@@ -137,8 +142,22 @@ void HistogramWindow::zoomClicked() {
     box_->update();
 }
 
-void ExecuteHistogramDlg(QWidget* parent, const Histograms& h, const QString& title) {
+QPoint PlaceAtPointer(QPoint pointer, QSize size, QRect screen) {
+    int left = std::max(pointer.x() - size.width() / 2, screen.left());
+    int top = std::max(pointer.y() - size.height() / 2, screen.top());
+    if (left + size.width() > screen.right() + 1) left = screen.right() + 1 - size.width();
+    if (top + size.height() > screen.bottom() + 1) top = screen.bottom() + 1 - size.height();
+    return {left, top};
+}
+
+void ExecuteHistogramDlg(QWidget* parent, const Histograms& h, const QString& title,
+                         std::function<void(int context)> help) {
     HistogramWindow dlg(h, title, parent);
+    dlg.onHelp = std::move(help);
+    dlg.adjustSize();
+    const QPoint pointer = QCursor::pos();
+    if (const QScreen* screen = QGuiApplication::screenAt(pointer))
+        dlg.move(PlaceAtPointer(pointer, dlg.frameGeometry().size(), screen->geometry()));
     dlg.exec();
 }
 

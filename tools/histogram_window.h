@@ -58,6 +58,11 @@ private:
     QButtonGroup* channels_;
 };
 
-void ExecuteHistogramDlg(QWidget* parent, const Histograms& h, const QString& title);
+// Where a window of `size` opens centred on the pointer, kept on `screen`.
+QPoint PlaceAtPointer(QPoint pointer, QSize size, QRect screen);
+
+// Modal, centred on the mouse pointer; `help` shows a help context.
+void ExecuteHistogramDlg(QWidget* parent, const Histograms& h, const QString& title,
+                         std::function<void(int context)> help = {});
 
 }  // namespace vimbra

@@ -2,7 +2,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QApplication>
+#include <QCursor>
 #include <QTest>
+#include <QTimer>
 
 #include "tools/histogram_window.h"
 
@@ -36,6 +39,41 @@ private slots:
         QCOMPARE(captions[6], QStringLiteral("&Zoom x8"));
         QCOMPARE(captions.last(), QStringLiteral("&Zoom x1"));
         w.grab();  // paints with an empty histogram (peak 0) without dividing by 0
+    }
+
+    void opensCentredOnThePointerKeptOnTheScreen() {
+        const QRect screen(0, 0, 1024, 768);
+        QCOMPARE(PlaceAtPointer({500, 400}, {353, 343}, screen), QPoint(324, 229));
+        QCOMPARE(PlaceAtPointer({10, 10}, {353, 343}, screen), QPoint(0, 0));
+        QCOMPARE(PlaceAtPointer({1020, 760}, {353, 343}, screen), QPoint(671, 425));
+        // A second screen to the right.
+        QCOMPARE(PlaceAtPointer({1030, 5}, {353, 343}, QRect(1024, 0, 800, 600)),
+                 QPoint(1024, 0));
+    }
+
+    void helpOpensItsTopicAndTheSizeIsFixed() {
+        Histograms h;
+        QList<int> contexts;
+        QSize minimum, maximum;
+        QPoint where;
+        QTimer::singleShot(50, [&] {
+            auto* w = qobject_cast<HistogramWindow*>(QApplication::activeModalWidget());
+            QVERIFY(w);
+            minimum = w->minimumSize();
+            maximum = w->maximumSize();
+            where = w->frameGeometry().center();
+            for (QPushButton* b : w->findChildren<QPushButton*>())
+                if (b->text() == QStringLiteral("&Help")) b->click();
+            w->reject();
+        });
+        QCursor::setPos(400, 300);
+        ExecuteHistogramDlg(nullptr, h, QStringLiteral("Histogram [a.bmp]"),
+                            [&](int c) { contexts << c; });
+        QCOMPARE(contexts, QList<int>{450});
+        QVERIFY(!minimum.isEmpty());
+        QCOMPARE(minimum, maximum);
+        // Centred up to the rounding of odd sizes.
+        QVERIFY((where - QCursor::pos()).manhattanLength() <= 4);
     }
 };
 
