@@ -1,5 +1,6 @@
 // Every control of the main window and of the dialogs and tool windows has a
 // name a screen reader can say: its caption, or the label beside it.
+#include <QAccessible>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -22,6 +23,17 @@ using namespace vimbra;
 using namespace vimbra::testing;
 
 namespace {
+
+// The buttons a screen reader reaches without a name, hidden ones included.
+void UnnamedButtons(QAccessibleInterface* i, QStringList& out) {
+    if (!i) return;
+    const QAccessible::Role role = i->role();
+    if (i->text(QAccessible::Name).isEmpty() &&
+        (role == QAccessible::PushButton || role == QAccessible::CheckBox ||
+         role == QAccessible::RadioButton || role == QAccessible::Button))
+        out << QString::fromLatin1(i->object() ? i->object()->metaObject()->className() : "?");
+    for (int c = 0; c < i->childCount(); ++c) UnnamedButtons(i->child(c), out);
+}
 
 void ExpectNamed(QWidget* w) {
     const QStringList unnamed = UnnamedControls(w);
@@ -59,6 +71,25 @@ private slots:
         for (SliderParam& s : p.sliders) s = {-999, 999, 0, 10, 1, "-999", "+999"};
         EffectsDialog effects(ws, p);
         ExpectNamed(&effects);
+        // Every layout: the extra button, the colour panel and the single slider.
+        for (int code : {100, 110, 130, 140, 151, 153, 156, 160, 230, 400, 410, 416, 501, 510, 200}) {
+            p.EffectCode = code;
+            EffectsDialog layout(ws, p);
+            layout.show();
+            QStringList unnamed = UnnamedControls(&layout);
+            UnnamedButtons(QAccessible::queryAccessibleInterface(&layout), unnamed);
+            QVERIFY2(unnamed.isEmpty(), qPrintable(QString::number(code) + ": " + unnamed.join("; ")));
+        }
+        for (int code : {998, 999}) {  // the JPEG wizard
+            p.EffectCode = code;
+            JpegWizardSettings settings;
+            EffectsDialog wizard(ws, p, nullptr, &settings);
+            wizard.show();
+            QStringList unnamed = UnnamedControls(&wizard);
+            UnnamedButtons(QAccessible::queryAccessibleInterface(&wizard), unnamed);
+            QVERIFY2(unnamed.isEmpty(), qPrintable(QString::number(code) + ": " + unnamed.join("; ")));
+        }
+        p.EffectCode = 150;
         OptionsDialog options(SettingsRecord::Defaults(), OptionsPage::Viewer, false, 24);
         ExpectNamed(&options);
         TScrollDlgParam zoom{25, 800, 100, 100, 25, {50, 75, 100, 200, 400, 800}, true, false};

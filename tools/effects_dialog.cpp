@@ -127,6 +127,8 @@ EffectsDialog::EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget
     btnHelp_ = new QPushButton(QStringLiteral("&Help"), this);
     btnCurve_ = new QPushButton(QString::fromStdString(layout.extraButton), this);
     btnCurve_->setVisible(!layout.extraButton.empty());
+    // Hidden without a caption, but still in the accessibility tree.
+    if (layout.extraButton.empty()) btnCurve_->setAccessibleName(QStringLiteral("Extra (unused)"));
     btnReset_->setVisible(layout.resetShown);
     connect(btnTest_, &QPushButton::clicked, this, [this] { test(); });
     connect(btnOK_, &QPushButton::clicked, this, &EffectsDialog::applyClicked);
