@@ -130,7 +130,10 @@ void MainWindow::onPrint() {
 }
 
 UnzipWindow* MainWindow::unzipWindow(bool create) {
-    if (!unzip_ && create) unzip_ = new UnzipWindow(this);
+    if (!unzip_ && create) {
+        unzip_ = new UnzipWindow(this);
+        unzip_->onHelp = [this](int context) { onHelpContext(context); };
+    }
     return unzip_;
 }
 
