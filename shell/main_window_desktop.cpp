@@ -109,6 +109,7 @@ void MainWindow::onPrint() {
     printer.setDocName(QStringLiteral("Vimbra Graphic"));
     const QImage picture = WrapBitmap(ws_.Image);
     PrintDialog dialog(printer, QString::fromStdString(ws_.CurrentFileName), picture, this);
+    dialog.onHelp = [this](int context) { onHelpContext(context); };
     const bool ok = printDialogHook ? printDialogHook(dialog) : dialog.exec() == QDialog::Accepted;
     if (!ok) return;
     ws_.StatusText = "Sending to printer...";

@@ -1,9 +1,11 @@
 // Clipboard, drops, the print setup dialog and the zip tool, offscreen.
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
 
@@ -104,6 +106,16 @@ private slots:
         dialog.moveTo(10, 4000);
         QCOMPARE(dialog.labelText("x"), QString("&X pos : 10"));
         QCOMPARE(dialog.labelText("y"), QString("&Y pos : 4000"));
+        // Drawn with the ampersand: as wide as the text with it.
+        for (const char* which : {"x", "y", "size"}) {
+            QLabel* l = dialog.label(which);
+            QVERIFY(l->sizeHint().width() >= l->fontMetrics().horizontalAdvance(l->text()));
+        }
+        QList<int> contexts;
+        dialog.onHelp = [&](int c) { contexts << c; };
+        for (QPushButton* b : dialog.findChildren<QPushButton*>())
+            if (b->text() == "&Help") b->click();
+        QCOMPARE(contexts, QList<int>{130});
     }
 
     void unzipWindowExtractsAndOffersTheTrash() {

@@ -15,6 +15,11 @@
 #include "shell/view_math.h"
 
 namespace vimbra {
+namespace {
+
+constexpr int kHelpPrint = 130;
+
+}  // namespace
 
 PrintDialog::PrintDialog(QPrinter& printer, const QString& fileName, const QImage& picture,
                          QWidget* parent)
@@ -48,7 +53,10 @@ PrintDialog::PrintDialog(QPrinter& printer, const QString& fileName, const QImag
     auto* setup = new QPushButton(QStringLiteral("&Setup"), this);
     auto* printIt = new QPushButton(QStringLiteral("&Print It"), this);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* help = new QPushButton(QStringLiteral("&Help"), this);
     printIt->setDefault(true);
+    // No buddies: the labels draw "&X pos" with its ampersand, as plain text.
+    for (QLabel* l : {x_, y_, width_, height_, size_}) l->setTextFormat(Qt::PlainText);
 
     auto* grid = new QGridLayout;
     grid->addWidget(previewArea_, 0, 0);
@@ -61,7 +69,7 @@ PrintDialog::PrintDialog(QPrinter& printer, const QString& fileName, const QImag
                        static_cast<QWidget*>(size_), static_cast<QWidget*>(zoomScroll_)})
         right->addWidget(w);
     right->addStretch();
-    for (QPushButton* b : {center, setup, printIt, cancel}) right->addWidget(b);
+    for (QPushButton* b : {center, setup, printIt, cancel, help}) right->addWidget(b);
     auto* body = new QHBoxLayout;
     body->addLayout(grid);
     body->addLayout(right);
@@ -71,6 +79,9 @@ PrintDialog::PrintDialog(QPrinter& printer, const QString& fileName, const QImag
 
     connect(printIt, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(help, &QPushButton::clicked, this, [this] {
+        if (onHelp) onHelp(kHelpPrint);
+    });
     connect(center, &QPushButton::clicked, this, [this] { AllSpecs(); });
     connect(setup, &QPushButton::clicked, this, &PrintDialog::onSetup);
     connect(zoomScroll_, &QScrollBar::valueChanged, this, [this](int) { AllSpecs(); });
@@ -94,6 +105,16 @@ void PrintDialog::setMeasure(PrintMeasure measure) { measureBox_->setCurrentInde
 void PrintDialog::moveTo(int x, int y) {
     xScroll_->setValue(x);
     yScroll_->setValue(y);
+}
+
+QLabel* PrintDialog::label(const char* which) const {
+    const std::string w = which;
+    if (w == "width") return width_;
+    if (w == "height") return height_;
+    if (w == "x") return x_;
+    if (w == "y") return y_;
+    if (w == "size") return size_;
+    return settings_;
 }
 
 QString PrintDialog::labelText(const char* which) const {

@@ -1,6 +1,8 @@
 #pragma once
 // The print setup dialog: a paper preview with the picture, position scroll
 // bars, the Size bar, the measure list and the page's specifications.
+#include <functional>
+
 #include <QDialog>
 
 #include "desktop/print_layout.h"
@@ -26,6 +28,11 @@ public:
     void setMeasure(PrintMeasure measure);
     void moveTo(int x, int y);
     QString labelText(const char* which) const;  // "width", "height", "x", "y", "settings", "size"
+    // The label as drawn: the position labels show their "&" as it is.
+    QLabel* label(const char* which) const;
+
+    // Set by the main window: shows a help context.
+    std::function<void(int context)> onHelp;
 
 private:
     void AllSpecs();
