@@ -106,7 +106,9 @@ void ApplySlideKey(AvlSlide& slide, char key, std::string_view value, size_t dir
             slide.fileName = TranslateAvlEscapes(value.substr(0, comma));
             if (!HasExtension(slide.fileName)) slide.fileName += ".JPG";
             slide.folderIndex = ParseDecimal(value.substr(comma + 1)).value_or(0);
-            if (slide.folderIndex < 0 || size_t(slide.folderIndex) >= directorySize) bad = true;
+            // A folder the directory does not list is its first one; without any, the file is unusable.
+            if (directorySize == 0) bad = true;
+            if (slide.folderIndex < 0 || size_t(slide.folderIndex) >= directorySize) slide.folderIndex = 0;
             break;
         }
         case 'W': slide.timeMs = ParseSeconds(value); break;

@@ -112,14 +112,24 @@ TEST(AvlScript, LatinOneTextBecomesUtf8) {
     EXPECT_EQ(*r.script.slides[1].caption, "caf\xc3\xa9");
 }
 
+TEST(AvlScript, AFolderIndexOutsideTheDirectoryMeansTheFirstFolder) {
+    const auto r = ParseAvlScript(
+        "[Header]\nN=5\n[Directory]\n0=C:\\pics\\\n1=D:\\more\\\n[1]\nF=a.jpg,2\n[2]\nF=b.jpg,-1\n"
+        "[3]\nF=c.jpg,99999999999\n[4]\nF=d.jpg,1\n");
+    ASSERT_TRUE(r.ok()) << r.error;
+    ASSERT_EQ(r.script.slides.size(), 4u);
+    EXPECT_EQ(r.script.slides[0].folderIndex, 0);
+    EXPECT_EQ(r.script.slides[1].folderIndex, 0);
+    EXPECT_EQ(r.script.slides[2].folderIndex, 0);
+    EXPECT_EQ(r.script.slides[3].folderIndex, 1);
+}
+
 TEST(AvlScript, BadFilesAreReportedNotRead) {
     const char* bad[] = {
         "",                                                           // nothing
         "[Header]\nN=3\n[Directory]\n0=\n",                           // no "[1]"
         "[Header]\nN=3\n[Directory]\n0=\n2=x\n[1]\n[2]\n",            // numbers skip a line
         "[Header]\nN=3\n[Directory]\nfolder\n[1]\n[2]\n",             // no number at all
-        "[Header]\nN=3\n[Directory]\n0=\n[1]\nF=a.jpg,1\n[2]\n",      // folder index outside
-        "[Header]\nN=3\n[Directory]\n0=\n[1]\nF=a.jpg,-1\n[2]\n",     // negative folder index
         "[Header]\nN=3\n[1]\nF=a.jpg,0\n[2]\n",                       // no directory at all
         "[Header]\nN=3\nRUN=3\n[Directory]\n0=\n[1]\n[2]\n",          // RUN past N-1
         "[Header]\nN=3\nRUN=0\n[Directory]\n0=\n[1]\n[2]\n",          // RUN below 1
