@@ -16,6 +16,9 @@
 namespace vimbra {
 namespace {
 
+constexpr const char* kNotExtracted = " allowed; nothing extracted.";
+constexpr const char* kNotListed = " Vimbra lists.";
+
 struct ZipCloser {
     void operator()(zip_t* z) const { zip_discard(z); }
 };
@@ -33,10 +36,44 @@ std::string CodeText(int code) {
     return text;
 }
 
+uint64_t LittleEndian(const char* p, int bytes) {
+    uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | uint8_t(p[i]);
+    return v;
+}
+
+// The entry count the end records claim, read before the whole directory is:
+// a huge directory would take long to read only to be refused.
+std::optional<uint64_t> ClaimedEntryCount(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    // The end record (22 bytes and a comment of up to 64 KiB) and the Zip64 locator.
+    const qint64 tail = std::min<qint64>(f.size(), 22 + 0xFFFF + 20);
+    if (!f.seek(f.size() - tail)) return std::nullopt;
+    const QByteArray bytes = f.read(tail);
+    const qsizetype end = bytes.lastIndexOf(QByteArray("PK\x05\x06", 4));
+    if (end < 0 || end + 22 > bytes.size()) return std::nullopt;
+    const uint64_t count = LittleEndian(bytes.constData() + end + 10, 2);
+    if (count != 0xFFFF || end < 20 || !bytes.mid(end - 20, 4).startsWith("PK\x06\x07"))
+        return count;
+    const uint64_t at = LittleEndian(bytes.constData() + end - 20 + 8, 8);
+    if (at > uint64_t(f.size()) || !f.seek(qint64(at))) return std::nullopt;
+    const QByteArray record = f.read(56);
+    if (record.size() < 40 || !record.startsWith("PK\x06\x06")) return std::nullopt;
+    return LittleEndian(record.constData() + 32, 8);
+}
+
 // Opens for reading with the consistency checks on; an error text otherwise.
-ZipPtr OpenFile(const std::string& archive, std::string& error) {
-    if (!QFileInfo(QString::fromStdString(archive)).isFile()) {
+ZipPtr OpenFile(const std::string& archive, std::string& error, int64_t maxEntries,
+                const char* tooMany) {
+    const QString path = QString::fromStdString(archive);
+    if (!QFileInfo(path).isFile()) {
         error = archive + " not found.";
+        return nullptr;
+    }
+    if (const auto claimed = ClaimedEntryCount(path); claimed && *claimed > uint64_t(maxEntries)) {
+        error = archive + " holds " + std::to_string(*claimed) + " entries, more than the " +
+                std::to_string(maxEntries) + tooMany;
         return nullptr;
     }
     int code = 0;
@@ -250,7 +287,7 @@ ZipExtractResult ExtractFrom(zip_t* z, const std::string& archive, EntrySink& si
     const zip_int64_t count = zip_get_num_entries(z, 0);
     if (count > options.maxEntries) {
         r.error = archive + " holds " + std::to_string(count) + " entries, more than the " +
-                  std::to_string(options.maxEntries) + " allowed; nothing extracted.";
+                  std::to_string(options.maxEntries) + kNotExtracted;
         return r;
     }
     std::vector<ZipEntryInfo> entries;
@@ -347,7 +384,7 @@ ZipListing ListOpen(zip_t* z, const std::string& archive) {
     const zip_int64_t count = zip_get_num_entries(z, 0);
     if (count > kMaxZipEntries) {
         out.error = archive + " holds " + std::to_string(count) + " entries, more than the " +
-                    std::to_string(kMaxZipEntries) + " Vimbra lists.";
+                    std::to_string(kMaxZipEntries) + kNotListed;
         return out;
     }
     out.entries.reserve(size_t(std::max<zip_int64_t>(count, 0)));
@@ -363,7 +400,7 @@ std::string IncompleteZipMessage(const std::string& archive) {
 
 ZipListing ListZip(const std::string& archive) {
     ZipListing out;
-    ZipPtr z = OpenFile(archive, out.error);
+    ZipPtr z = OpenFile(archive, out.error, kMaxZipEntries, kNotListed);
     return z ? ListOpen(z.get(), archive) : out;
 }
 
@@ -401,7 +438,7 @@ std::optional<std::string> SafeEntryPath(std::string_view name) {
 ZipExtractResult ExtractZip(const std::string& archive, const std::string& destination,
                             const ZipExtractOptions& options) {
     ZipExtractResult r;
-    ZipPtr z = OpenFile(archive, r.error);
+    ZipPtr z = OpenFile(archive, r.error, options.maxEntries, kNotExtracted);
     if (!z) return r;
     const QString root = QDir::cleanPath(QString::fromStdString(destination));
     if (!QDir().mkpath(root)) {

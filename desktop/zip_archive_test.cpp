@@ -423,6 +423,21 @@ TEST_F(ZipTest, MoreThanAHundredThousandEntriesAreRefused) {
     EXPECT_EQ(r.error, Zip() + " holds 100001 entries, more than the 100000 allowed; nothing "
                                "extracted.");
     EXPECT_TRUE(QDir(out).isEmpty());
+    EXPECT_EQ(ListZip(Zip()).error,
+              Zip() + " holds 100001 entries, more than the 100000 Vimbra lists.");
+    // Refused from the end record's claim, before the directory is read: here
+    // it claims more entries than the directory holds.
+    std::string claims = ClaimingZip({{"a", 0}, {"b", 0}, {"c", 0}});
+    claims[claims.size() - 12] = 5;  // entries on this disk
+    claims[claims.size() - 10] = 5;  // entries in all
+    WriteAll(zip, QByteArray::fromStdString(claims));
+    ZipExtractOptions few;
+    few.maxEntries = 4;
+    EXPECT_EQ(ExtractZip(Zip(), Out(), few).error,
+              Zip() + " holds 5 entries, more than the 4 allowed; nothing extracted.");
+    few.maxEntries = 5;
+    EXPECT_EQ(ExtractZip(Zip(), Out(), few).error.rfind(Zip() + "\nis incomplete or corrupted.", 0),
+              0u);
     // The limit itself is allowed.
     ZipExtractOptions o;
     o.maxEntries = 3;
