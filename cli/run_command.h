@@ -46,4 +46,11 @@ struct RunFileIo {
 // Exit status: 0 done, 1 a failure (message on stderr), 130 interrupted.
 int RunBipScript(const CliArgs& args, const RunFileIo& io);
 
+// The output folder, made with its parents when missing; false with a
+// message in `error` when it cannot be.
+bool MakeOutputFolder(const std::string& folder, std::string& error);
+
+// The progress line is wanted: stderr is a terminal and --quiet not given.
+bool ShowsProgress(bool quiet);
+
 }  // namespace vimbra::cli
