@@ -244,6 +244,7 @@ int RunBipScript(const CliArgs& args, const RunFileIo& io) {
             parts = 1;
         }
     }
+    ReturnLargeBlocksAtOnce();
     const PeakMemory peak;
     ProgressLine progress(files.size(), ShowsProgress(args.quiet));
     RunReporter reporter(files.size(), progress);

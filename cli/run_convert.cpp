@@ -48,6 +48,7 @@ int RunBatchConvert(const BatchConvertSetup& setup) {
         PrintError(error);
         return kExitFailure;
     }
+    ReturnLargeBlocksAtOnce();
     const PeakMemory peak;
     const size_t count = setup.files.size();
     ProgressLine progress(count, ShowsProgress(setup.quiet));

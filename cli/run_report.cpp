@@ -1,6 +1,7 @@
 #include "cli/run_report.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -223,6 +224,8 @@ void RunReporter::skipRest(const std::vector<std::string>& inputs) {
         done(i, ReportLine(record));
     }
 }
+
+void ReturnLargeBlocksAtOnce() { mallopt(M_MMAP_THRESHOLD, 1 << 20); }
 
 PeakMemory::PeakMemory() {
     // "5" resets the high-water mark to what is resident now.

@@ -90,6 +90,11 @@ private:
     ProgressLine& progress_;
 };
 
+// Blocks of a megabyte and more are mapped apart and returned when freed:
+// otherwise the allocator keeps the encoder's buffers of earlier pictures in
+// its arenas, one per worker thread, and a run grows past its pictures.
+void ReturnLargeBlocksAtOnce();
+
 // Peak memory of the run above what the process held when it began, from
 // the kernel's high-water mark (reset at the start where the kernel allows).
 class PeakMemory {
