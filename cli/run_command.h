@@ -35,11 +35,11 @@ using WriteTurn = std::function<bool()>;
 
 // The load and save, split from the run so it stays testable without real
 // files. Both may run on a worker thread and print nothing themselves; a
-// DiskFull save carries no message (the interpreter words that warning).
+// DiskFull save carries no message (the interpreter words that warning). The
+// save owns its picture and may let it go as soon as it is encoded.
 struct RunFileIo {
     std::function<RunLoad(const std::string& path)> read;
-    std::function<RunSave(const Bitmap& picture, const std::string& path, const WriteTurn& turn)>
-        save;
+    std::function<RunSave(Bitmap picture, const std::string& path, const WriteTurn& turn)> save;
     std::string extension;  // of the output format, without the dot
 };
 

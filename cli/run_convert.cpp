@@ -88,8 +88,8 @@ int RunBatchConvert(const BatchConvertSetup& setup) {
             SaveOptions saveOptions;
             saveOptions.quality = setup.quality.value_or(kDefaultDialogQuality);
             saveOptions.batch = true;
-            io.save = [&](const Bitmap& picture, const std::string& path, const WriteTurn& turn) {
-                return SaveForRun(picture, path, saveFormat, saveOptions, turn);
+            io.save = [&](Bitmap picture, const std::string& path, const WriteTurn& turn) {
+                return SaveForRun(std::move(picture), path, saveFormat, saveOptions, turn);
             };
             Bookmarks inputs;
             inputs.replace(files, 0);

@@ -62,12 +62,12 @@ RunLoad RunPipeline::read(const std::string& path, bool useAhead) {
 void RunPipeline::write(Bitmap picture, const std::string& path, WriteTurn turn) {
     writing_ = true;
     if (!overlap_) {
-        written_ = io_.save(picture, path, turn);
+        written_ = io_.save(std::move(picture), path, turn);
         return;
     }
     behind_ = std::async(std::launch::async,
-                         [this, picture = std::move(picture), path, turn = std::move(turn)] {
-                             return io_.save(picture, path, turn);
+                         [this, picture = std::move(picture), path, turn = std::move(turn)]() mutable {
+                             return io_.save(std::move(picture), path, turn);
                          });
 }
 
