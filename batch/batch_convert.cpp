@@ -46,8 +46,10 @@ SaveFormat WriterOf(ConvertFormat format) {
 // the script lines come without them and no file is ever deleted.
 class ConversionScriptHost final : public BatchHost {
 public:
-    ConversionScriptHost(BatchHost& inner, std::vector<std::string> lines)
-        : inner_(inner), lines_(std::move(lines)) {}
+    ConversionScriptHost(BatchHost& inner, std::vector<std::string> lines,
+                         const std::function<bool(size_t)>& writeTurn)
+        : inner_(inner), lines_(std::move(lines)), writeTurn_(writeTurn) {}
+    size_t file = 0;  // the entry of the list being converted
     std::vector<std::string> scriptLines() override { return lines_; }
     Choice ask(MessageKind kind, std::string_view text, ChoiceSet choices) override {
         return inner_.ask(kind, text, choices);
@@ -56,6 +58,10 @@ public:
         return inner_.loadFile(ws, path, reason);
     }
     BatchSaveResult save(Workspace& ws, const SaveRequest& request) override {
+        if (writeTurn_ && !writeTurn_(file)) {
+            ws.CancelRequested = true;
+            return {SaveOutcome::Failed};
+        }
         return inner_.save(ws, request);
     }
     std::string lastSaveFolder() const override { return inner_.lastSaveFolder(); }
@@ -67,6 +73,7 @@ public:
 private:
     BatchHost& inner_;
     std::vector<std::string> lines_;
+    const std::function<bool(size_t)>& writeTurn_;
 };
 
 // The wizard's pre-filter for JPEG output: defocus or the sharpening blur.
@@ -168,14 +175,28 @@ BatchConvertResult BatchConvert(Workspace& ws, const BatchConvertJob& job, Batch
     const size_t n = job.files.size();
     const bool runScript = job.scriptHost && !job.script.empty();
     std::optional<ConversionScriptHost> scriptHost;
-    if (runScript) scriptHost.emplace(*job.scriptHost, ConversionScript(job.script));
+    if (runScript) scriptHost.emplace(*job.scriptHost, ConversionScript(job.script), job.writeTurn);
     if (progress) progress->begin("Batch Encoding ...", n);
     ws.BatchRunning = true;
     ws.CancelRequested = false;
     int lastPercent = -1;
-    for (size_t i = 0; i < n; ++i) {
+    size_t i = 0;
+    // Ends the batch at file i.
+    const auto end = [&](BatchConvertResult::End how, std::string message) {
+        result.end = how;
+        result.message = std::move(message);
+        if (how != BatchConvertResult::End::Cancelled) ws.CancelRequested = true;
+    };
+    // File i is done: false when the batch is to end.
+    const auto done = [&](bool written, const std::string& path, const char* reason) {
+        (written ? result.written : result.skipped).push_back(path);
+        if (!job.fileDone || job.fileDone(i, ConvertedFile{written, path, reason})) return true;
+        end(BatchConvertResult::End::Cancelled, {});
+        return false;
+    };
+    for (; i < n; ++i) {
         if (ws.CancelRequested || (progress && progress->cancelRequested())) {
-            result.end = BatchConvertResult::End::Cancelled;
+            end(BatchConvertResult::End::Cancelled, {});
             break;
         }
         const std::string& source = job.files[i];
@@ -184,18 +205,19 @@ BatchConvertResult BatchConvert(Workspace& ws, const BatchConvertJob& job, Batch
         if (progress && percent != lastPercent) progress->step(i + 1, n, percent);
         lastPercent = percent;
         if (!IsConvertibleSource(source) || !LoadImageFile(ws, source)) {
-            result.skipped.push_back(source);
+            if (!done(false, source, "Not read: no picture of a kind the conversion reads.")) break;
             continue;
         }
         ws.CurrentFileName = source;
         if (job.format == ConvertFormat::Jpg || runScript) ws.ForceTrueColor();
         if (runScript) {
+            scriptHost->file = i;
             Bookmarks single;
             single.replace({source}, 0);
             BatchInterpreter interpreter(ws, single, *scriptHost);
             interpreter.options.stopWhenNextWraps = true;
             if (interpreter.DoBatchImageProcess() == BatchEnd::Aborted) {
-                result.end = BatchConvertResult::End::Cancelled;
+                end(BatchConvertResult::End::Cancelled, {});
                 break;
             }
             ws.BatchRunning = true;
@@ -205,8 +227,12 @@ BatchConvertResult BatchConvert(Workspace& ws, const BatchConvertJob& job, Batch
         try {
             bytes = Encode(ws, job);
         } catch (const std::exception&) {
-            result.skipped.push_back(source);
+            if (!done(false, source, "Not converted: the picture could not be encoded.")) break;
             continue;
+        }
+        if (job.writeTurn && !job.writeTurn(i)) {
+            end(BatchConvertResult::End::Cancelled, {});
+            break;
         }
         const uint64_t needed = (job.format == ConvertFormat::Jpg
                                      ? uint64_t(bytes.size())
@@ -214,24 +240,21 @@ BatchConvertResult BatchConvert(Workspace& ws, const BatchConvertJob& job, Batch
                                 kDiskReserve;
         const auto free = job.freeSpace ? job.freeSpace(job.folder) : FreeDiskSpace(job.folder);
         if (free && *free < needed) {
-            result.end = BatchConvertResult::End::DiskFull;
-            result.message = DiskSpaceMessage(needed, *free, "Batch cancelled.");
-            ws.CancelRequested = true;
+            end(BatchConvertResult::End::DiskFull, DiskSpaceMessage(needed, *free, "Batch cancelled."));
             break;
         }
         const std::string target = ConversionTargetPath(source, job.folder, job.format);
         if (target.empty()) {
-            result.skipped.push_back(source);
+            if (!done(false, source, "Not converted: every free name is taken.")) break;
             continue;
         }
         if (!WriteNewFile(target, bytes)) {
-            result.end = BatchConvertResult::End::WriteFailed;
-            result.message = "Batch aborted.";
-            ws.CancelRequested = true;
+            end(BatchConvertResult::End::WriteFailed, "Batch aborted.");
             break;
         }
-        result.written.push_back(target);
+        if (!done(true, target, "")) break;
     }
+    result.endedAt = result.completed() ? n : std::min(i, n);
     ws.Modified = false;
     ws.BatchRunning = false;
     return result;

@@ -3,6 +3,7 @@
 // optionally run through the BIP script, and written into one folder under
 // its own name with the new extension. Never replaces a file: a taken name
 // becomes "name-1", "name-2", ... "name-999".
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,13 @@ std::string BatchCommentText();
 // "12 file(s) processed.  40% done."
 std::string ConversionProgressLabel(size_t done, int percent);
 
+// What became of one file of the list.
+struct ConvertedFile {
+    bool written = false;
+    std::string path;    // the file written, or the source not converted
+    std::string reason;  // why it was not converted
+};
+
 struct BatchConvertJob {
     std::vector<std::string> files;
     std::string folder;
@@ -55,6 +63,13 @@ struct BatchConvertJob {
     BatchHost* scriptHost = nullptr;
     std::vector<std::string> script;
     FreeSpaceQuery freeSpace;  // empty: FreeDiskSpace
+
+    // A part of a longer list run beside the others: asked before file i
+    // writes anything (so free names are taken in list order); false: the
+    // batch has ended before file i, which then ends it unwritten.
+    std::function<bool(size_t i)> writeTurn;
+    // After file i was written or not converted; false ends the batch.
+    std::function<bool(size_t i, const ConvertedFile& file)> fileDone;
 };
 
 struct BatchConvertResult {
@@ -62,6 +77,7 @@ struct BatchConvertResult {
     std::vector<std::string> written;  // paths, in list order
     std::vector<std::string> skipped;  // sources not converted
     std::string message;               // DiskFull / WriteFailed: the text to show
+    size_t endedAt = 0;                // the file the batch ended at; the count when completed
     // Only a completed batch may clear the bookmark list.
     bool completed() const { return end == End::Completed; }
 };

@@ -42,7 +42,8 @@ struct OptionSpec {
 
 constexpr OptionSpec kRunOptions[] = {
     {"-e", true},       {"-o", true},    {"--format", true},     {"--quality", true},
-    {"--answer", true}, {"--jobs", true}, {"--sequential", false}, {"--shard", true}};
+    {"--answer", true}, {"--jobs", true}, {"--sequential", false}, {"--shard", true},
+    {"--report", true}, {"--quiet", false}};
 constexpr OptionSpec kConvertOptions[] = {{"--format", true}, {"--quality", true}, {"--size", true}};
 constexpr OptionSpec kAnalyzeOptions[] = {{"--complexity", false}};
 constexpr OptionSpec kPrintOptions[] = {{"--pdf", true}};
@@ -111,6 +112,11 @@ std::string ApplyOption(CliArgs& args, std::string_view name, const std::string&
         args.pageHeight = static_cast<int>(*h);
     } else if (name == "--sequential") {
         args.sequential = true;
+    } else if (name == "--report") {
+        if (value.empty()) return "option '--report' needs a file name";
+        args.report = value;
+    } else if (name == "--quiet") {
+        args.quiet = true;
     } else if (name == "--complexity") {
         args.complexity = true;
     } else if (name == "--pdf") {
@@ -315,14 +321,15 @@ ParseResult ParseArgs(const std::vector<std::string>& argv) {
 std::string UsageText() {
     return R"(Usage:
   vimbra-cli run [SCRIPT.bip] [-e LINE]... [-o DIR] [--format F] [--quality Q]
-                 [--answer yes|no] [--jobs N] [--sequential] [--shard I/N] FILE...
+                 [--answer yes|no] [--jobs N] [--sequential] [--shard I/N]
+                 [--report FILE.jsonl] [--quiet] FILE...
   vimbra-cli convert IN OUT [--format F] [--quality Q] [--size WxH]
   vimbra-cli info FILE
   vimbra-cli analyze FILE [FILE2] [--complexity]
   vimbra-cli jpeg read|strip-comments|strip-all FILE [--overwrite-bak]
   vimbra-cli jpeg add-comment FILE TEXT|- [--overwrite-bak]
   vimbra-cli batch-convert --to jpg|bmp|png|tif|tga|pcx -o DIR [SCRIPT.bip] [-e LINE]...
-                           [--quality Q] FILE...
+                           [--quality Q] [--jobs N] [--report FILE.jsonl] [--quiet] FILE...
   vimbra-cli rename --prefix P | --numeric FILE...
   vimbra-cli print FILE --pdf OUT.pdf
   vimbra-cli unzip ARCHIVE... -o DIR [--overwrite]
@@ -343,6 +350,9 @@ run       runs a BIP script over FILE... (the bookmark list; the first is loaded
           same as with one job. --shard I/N works on the I-th of N slices of
           the FILE list sorted by name; the N shards together do what one run
           over the sorted list does (same script conditions as --jobs).
+          --report appends a JSON line per FILE as it finishes: input,
+          outputs, status (ok, failed, skipped), message, milliseconds.
+          On a terminal a progress line shows on stderr; --quiet hides it.
 convert   reads IN and writes OUT in format F (default: from OUT's extension).
           A text page IN (.txt, .rtf) becomes the picture the viewer makes of
           it: the page drawn on white over a view area of WxH (default 800x495,
@@ -352,7 +362,8 @@ info      prints the size and depth of FILE; for a sound or video file its
 analyze   prints the analysis report of FILE, or compares FILE and FILE2.
 jpeg      lists or strips the comments and EXIF data of a JPEG file, or adds a
           comment (TEXT, or standard input for -); FILE.bak is made first.
-batch-convert  converts each FILE into DIR, never replacing a file.
+batch-convert  converts each FILE into DIR (made when missing), never replacing
+          a file; --jobs, --report and --quiet as for run.
 rename    numbers the files in their folders: P01.jpg ... or 01~name.jpg ...
 print     writes the printed page of FILE into OUT.pdf: A4 portrait at 300 dpi,
           the picture fitted to the page and centred.

@@ -29,6 +29,8 @@ struct CliArgs {
     int jobs = 1;             // files worked on at once (--jobs)
     bool sequential = false;  // no reading ahead or writing behind (--sequential)
     int shardIndex = 0, shardCount = 0;  // --shard I/N (1-based); 0: the whole list
+    std::string report;  // --report FILE.jsonl: a JSON line per input; empty: none
+    bool quiet = false;  // --quiet: no progress line on a terminal
 
     // convert: input and output; info / analyze: input only.
     std::string input;

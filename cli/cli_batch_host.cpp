@@ -20,6 +20,11 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
+// Lines that leave the picture alone, between a SAVE and its NEXT.
+bool LeavesPicture(const std::string& keyword) {
+    return keyword.empty() || keyword == "NOMODIFYFLAG";
+}
+
 void PrintQuestion(std::FILE* err, std::string_view text, const char* answer) {
     const std::string_view shown = Trimmed(text);
     std::fprintf(err, "%.*s%s\n", int(shown.size()), shown.data(), answer);
@@ -47,9 +52,69 @@ CliBatchHost::CliBatchHost(Workspace& ws, const Bookmarks& bookmarks,
         struct stat st {};
         if (::stat(path.c_str(), &st) == 0) inputs_.emplace(FileId(st.st_dev, st.st_ino), path);
     }
+    Workspace scratch;
+    std::vector<std::string> keywords;
+    for (const std::string& line : lines_) keywords.push_back(ParseBipLine(line, scratch).keyword);
+    lendOnSave_ = true;
+    for (size_t i = 0; i < keywords.size(); ++i) {
+        if (keywords[i] == "NEXT") readsAhead_ = true;
+        if (keywords[i] != "SAVE") continue;
+        size_t j = i + 1;
+        while (j < keywords.size() && LeavesPicture(keywords[j])) ++j;
+        if (j == keywords.size() || keywords[j] != "NEXT") lendOnSave_ = false;
+    }
+    if (settings_.entryEnd) {
+        records_.resize(list_.size());
+        for (size_t i = 0; i < list_.size(); ++i) records_[i].input = list_[i];
+        starts_.resize(list_.size());
+    }
 }
 
-void CliBatchHost::fail(const std::string& message) {
+size_t CliBatchHost::entryOf(const std::string& path) const {
+    if (!reachedAny_) return 0;
+    for (size_t i = reached_ + 1; i < list_.size(); ++i)
+        if (list_[i] == path) return i;
+    // Back to an entry already reached (PREVIOUS): it stays with the furthest.
+    return reached_;
+}
+
+void CliBatchHost::reach(size_t entry) {
+    if (records_.empty() || entry >= records_.size()) return;
+    if (!reachedAny_ || entry > reached_) {
+        for (size_t e = reachedAny_ ? reached_ + 1 : 0; e < entry; ++e) {
+            records_[e].status = EntryRecord::Status::Skipped;
+            records_[e].message = "Not visited by the script.";
+        }
+        reached_ = entry;
+        reachedAny_ = true;
+        starts_[entry] = std::chrono::steady_clock::now();
+    }
+}
+
+void CliBatchHost::endEntries(size_t upTo, bool all) {
+    if (records_.empty()) return;
+    upTo = std::min(upTo, records_.size());
+    for (; ended_ < upTo; ++ended_) {
+        // A save still being written belongs to its entry.
+        if (!all && pipeline_.writing() && savingEntry_ == ended_) break;
+        EntryRecord& record = records_[ended_];
+        if (record.status != EntryRecord::Status::Skipped)
+            record.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::chrono::steady_clock::now() - starts_[ended_])
+                                      .count();
+        settings_.entryEnd(ended_, std::move(record));
+    }
+}
+
+void CliBatchHost::noteFailure(size_t entry, const std::string& message) {
+    if (records_.empty() || !reachedAny_) return;
+    EntryRecord& record = records_[std::min(entry, records_.size() - 1)];
+    record.status = EntryRecord::Status::Failed;
+    if (record.message.empty()) record.message = message;
+}
+
+void CliBatchHost::fail(const std::string& message, std::optional<size_t> entry) {
+    noteFailure(entry.value_or(reached_), message);
     if (!message.empty()) {
         std::fprintf(settings_.err, "%s\n", message.c_str());
         std::fflush(settings_.err);
@@ -91,7 +156,10 @@ Choice CliBatchHost::ask(MessageKind kind, std::string_view text, ChoiceSet choi
         choice = Choice::Ok;
         // The interpreter's own messages all tell of a failure (disk full,
         // a DELETE refused).
-        if (kind == MessageKind::Warning || kind == MessageKind::Error) failed_ = true;
+        if (kind == MessageKind::Warning || kind == MessageKind::Error) {
+            failed_ = true;
+            noteFailure(askingFor_.value_or(reached_), std::string(Trimmed(text)));
+        }
     } else if (choices == ChoiceSet::OkCancelIgnore) {
         // These ask "Continue?": the answer to "abort?" is the opposite.
         choice = settings_.answerYes ? Choice::Cancel : Choice::Ok;
@@ -108,13 +176,23 @@ bool CliBatchHost::loadFirst(Workspace& ws) {
 // Moves to the entry of `path` (first load or NEXT/PREVIOUS): in a part of a
 // longer list every entry left behind is complete, its saves written.
 bool CliBatchHost::enter(const std::string& path) {
-    if (!settings_.entryDone) return true;
+    const size_t reached = entryOf(path);
+    if (!settings_.entryDone) {
+        reach(reached);
+        endEntries(reached_, false);
+        return true;
+    }
     const bool first = !started_ && entry_ == 0 && !list_.empty() && list_.front() == path;
-    if (first) return true;
+    if (first) {
+        reach(0);
+        return true;
+    }
     if (!settle()) return false;
     size_t next = entry_ + 1;
     while (next < list_.size() && list_[next] != path) ++next;
+    reach(reached);
     for (; entry_ < next && entry_ < list_.size(); ++entry_) {
+        endEntries(entry_ + 1, true);
         if (!settings_.entryDone(entry_)) {
             stopped_ = true;
             ws_.CancelRequested = true;
@@ -125,6 +203,7 @@ bool CliBatchHost::enter(const std::string& path) {
 }
 
 void CliBatchHost::readNext() {
+    if (!readsAhead_) return;
     const size_t next = size_t(bookmarks_.BookmarkIndex()) + 1;
     if (next < bookmarks_.size()) pipeline_.readAhead(bookmarks_[next]);
 }
@@ -139,6 +218,7 @@ bool CliBatchHost::loadFile(Workspace& ws, const std::string& path, LoadReason r
         return true;
     }
     if (!settle()) return false;
+    noteFailure(reached_, loaded.message);
     std::fprintf(settings_.err, "%s\n", loaded.message.c_str());
     // The load's message may not name the file; with many files it must.
     fail("Batch processing stopped at " + path + ".");
@@ -148,9 +228,12 @@ bool CliBatchHost::loadFile(Workspace& ws, const std::string& path, LoadReason r
 SaveOutcome CliBatchHost::report(const RunSave& written, const std::string& source) {
     switch (written.status) {
         case RunSave::Status::Saved: break;
-        case RunSave::Status::DiskFull: failed_ = true; return SaveOutcome::DiskFull;
+        case RunSave::Status::DiskFull:
+            failed_ = true;
+            noteFailure(savingEntry_, DiskSpaceWarning(written.requiredBytes, written.freeBytes, "Save operation failed."));
+            return SaveOutcome::DiskFull;
         case RunSave::Status::Failed:
-            fail(written.message);
+            fail(written.message, savingEntry_);
             return SaveOutcome::Failed;
         case RunSave::Status::Skipped:
             stopped_ = true;
@@ -165,6 +248,7 @@ SaveOutcome CliBatchHost::report(const RunSave& written, const std::string& sour
     }
     std::fprintf(settings_.out, "%s\n", written.path.c_str());
     std::fflush(settings_.out);
+    if (!records_.empty()) records_[std::min(savingEntry_, records_.size() - 1)].outputs.push_back(written.path);
     ++saved_;
     return SaveOutcome::Completed;
 }
@@ -175,17 +259,34 @@ bool CliBatchHost::settle(bool onlyIfDone) {
     const SaveOutcome outcome = report(written, writingFrom_);
     if (outcome == SaveOutcome::DiskFull) {
         // Worded here as the interpreter words it for a save that returns at once.
+        askingFor_ = savingEntry_;
         ask(MessageKind::Warning,
             DiskSpaceWarning(written.requiredBytes, written.freeBytes, "Save operation failed."),
             ChoiceSet::Ok);
+        askingFor_.reset();
         ws_.CancelRequested = true;
     }
+    if (!settings_.entryDone) endEntries(reached_, false);
     return outcome == SaveOutcome::Completed;
 }
 
 void CliBatchHost::finish() {
     settle();
     pipeline_.dropReadAhead();
+    if (records_.empty() || !reachedAny_) return;
+    EntryRecord& last = records_[reached_];
+    if (last.status == EntryRecord::Status::Ok && !stopped_) {
+        if (interrupted_ || (settings_.interrupt != nullptr && *settings_.interrupt != 0)) {
+            last.status = EntryRecord::Status::Failed;
+            last.message = "Interrupted.";
+        } else if (ws_.CancelRequested) {
+            // An operation failed and said why on stderr.
+            last.status = EntryRecord::Status::Failed;
+            last.message = "An operation failed; batch processing stopped.";
+        }
+    }
+    // An entry the run ended before reaching it: its output is dropped.
+    if (!stopped_) endEntries(reached_ + 1, true);
 }
 
 BatchSaveResult CliBatchHost::save(Workspace& ws, const SaveRequest& request) {
@@ -204,7 +305,10 @@ BatchSaveResult CliBatchHost::save(Workspace& ws, const SaveRequest& request) {
     WriteTurn turn;
     if (settings_.writeTurn) turn = [check = settings_.writeTurn, e = entry_] { return check(e); };
     writingFrom_ = request.sourceFile;
-    pipeline_.write(ws.Image, target, std::move(turn));
+    savingEntry_ = reached_;
+    // A lent picture leaves the workspace empty (0 x 0) until NEXT loads.
+    pipeline_.write(lendOnSave_ ? std::exchange(ws.Image, Bitmap()) : Bitmap(ws.Image), target,
+                    std::move(turn));
     if (pipeline_.overlaps()) return BatchSaveResult{SaveOutcome::Completed};
     const RunSave written = pipeline_.collect();
     return BatchSaveResult{report(written, writingFrom_), written.requiredBytes, written.freeBytes};

@@ -4,6 +4,7 @@
 // the run, Ctrl+C honoured between lines, and every run made finite. A save
 // written behind is reported before anything that comes after it shows.
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "batch/bookmarks.h"
 #include "cli/run_command.h"
 #include "cli/run_pipeline.h"
+#include "cli/run_report.h"
 #include "core/frame_host.h"
 
 namespace vimbra::cli {
@@ -43,6 +45,10 @@ struct CliHostSettings {
     std::function<bool(size_t entry)> writeTurn;
     // Everything of entry i has been reported; false: end the run.
     std::function<bool(size_t entry)> entryDone;
+
+    // Once per entry the run reached, when it is done: what it wrote and how
+    // it ended (--report, the progress line); called before entryDone.
+    std::function<void(size_t entry, EntryRecord record)> entryEnd;
 };
 
 class CliBatchHost final : public BatchHost {
@@ -79,11 +85,18 @@ public:
 private:
     using FileId = std::pair<unsigned long long, unsigned long long>;  // device, inode
 
-    void fail(const std::string& message);
+    // Reports the failure of `entry` (default: the current one) and ends the run.
+    void fail(const std::string& message, std::optional<size_t> entry = std::nullopt);
     const std::string* inputAt(const std::string& path) const;
     SaveOutcome report(const RunSave& written, const std::string& source);
     bool enter(const std::string& path);
     void readNext();
+    // The entry tracking of entryEnd: `path` becomes current; entries before
+    // it end (`upTo` false: only those without a save still being written).
+    size_t entryOf(const std::string& path) const;
+    void reach(size_t entry);
+    void endEntries(size_t upTo, bool all);
+    void noteFailure(size_t entry, const std::string& message);
 
     Workspace& ws_;
     const Bookmarks& bookmarks_;
@@ -101,6 +114,17 @@ private:
     std::vector<std::string> list_;  // the entries as given
     size_t entry_ = 0;
     bool started_ = false;
+    // A SAVE hands the picture over instead of copying it: every SAVE of the
+    // script is followed by NEXT, which replaces the picture anyway.
+    bool lendOnSave_ = false;
+    bool readsAhead_ = false;  // the script has a NEXT to use the read ahead
+
+    std::vector<EntryRecord> records_;  // with entryEnd: one per entry
+    std::vector<std::chrono::steady_clock::time_point> starts_;
+    size_t reached_ = 0, ended_ = 0;  // current entry; entries before ended_ are out
+    bool reachedAny_ = false;
+    size_t savingEntry_ = 0;  // the entry of the save under way
+    std::optional<size_t> askingFor_;  // a warning about an earlier entry's save
 };
 
 // The workspace's host: operations' messages go to stderr instead of piling up.

@@ -84,9 +84,9 @@ int RunScript(const CliArgs& args) {
         io.read = ReadForRun;
         SaveOptions options = CliSaveOptions(args);
         options.batch = true;
-        io.save = [format = *format, options](const Bitmap& picture, const std::string& path,
+        io.save = [format = *format, options](Bitmap picture, const std::string& path,
                                               const WriteTurn& turn) {
-            return SaveForRun(picture, path, format, options, turn);
+            return SaveForRun(std::move(picture), path, format, options, turn);
         };
         return RunBipScript(args, io);
     });

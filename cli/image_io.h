@@ -1,6 +1,10 @@
 #pragma once
 // Loading and saving for the vimbra-cli commands: the dispatches do the work,
 // their messages go to stderr as the program's own text.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -66,11 +70,23 @@ inline SaveResult SaveForCli(Workspace& ws, const std::string& path, int format,
     return result;
 }
 
+// Rows 0..rows-1 of a picture no one reads again go back to the system (they
+// read as zero after); the picture stays whole to free and destroy.
+inline void ReleaseRows(Bitmap& picture, int rows) {
+    const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+    const uintptr_t begin = (uintptr_t(picture.bits()) + page - 1) / page * page;
+    const uintptr_t end = (uintptr_t(picture.bits()) + size_t(rows) * picture.stride()) / page * page;
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+}
+
 // The run's save: encoded wherever it is called, written only when its turn
-// comes. A full disk is worded by the interpreter.
-inline RunSave SaveForRun(const Bitmap& picture, const std::string& path, SaveFormat format,
-                   const SaveOptions& options, const WriteTurn& turn) {
+// comes. The picture is released row by row as the encoder takes it, and the
+// rest once encoded. A full disk is worded by the interpreter.
+inline RunSave SaveForRun(Bitmap picture, const std::string& path, SaveFormat format,
+                          SaveOptions options, const WriteTurn& turn) {
+    options.rowsTaken = [&picture](int rows) { ReleaseRows(picture, rows); };
     EncodedSave encoded = EncodeSave(picture, path, format, options);
+    picture = Bitmap();
     RunSave out;
     if (turn && !turn()) {
         out.status = RunSave::Status::Skipped;

@@ -14,6 +14,7 @@
 #include "cli/cli_batch_host.h"
 #include "cli/commands.h"
 #include "cli/image_io.h"
+#include "cli/run_convert.h"
 #include "filters/analysis_report.h"
 #include "imagefiles/jpeg_metadata.h"
 
@@ -162,7 +163,8 @@ int RenameCommand(const std::vector<std::string>& argv) {
 // ---- batch-convert
 
 int BatchConvertCommand(const std::vector<std::string>& argv) {
-    const Parsed p = ParseCommand(argv, 1, {"--to", "-o", "-e", "--quality"}, {});
+    const Parsed p = ParseCommand(argv, 1, {"--to", "-o", "-e", "--quality", "--jobs", "--report"},
+                                  {"--quiet"});
     if (!p.error.empty()) return Usage(p.error);
     const std::string* to = p.value("--to");
     const std::string* outDir = p.value("-o");
@@ -170,79 +172,52 @@ int BatchConvertCommand(const std::vector<std::string>& argv) {
     const auto format = ConvertFormatFromName(*to);
     if (!format) return Usage("batch-convert: unknown format '" + *to + "' (jpg, bmp, png, tif, tga or pcx)");
     if (!outDir || outDir->empty()) return Usage("batch-convert: -o DIR is missing");
-    std::optional<int> quality;
+    // A whole number within [1, most], or nullopt.
+    const auto count = [](const std::string& text, int most) -> std::optional<int> {
+        if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        const int n = std::stoi(text);
+        return n >= 1 && n <= most ? std::optional<int>(n) : std::nullopt;
+    };
+    BatchConvertSetup setup;
     if (const std::string* q = p.value("--quality")) {
-        const auto n = q->find_first_not_of("0123456789") == std::string::npos && !q->empty() &&
-                               q->size() <= 3
-                           ? std::optional<int>(std::stoi(*q))
-                           : std::nullopt;
-        if (!n || *n < 1 || *n > 100)
+        setup.quality = count(*q, 100);
+        if (!setup.quality)
             return Usage("batch-convert: quality must be a whole number from 1 to 100, not '" + *q + "'");
-        quality = n;
     }
-    CliArgs runArgs;
-    runArgs.command = Command::Run;
-    runArgs.outDir = *outDir;
-    runArgs.quality = quality;
+    if (const std::string* j = p.value("--jobs")) {
+        const auto jobs = count(*j, 64);
+        if (!jobs) return Usage("batch-convert: option '--jobs' takes a whole number from 1 to 64, not '" + *j + "'");
+        setup.jobs = *jobs;
+    }
+    if (const std::string* report = p.value("--report")) {
+        if (report->empty()) return Usage("batch-convert: option '--report' needs a file name");
+        setup.report = *report;
+    }
+    setup.quiet = p.value("--quiet") != nullptr;
+    std::string scriptFile;
     std::vector<std::string> files = p.positionals;
     if (!files.empty() && fs::path(files.front()).extension() == ".bip") {
-        runArgs.script = files.front();
+        scriptFile = files.front();
         files.erase(files.begin());
     }
+    std::vector<std::string> lines;
     for (const auto& [name, value] : p.options)
-        if (name == "-e") runArgs.lines.push_back(value);
+        if (name == "-e") lines.push_back(value);
     if (files.empty()) return Usage("batch-convert: no files given");
-    runArgs.files = files;
 
     return Guarded([&] {
-        std::error_code ec;
-        if (!fs::is_directory(*outDir, ec)) {
-            PrintError("Output folder " + *outDir + " not found.");
-            return kExitFailure;
+        setup.script = lines;
+        if (!scriptFile.empty()) {
+            if (!AllPresent({scriptFile})) return kExitFailure;
+            const std::vector<uint8_t> bytes = ReadWholeFile(scriptFile, size_t(64) << 20);
+            setup.script = SplitBipScript(std::string(bytes.begin(), bytes.end()));
+            setup.script.insert(setup.script.end(), lines.begin(), lines.end());
         }
-        std::vector<std::string> script = runArgs.lines;
-        if (!runArgs.script.empty()) {
-            if (!AllPresent({runArgs.script})) return kExitFailure;
-            const std::vector<uint8_t> bytes = ReadWholeFile(runArgs.script, size_t(64) << 20);
-            script = SplitBipScript(std::string(bytes.begin(), bytes.end()));
-            script.insert(script.end(), runArgs.lines.begin(), runArgs.lines.end());
-        }
-        CliFrameHost frame;
-        Workspace ws(frame);
-        BatchConvertJob job;
-        job.files = files;
-        job.folder = *outDir;
-        job.format = *format;
-        job.quality = quality;
-        job.script = script;
-
-        // A SAVE line in the script writes into DIR in the target format.
-        const SaveFormat saveFormat = *format == ConvertFormat::Jpg   ? SaveFormat::Jpeg
-                                      : *format == ConvertFormat::Tif ? SaveFormat::TiffDeflate
-                                      : *format == ConvertFormat::Bmp ? SaveFormat::Bmp
-                                      : *format == ConvertFormat::Png ? SaveFormat::Png
-                                      : *format == ConvertFormat::Tga ? SaveFormat::Tga
-                                                                      : SaveFormat::Pcx;
-        RunFileIo io;
-        io.extension = DefaultExtension(saveFormat);
-        io.read = ReadForRun;
-        SaveOptions saveOptions = CliSaveOptions(runArgs);
-        saveOptions.batch = true;
-        io.save = [&](const Bitmap& picture, const std::string& path, const WriteTurn& turn) {
-            return SaveForRun(picture, path, saveFormat, saveOptions, turn);
-        };
-        Bookmarks inputs;
-        inputs.replace(files, 0);
-        CliHostSettings settings;
-        settings.outDir = *outDir;
-        CliBatchHost host(ws, inputs, {}, io, settings);
-        if (!script.empty()) job.scriptHost = &host;
-
-        const BatchConvertResult result = BatchConvert(ws, job);
-        PrintLines(result.written);
-        for (const std::string& line : SkippedLines(result.skipped)) PrintError(line);
-        if (!result.message.empty()) PrintError(result.message);
-        return result.completed() && result.skipped.empty() && !host.failed() ? kExitOk : kExitFailure;
+        setup.files = files;
+        setup.outDir = *outDir;
+        setup.format = *format;
+        return RunBatchConvert(setup);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "cli/run_command.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <system_error>
 
 #include "batch/bip_line.h"
@@ -17,6 +19,7 @@
 #include "cli/cli_batch_host.h"
 #include "cli/commands.h"
 #include "cli/run_parts.h"
+#include "cli/run_report.h"
 
 namespace vimbra::cli {
 namespace {
@@ -157,9 +160,11 @@ void FinishPart(OrderedEntries& order, const std::vector<size_t>& entries,
 // The list as parts side by side; true when the run failed.
 bool RunInParts(size_t parts, const CliArgs& args, const std::vector<std::string>& list,
                 const std::vector<std::string>& lines, const RunFileIo& io,
-                const ScriptSplit& split, bool continues) {
+                const ScriptSplit& split, bool continues, RunReporter& reporter,
+                const ProgressLine& progress, bool tracked) {
     const size_t count = list.size();
-    OrderedEntries order(count, stdout, stderr);
+    OrderedEntries order(count, progress.out(), progress.err(),
+                         [&](size_t e, const std::string& line) { reporter.done(e, line); });
     std::vector<char> failedAt(count, 0);
     RunParts(parts, [&](size_t part) {
         const std::vector<size_t> entries = OrderedEntries::EntriesOf(part, parts, count);
@@ -177,6 +182,10 @@ bool RunInParts(size_t parts, const CliArgs& args, const std::vector<std::string
         settings.entryDone = [&](size_t e) {
             return order.complete(entries[e], captured.take(), false);
         };
+        if (tracked)
+            settings.entryEnd = [&](size_t, EntryRecord record) {
+                captured.add(OrderedEntries::kSideStream, ReportLine(record));
+            };
         PartEnd end;
         try {
             RunPart(files, lines, io, settings, end);
@@ -192,6 +201,20 @@ bool RunInParts(size_t parts, const CliArgs& args, const std::vector<std::string
 }
 
 }  // namespace
+
+bool MakeOutputFolder(const std::string& folder, std::string& error) {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) return true;
+    // A shard beside may make it meanwhile: only its absence afterwards counts.
+    fs::create_directories(folder, ec);
+    std::error_code made;
+    if (fs::is_directory(folder, made)) return true;
+    error = "Cannot make the output folder " + folder + ": " +
+            (ec ? ec.message() : std::string("a file has that name")) + ".";
+    return false;
+}
+
+bool ShowsProgress(bool quiet) { return !quiet && ::isatty(STDERR_FILENO) == 1; }
 
 int RunBipScript(const CliArgs& args, const RunFileIo& io) {
     std::vector<std::string> lines;
@@ -221,21 +244,56 @@ int RunBipScript(const CliArgs& args, const RunFileIo& io) {
             parts = 1;
         }
     }
+    ReturnLargeBlocksAtOnce();
+    const PeakMemory peak;
+    ProgressLine progress(files.size(), ShowsProgress(args.quiet));
+    RunReporter reporter(files.size(), progress);
+    if (std::string error; !args.report.empty() && !reporter.open(args.report, error)) {
+        Print(error);
+        return kExitFailure;
+    }
+    const bool tracked = !args.report.empty() || progress.enabled();
+    // Whatever ends the run, every input has its line and the progress goes.
+    struct Close {
+        RunReporter& reporter;
+        ProgressLine& progress;
+        const std::vector<std::string>& files;
+        Close(RunReporter& r, ProgressLine& p, const std::vector<std::string>& f)
+            : reporter(r), progress(p), files(f) {}
+        Close(const Close&) = delete;
+        Close& operator=(const Close&) = delete;
+        ~Close() {
+            reporter.skipRest(files);
+            progress.finish();
+        }
+    };
+    std::optional<Close> close;
+    close.emplace(reporter, progress, files);
     const InterruptHandler interrupt;
-    bool failed = false;
+    bool failed = false, loadFailed = false;
     if (parts > 1) {
-        failed = RunInParts(parts, args, files, lines, io, split, shardStart > 0);
+        failed = RunInParts(parts, args, files, lines, io, split, shardStart > 0, reporter,
+                            progress, tracked);
     } else {
         CliHostSettings settings;
         settings.outDir = args.outDir;
         settings.answerYes = args.answerYes;
         settings.overlap = !args.sequential;
+        settings.out = progress.out();
+        settings.err = progress.err();
         if (shardStart > 0) settings.startValues = split.laterValues;
+        if (tracked)
+            settings.entryEnd = [&](size_t e, EntryRecord record) {
+                reporter.done(e, ReportLine(record));
+            };
         PartEnd end;
         RunPart(files, lines, io, settings, end);
-        if (end.loadFailed) return kExitFailure;
         failed = end.failed;
+        loadFailed = end.loadFailed;
     }
+    close.reset();
+    peak.printIfAsked();
+    if (loadFailed) return kExitFailure;
     if (gInterrupted != 0) {
         Print("Interrupted: batch processing stopped.");
         return kExitInterrupted;

@@ -35,15 +35,22 @@ using WriteTurn = std::function<bool()>;
 
 // The load and save, split from the run so it stays testable without real
 // files. Both may run on a worker thread and print nothing themselves; a
-// DiskFull save carries no message (the interpreter words that warning).
+// DiskFull save carries no message (the interpreter words that warning). The
+// save owns its picture and may let it go as soon as it is encoded.
 struct RunFileIo {
     std::function<RunLoad(const std::string& path)> read;
-    std::function<RunSave(const Bitmap& picture, const std::string& path, const WriteTurn& turn)>
-        save;
+    std::function<RunSave(Bitmap picture, const std::string& path, const WriteTurn& turn)> save;
     std::string extension;  // of the output format, without the dot
 };
 
 // Exit status: 0 done, 1 a failure (message on stderr), 130 interrupted.
 int RunBipScript(const CliArgs& args, const RunFileIo& io);
+
+// The output folder, made with its parents when missing; false with a
+// message in `error` when it cannot be.
+bool MakeOutputFolder(const std::string& folder, std::string& error);
+
+// The progress line is wanted: stderr is a terminal and --quiet not given.
+bool ShowsProgress(bool quiet);
 
 }  // namespace vimbra::cli

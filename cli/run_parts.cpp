@@ -38,6 +38,12 @@ std::vector<std::pair<int, std::string>> CapturedOutput::take() {
     return std::exchange(pieces_, {});
 }
 
+void CapturedOutput::add(int stream, std::string text) {
+    std::fflush(out_);
+    std::fflush(err_);
+    pieces_.emplace_back(stream, std::move(text));
+}
+
 std::vector<size_t> OrderedEntries::EntriesOf(size_t part, size_t parts, size_t entries) {
     std::vector<size_t> mine;
     for (size_t i = part; parts > 0 && i < entries; i += parts) mine.push_back(i);
@@ -58,6 +64,10 @@ bool OrderedEntries::complete(size_t entry, std::vector<std::pair<int, std::stri
     while (!ended_ && next_ < done_.size() && done_[next_].done) {
         Done& d = done_[next_];
         for (const auto& [stream, text] : d.output) {
+            if (stream == kSideStream) {
+                if (side_) side_(next_, text);
+                continue;
+            }
             std::FILE* f = stream == 0 ? out_ : err_;
             std::fwrite(text.data(), 1, text.size(), f);
             std::fflush(f);

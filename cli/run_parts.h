@@ -32,6 +32,8 @@ public:
     std::FILE* err() const { return err_; }
     // What was written since the last take: (0 stdout, 1 stderr, text) pieces.
     std::vector<std::pair<int, std::string>> take();
+    // A piece of another stream, after what was written so far.
+    void add(int stream, std::string text);
 
 private:
     static ssize_t write(void* cookie, const char* data, size_t size);
@@ -47,8 +49,12 @@ private:
 
 class OrderedEntries {
 public:
-    OrderedEntries(size_t entries, std::FILE* out, std::FILE* err)
-        : done_(entries), out_(out), err_(err) {}
+    // Pieces of this stream go to the side sink with their entry (the report).
+    static constexpr int kSideStream = 2;
+    using SideSink = std::function<void(size_t entry, const std::string& text)>;
+
+    OrderedEntries(size_t entries, std::FILE* out, std::FILE* err, SideSink side = {})
+        : done_(entries), out_(out), err_(err), side_(std::move(side)) {}
 
     // The entries of part `part` of `parts`, in list order.
     static std::vector<size_t> EntriesOf(size_t part, size_t parts, size_t entries);
@@ -74,6 +80,7 @@ private:
     bool ended_ = false;
     std::FILE* out_;
     std::FILE* err_;
+    SideSink side_;
 };
 
 // Shard `index` (1-based) of `count`: the entries at positions

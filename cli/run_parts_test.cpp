@@ -83,6 +83,30 @@ TEST(RunParts, CapturedStreamsKeepTheirInterleaving) {
     EXPECT_EQ(c.take(), Pieces{});
 }
 
+TEST(RunParts, SidePiecesReachTheSinkInOrderWithTheirEntry) {
+    std::FILE* out = std::tmpfile();
+    std::vector<std::pair<size_t, std::string>> side;
+    {
+        OrderedEntries order(4, out, out,
+                             [&](size_t e, const std::string& text) { side.emplace_back(e, text); });
+        CapturedOutput c;
+        std::fprintf(c.out(), "b\n");
+        c.add(OrderedEntries::kSideStream, "line b");
+        std::fprintf(c.out(), "after\n");
+        EXPECT_EQ(c.take(), (Pieces{{0, "b\n"}, {2, "line b"}, {0, "after\n"}}));
+        order.complete(1, Pieces{{0, "b\n"}, {2, "line b"}}, false);
+        EXPECT_TRUE(side.empty());
+        order.complete(0, Pieces{{2, "line a"}}, false);
+        order.complete(2, Pieces{{2, "line c"}}, true);
+        // Past the end of the run: dropped with the rest of the entry.
+        order.complete(3, Pieces{{2, "line d"}}, false);
+    }
+    using Side = std::vector<std::pair<size_t, std::string>>;
+    EXPECT_EQ(side, (Side{{0, "line a"}, {1, "line b"}, {2, "line c"}}));
+    EXPECT_EQ(Contents(out), "b\n");
+    std::fclose(out);
+}
+
 TEST(RunParts, EveryPartRunsAndAnExceptionComesBack) {
     std::atomic<int> ran{0};
     RunParts(3, [&](size_t) { ++ran; });

@@ -29,16 +29,27 @@ RunPipeline::FileStamp RunPipeline::stampOf(const std::string& path) {
 
 void RunPipeline::readAhead(const std::string& path) {
     if (!overlap_ || ahead_.valid()) return;
+    if (writing_) {
+        waitingPath_ = path;
+        return;
+    }
+    startAhead(path);
+}
+
+void RunPipeline::startAhead(const std::string& path) {
+    waitingPath_.clear();
     aheadPath_ = path;
     aheadStamp_ = stampOf(path);
     ahead_ = std::async(std::launch::async, io_.read, path);
 }
 
 void RunPipeline::dropReadAhead() {
+    waitingPath_.clear();
     if (ahead_.valid()) ahead_.get();
 }
 
 RunLoad RunPipeline::read(const std::string& path, bool useAhead) {
+    if (useAhead) waitingPath_.clear();
     if (useAhead && ahead_.valid()) {
         const bool same = aheadPath_ == path;
         RunLoad ahead = ahead_.get();
@@ -51,12 +62,12 @@ RunLoad RunPipeline::read(const std::string& path, bool useAhead) {
 void RunPipeline::write(Bitmap picture, const std::string& path, WriteTurn turn) {
     writing_ = true;
     if (!overlap_) {
-        written_ = io_.save(picture, path, turn);
+        written_ = io_.save(std::move(picture), path, turn);
         return;
     }
     behind_ = std::async(std::launch::async,
-                         [this, picture = std::move(picture), path, turn = std::move(turn)] {
-                             return io_.save(picture, path, turn);
+                         [this, picture = std::move(picture), path, turn = std::move(turn)]() mutable {
+                             return io_.save(std::move(picture), path, turn);
                          });
 }
 
@@ -68,8 +79,11 @@ bool RunPipeline::writeDone() const {
 
 RunSave RunPipeline::collect() {
     writing_ = false;
-    if (behind_.valid()) return behind_.get();
-    return std::move(written_);
+    if (!behind_.valid()) return std::move(written_);
+    // The written picture and the encoder's buffer are gone now.
+    RunSave saved = behind_.get();
+    if (!waitingPath_.empty()) startAhead(waitingPath_);
+    return saved;
 }
 
 }  // namespace vimbra::cli

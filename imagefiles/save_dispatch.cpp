@@ -115,6 +115,8 @@ std::vector<uint8_t> Encode(const Bitmap& b, SaveFormat format, const SaveOption
             j.quality = LibjpegQuality(JpegQualityScale::SaveDialog, o.quality);
             j.progressive = o.progressive;
             j.grey = format == SaveFormat::JpegGrey;
+            // A grey save encodes a prepared copy, not the caller's picture.
+            if (format == SaveFormat::Jpeg) j.rowsTaken = o.rowsTaken;
             return EncodeJpeg(b, j);
         }
         case SaveFormat::Tga:

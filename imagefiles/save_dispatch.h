@@ -59,6 +59,8 @@ struct SaveOptions {
     // What to write beside the pixels, already prepared for the saved picture
     // (orientation 1, its size); nullptr writes none.
     const PictureMetadata* metadata = nullptr;
+    // Colour JPEG: the rows the encoder is done with (JpegWriteOptions).
+    std::function<void(int rows)> rowsTaken = {};
 };
 
 // The picture as written: grey for format 4, 8 bits at least for TGA.

@@ -231,6 +231,7 @@ bool EncodeStage(EncodeState& s, const Bitmap& b, const JpegWriteOptions& o, uin
         else
             ExpandRow(b, y, scratch);
         jpeg_write_scanlines(&c, &row, 1);
+        if (o.rowsTaken && (y % 64 == 63 || y + 1 == b.height())) o.rowsTaken(y + 1);
     }
     jpeg_finish_compress(&c);
     return true;

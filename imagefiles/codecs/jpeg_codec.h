@@ -1,6 +1,7 @@
 #pragma once
 // JPEG decoding and encoding over libjpeg, entirely in memory.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "imagefiles/codecs/codec_common.h"
@@ -41,6 +42,9 @@ struct JpegWriteOptions {
     bool optimizeHuffman = true;
     bool floatDct = false;
     int smoothing = 0;              // encoder input smoothing, 0..100
+    // Told how many rows from the top the encoder has read and needs no more,
+    // every few rows: a picture lent to the encoder can let them go.
+    std::function<void(int rows)> rowsTaken = {};
 };
 
 // Throws ImageFileError with libjpeg's message for anything it cannot read.
