@@ -2,6 +2,7 @@
 // or a double click brings the picture chosen back into the viewer.
 #include <QAction>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QScrollArea>
 #include <QStackedWidget>
 
@@ -21,6 +22,12 @@ void MainWindow::onThumbnails() {
         connect(thumbnailGrid_, &ThumbnailGrid::openRequested, this, [this](const QString& path) {
             onThumbnails();
             BtnOpenEx(path.toStdString());
+        });
+        // The cell's picture becomes the viewer's, then the viewer's Delete runs.
+        connect(thumbnailGrid_, &ThumbnailGrid::deleteRequested, this, [this](const QString& path) {
+            if (!BtnOpenEx(path.toStdString())) return;
+            onDelete(QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier);
+            thumbnailGrid_->reload(QString::fromStdString(ws_.CurrentFileName));
         });
         connect(thumbnailGrid_->gridModel(), &ThumbnailGridModel::cacheUnwritable, this,
                 [this](const QString& why) {

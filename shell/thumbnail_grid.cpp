@@ -11,6 +11,7 @@ namespace {
 // (Page Down is the viewer's next picture, Home its first...).
 bool GridKey(const QKeyEvent* key) {
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    // Delete (and Shift+Delete) are the grid's: the window's would take the viewer's picture.
     switch (key->key()) {
         case Qt::Key_Left:
         case Qt::Key_Right:
@@ -21,7 +22,8 @@ bool GridKey(const QKeyEvent* key) {
         case Qt::Key_Home:
         case Qt::Key_End:
         case Qt::Key_Return:
-        case Qt::Key_Enter: return true;
+        case Qt::Key_Enter:
+        case Qt::Key_Delete: return true;
         default: return false;
     }
 }
@@ -89,6 +91,11 @@ void ThumbnailGrid::selectFile(const QString& path) {
     scrollTo(i, QAbstractItemView::PositionAtCenter);
 }
 
+void ThumbnailGrid::reload(const QString& current) {
+    pendingSelection_ = current;
+    model_->listFolder(model_->folder());
+}
+
 QString ThumbnailGrid::currentFile() const {
     return currentIndex().isValid() ? model_->pathAt(currentIndex().row()) : QString();
 }
@@ -136,6 +143,11 @@ void ThumbnailGrid::keyPressEvent(QKeyEvent* event) {
     // Enter opens even where the style activates on a single click.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
         emit openRequested(currentFile());
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && currentIndex().isValid()) {
+        emit deleteRequested(currentFile());
         event->accept();
         return;
     }

@@ -21,10 +21,14 @@ public:
     // Selects the cell of `path` when it is listed, else remembers it for the listing.
     void selectFile(const QString& path);
     QString currentFile() const;
+    // Lists the folder again (files gone or added) and then selects `current`.
+    void reload(const QString& current);
     ThumbnailGridModel* gridModel() const { return model_; }
 
 signals:
     void openRequested(const QString& path);
+    // Delete on a cell: the window deletes as its own Delete does.
+    void deleteRequested(const QString& path);
     // The folder is listed and shown (count cells; error when it could not be read).
     void folderShown(int count, const QString& error);
 

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QDir>
 #include <QLabel>
 #include <QScrollArea>
 
@@ -49,6 +50,8 @@ private:
 private slots:
     void initTestCase() {
         qputenv("XDG_CACHE_HOME", fx_.path("cache").toUtf8());
+        QVERIFY(QDir().mkpath(fx_.path("data")));
+        qputenv("XDG_DATA_HOME", fx_.path("data").toUtf8());  // the trash
         // Twenty pictures, named so that case-folded order differs from byte order.
         for (int i = 0; i < 20; ++i) {
             const QString name = QStringLiteral("%1pic%2.bmp").arg(i % 2 ? QLatin1Char('P') : QLatin1Char('p')).arg(i, 2, 10, QLatin1Char('0'));
@@ -198,6 +201,28 @@ private slots:
         item->trigger();
         QVERIFY(!grid->isVisible());
         QCOMPARE(QString::fromStdString(form->workspace().CurrentFileName), pic(7));
+    }
+
+    void deleteRecyclesTheSelectedPicture() {
+        // Last: the folder loses a picture.
+        auto form = fx_.makeForm({pic(0)});
+        QVERIFY(form);
+        QTRY_COMPARE(QString::fromStdString(form->workspace().CurrentFileName), pic(0));
+        form->action("onThumbnails")->trigger();
+        ThumbnailGrid* grid = form->thumbnailGrid();
+        QTRY_COMPARE(grid->gridModel()->rowCount(), names_.size());
+        QTest::keyClick(grid, Qt::Key_Right);
+        QTest::keyClick(grid, Qt::Key_Right);
+        const QString gone = pic(2);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QTRY_COMPARE(grid->gridModel()->rowCount(), names_.size() - 1);
+        QVERIFY(!QFile::exists(gone));
+        QVERIFY(QFile::exists(fx_.path("data/Trash/files/") + names_[2]));
+        QVERIFY(QFile::exists(pic(0)));
+        QVERIFY(grid->isVisible());
+        QCOMPARE(grid->gridModel()->rowOf(gone), -1);
+        QCOMPARE(grid->currentFile(), QString::fromStdString(form->workspace().CurrentFileName));
+        names_.removeAt(2);
     }
 };
 
