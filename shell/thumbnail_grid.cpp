@@ -32,8 +32,10 @@ bool GridKey(const QKeyEvent* key) {
 // never do.
 class ThumbnailDelegate : public QStyledItemDelegate {
 public:
-    ThumbnailDelegate(ThumbnailGridModel* model, QObject* parent)
-        : QStyledItemDelegate(parent), model_(model) {}
+    ThumbnailDelegate(ThumbnailGridModel* model, QSize cell, QObject* parent)
+        : QStyledItemDelegate(parent), model_(model), cell_(cell) {}
+    // Every cell the same, whatever its picture: the layout never waits for one.
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return cell_; }
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         model_->want(index.row());
@@ -42,6 +44,7 @@ public:
 
 private:
     ThumbnailGridModel* model_;
+    QSize cell_;
 };
 
 }  // namespace
@@ -51,7 +54,6 @@ ThumbnailGrid::ThumbnailGrid(QWidget* parent, thumbs::ThumbnailCache cache, thum
     setObjectName(QStringLiteral("ThumbnailGrid"));
     setAccessibleName(QStringLiteral("Thumbnails"));
     setModel(model_);
-    setItemDelegate(new ThumbnailDelegate(model_, this));
     setViewMode(QListView::IconMode);
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
@@ -62,8 +64,9 @@ ThumbnailGrid::ThumbnailGrid(QWidget* parent, thumbs::ThumbnailCache cache, thum
     setWordWrap(false);
     const int side = model_->side();
     setIconSize(QSize(side, side));
-    setGridSize(QSize(side + 24, side + fontMetrics().height() + 16));
-    setSpacing(4);
+    const QSize cell(side + 16, side + fontMetrics().height() + 12);
+    setItemDelegate(new ThumbnailDelegate(model_, cell, this));
+    setGridSize(cell + QSize(8, 8));
     connect(model_, &ThumbnailGridModel::listed, this, &ThumbnailGrid::onListed);
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {
         if (i.isValid()) emit openRequested(model_->pathAt(i.row()));
@@ -88,7 +91,7 @@ void ThumbnailGrid::selectFile(const QString& path) {
     pendingSelection_.clear();
     const QModelIndex i = model_->index(row);
     setCurrentIndex(i);  // selects it alone
-    scrollTo(i, QAbstractItemView::PositionAtCenter);
+    scrollTo(i, QAbstractItemView::EnsureVisible);
 }
 
 void ThumbnailGrid::reload(const QString& current) {
@@ -104,7 +107,7 @@ void ThumbnailGrid::onListed(int count, const QString& error) {
     if (count > 0) {
         const int row = std::max(0, model_->rowOf(pendingSelection_));
         setCurrentIndex(model_->index(row));
-        scrollTo(model_->index(row), QAbstractItemView::PositionAtCenter);
+        scrollTo(model_->index(row), QAbstractItemView::EnsureVisible);
     }
     pendingSelection_.clear();
     emit folderShown(count, error);

@@ -203,6 +203,21 @@ private slots:
         QCOMPARE(QString::fromStdString(form->workspace().CurrentFileName), pic(7));
     }
 
+    // VIMBRA_GRID_SCREENSHOT=OUT.png draws the README's picture of the grid over samples/.
+    void screenshotForTheReadme() {
+        const QString out = qEnvironmentVariable("VIMBRA_GRID_SCREENSHOT");
+        if (out.isEmpty()) QSKIP("VIMBRA_GRID_SCREENSHOT not set");
+        auto form = fx_.makeForm({QStringLiteral(VIMBRA_SOURCE_DIR "/samples/colour_chart.bmp")});
+        QVERIFY(form);
+        form->resize(640, 420);
+        form->action("onThumbnails")->trigger();
+        ThumbnailGrid* grid = form->thumbnailGrid();
+        QTRY_VERIFY(grid->gridModel()->rowCount() > 0 && grid->gridModel()->idle() &&
+                    grid->gridModel()->index(0).data(ThumbnailGridModel::kStateRole).toInt() != 0);
+        QTest::qWait(100);
+        QVERIFY(form->grab().save(out));
+    }
+
     void deleteRecyclesTheSelectedPicture() {
         // Last: the folder loses a picture.
         auto form = fx_.makeForm({pic(0)});
