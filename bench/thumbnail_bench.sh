@@ -8,13 +8,19 @@
 # in the page cache, so the figures are decoding, scaling and writing.
 #
 # Usage: bench/thumbnail_bench.sh [BUILD_DIR]   (default: build)
-# VIMBRA_BENCH_COUNT (50) and VIMBRA_BENCH_RUNS (1: best of that many) change a
-# run; the machine is shared, so expect figures to swing with its load.
+# Then the time from asking the grid for a folder of VIMBRA_BENCH_FILES (10000)
+# already cached pictures to its first screen drawn (1000 x 700, offscreen;
+# needs the build's shell/thumbnail_grid_qtest).
+#
+# VIMBRA_BENCH_COUNT (50), VIMBRA_BENCH_RUNS (1: best of that many) and
+# VIMBRA_BENCH_FILES (0 skips the grid) change a run; the machine is shared,
+# so expect figures to swing with its load.
 # Missing comparison tools are installed with apt-get when run as root.
 set -euo pipefail
 
 build=${1:-build}
 count=${VIMBRA_BENCH_COUNT:-50}
+files=${VIMBRA_BENCH_FILES:-10000}
 runs=${VIMBRA_BENCH_RUNS:-1}
 cli=$build/cli/vimbra-cli
 [[ -x $cli ]] || cli=$(cd "$(dirname "$0")/.." && pwd)/$build/cli/vimbra-cli
@@ -92,3 +98,15 @@ report() {  # report LABEL PREFIX...
 echo "$count thumbnails of 128 pixels, empty cache, best of $runs run(s); the machine's load moves these"
 report "all cores" env
 report "one core" taskset -c 0
+
+grid=$(dirname "$cli")/../shell/thumbnail_grid_qtest
+if ((files > 0)) && [[ -x $grid ]]; then
+    echo "Making a folder of $files cached pictures"
+    mkdir "$work/many"
+    "$convert" -seed 3 -size 640x480 plasma:fractal -quality 85 "$work/small.jpg"
+    for ((i = 1; i <= files; i++)); do ln "$work/small.jpg" "$work/many/$(printf 'f%05d.jpg' "$i")"; done
+    XDG_CACHE_HOME="$work/cache-many" "$cli" thumbnails "$work/many" >/dev/null
+    XDG_CACHE_HOME="$work/cache-many" QT_QPA_PLATFORM=offscreen VIMBRA_GRID_BENCH_DIR="$work/many" \
+        "$grid" firstScreenOfAFolder 2>/dev/null | grep '^first screen' |
+        sed 's/$/   goal < 300 ms/'
+fi

@@ -29,6 +29,11 @@ void MainWindow::onThumbnails() {
             onDelete(QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier);
             thumbnailGrid_->reload(QString::fromStdString(ws_.CurrentFileName));
         });
+        connect(thumbnailGrid_, &ThumbnailGrid::folderShown, this, [this](int, const QString& error) {
+            if (error.isEmpty()) return;
+            ws_.StatusText = error.toStdString();
+            refreshStatusBar();
+        });
         connect(thumbnailGrid_->gridModel(), &ThumbnailGridModel::cacheUnwritable, this,
                 [this](const QString& why) {
                     ws_.StatusText = "Thumbnails kept in memory only: " + why.toStdString();

@@ -42,7 +42,8 @@ void ThumbnailGridModel::listFolder(const QString& folder) {
 
 void ThumbnailGridModel::setFiles(std::vector<std::string> files) {
     beginResetModel();
-    ++generation_;
+    ++generation_;  // also drops a listing still under way
+    listing_ = false;
     queue_.clear();
     kept_.clear();
     cells_.clear();

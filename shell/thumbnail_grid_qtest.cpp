@@ -8,6 +8,8 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QDir>
+#include <QElapsedTimer>
+#include <cstdio>
 #include <QLabel>
 #include <QScrollArea>
 
@@ -216,6 +218,32 @@ private slots:
                     grid->gridModel()->index(0).data(ThumbnailGridModel::kStateRole).toInt() != 0);
         QTest::qWait(100);
         QVERIFY(form->grab().save(out));
+    }
+
+    // VIMBRA_GRID_BENCH_DIR=FOLDER (bench/thumbnail_bench.sh) prints the time from
+    // asking for the folder to every visible cell drawn with its thumbnail.
+    void firstScreenOfAFolder() {
+        const QString folder = qEnvironmentVariable("VIMBRA_GRID_BENCH_DIR");
+        if (folder.isEmpty()) QSKIP("VIMBRA_GRID_BENCH_DIR not set");
+        ThumbnailGrid grid(nullptr, thumbs::ThumbnailCache());
+        grid.resize(1000, 700);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QElapsedTimer clock;
+        clock.start();
+        grid.showFolder(folder, {});
+        ThumbnailGridModel* m = grid.gridModel();
+        const auto screenDone = [&] {
+            if (m->rowCount() == 0) return false;
+            for (int i = 0; i < m->rowCount(); ++i) {
+                if (!grid.viewport()->rect().intersects(grid.visualRect(m->index(i)))) break;
+                if (m->index(i).data(ThumbnailGridModel::kStateRole).toInt() == ThumbnailGridModel::Waiting)
+                    return false;
+            }
+            return true;
+        };
+        QVERIFY(QTest::qWaitFor(screenDone, 60000));
+        std::printf("first screen: %lld ms (%d files)\n", static_cast<long long>(clock.elapsed()), m->rowCount());
     }
 
     void deleteRecyclesTheSelectedPicture() {
