@@ -48,6 +48,7 @@ constexpr OptionSpec kConvertOptions[] = {{"--format", true}, {"--quality", true
 constexpr OptionSpec kAnalyzeOptions[] = {{"--complexity", false}};
 constexpr OptionSpec kPrintOptions[] = {{"--pdf", true}};
 constexpr OptionSpec kUnzipOptions[] = {{"-o", true}, {"--overwrite", false}};
+constexpr OptionSpec kThumbnailOptions[] = {{"--size", true}};
 
 std::span<const OptionSpec> OptionsOf(Command command) {
     switch (command) {
@@ -56,6 +57,7 @@ std::span<const OptionSpec> OptionsOf(Command command) {
         case Command::Analyze: return kAnalyzeOptions;
         case Command::Print: return kPrintOptions;
         case Command::Unzip: return kUnzipOptions;
+        case Command::Thumbnails: return kThumbnailOptions;
         default: return {};
     }
 }
@@ -101,6 +103,10 @@ std::string ApplyOption(CliArgs& args, std::string_view name, const std::string&
             return "option '--shard' takes I/N with 1 <= I <= N, not " + Quoted(value);
         args.shardIndex = static_cast<int>(*i);
         args.shardCount = static_cast<int>(*n);
+    } else if (name == "--size" && args.command == Command::Thumbnails) {
+        if (value != "normal" && value != "large")
+            return "option '--size' takes normal or large, not " + Quoted(value);
+        args.largeThumbnails = value == "large";
     } else if (name == "--size") {
         const size_t x = value.find_first_of("xX");
         const auto w = x == std::string::npos ? std::nullopt : ParseCount(std::string_view(value).substr(0, x));
@@ -187,6 +193,10 @@ std::string TakePositionals(CliArgs& args, const std::vector<std::string>& pos,
             if (args.outDir.empty()) return "unzip: give -o DIR";
             args.files = pos;
             return {};
+        case Command::Thumbnails:
+            if (pos.empty()) return "thumbnails: no file or folder given";
+            args.files = pos;
+            return {};
         default:
             return {};
     }
@@ -234,6 +244,7 @@ std::string_view CommandName(Command command) {
         case Command::Analyze: return "analyze";
         case Command::Print: return "print";
         case Command::Unzip: return "unzip";
+        case Command::Thumbnails: return "thumbnails";
     }
     return {};
 }
@@ -258,6 +269,7 @@ ParseResult ParseArgs(const std::vector<std::string>& argv) {
     else if (first == "analyze") args.command = Command::Analyze;
     else if (first == "print") args.command = Command::Print;
     else if (first == "unzip") args.command = Command::Unzip;
+    else if (first == "thumbnails") args.command = Command::Thumbnails;
     else {
         const bool looksLikeOption = first.size() > 1 && first[0] == '-';
         result.error = (looksLikeOption ? "unknown option " : "unknown command ") + Quoted(first);
@@ -333,6 +345,7 @@ std::string UsageText() {
   vimbra-cli rename --prefix P | --numeric FILE...
   vimbra-cli print FILE --pdf OUT.pdf
   vimbra-cli unzip ARCHIVE... -o DIR [--overwrite]
+  vimbra-cli thumbnails [--size normal|large] FILE|DIR...
   vimbra-cli show FILE.avl --list | --render OUT.webm|OUT.mp4 [--size WxH] [--fps N]
   vimbra-cli transition CODE A B --at T --size WxH -o OUT.png [--speed 0..3]
   vimbra-cli transition --list
@@ -369,6 +382,10 @@ print     writes the printed page of FILE into OUT.pdf: A4 portrait at 300 dpi,
           the picture fitted to the page and centred.
 unzip     extracts every ARCHIVE into DIR and prints the log lines; existing
           files are kept unless --overwrite. Status 1 when any entry failed.
+thumbnails fills the shared thumbnail cache for each FILE and the pictures of
+          each DIR (128 pixels, 256 with --size large) and prints each
+          thumbnail's path; a fresh thumbnail is reused. Status 1 when a file
+          could not be read (named on stderr) or its thumbnail not written.
 show      lists one cycle of a slideshow script, one JSON object per slide, or
           renders it into a video file (default 1280x720 at 25 frames a second).
 transition draws effect CODE from picture A to picture B at progress T (0..1);

@@ -8,7 +8,7 @@
 
 namespace vimbra::cli {
 
-enum class Command { Help, Version, Run, Convert, Info, Analyze, Print, Unzip };
+enum class Command { Help, Version, Run, Convert, Info, Analyze, Print, Unzip, Thumbnails };
 
 // Output variants in save-format order; the value is the save-format number.
 inline constexpr int kFormatBmp = 1;
@@ -43,6 +43,9 @@ struct CliArgs {
     // `files`, the destination `outDir`.
     std::string pdf;
     bool overwrite = false;
+
+    // thumbnails: the files and folders are `files`; --size large for 256 pixels.
+    bool largeThumbnails = false;
 
     int format = kFormatBmp;     // save-format number 1..12
     std::optional<int> quality;  // 1..100; empty: the writer's default

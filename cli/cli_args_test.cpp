@@ -257,5 +257,19 @@ TEST(CliArgs, PrintAndUnzip) {
     ExpectError({"unzip", "x.zip", "-o", "d", "--overwrite=yes"}, "takes no value");
 }
 
+TEST(CliArgs, Thumbnails) {
+    CliArgs a = ParseOk({"thumbnails", "a.jpg", "Pictures", "--size", "large"});
+    EXPECT_EQ(a.command, Command::Thumbnails);
+    EXPECT_EQ(a.files, (std::vector<std::string>{"a.jpg", "Pictures"}));
+    EXPECT_TRUE(a.largeThumbnails);
+    EXPECT_FALSE(ParseOk({"thumbnails", "--size=normal", "a.jpg"}).largeThumbnails);
+    EXPECT_FALSE(ParseOk({"thumbnails", "a.jpg"}).largeThumbnails);
+    ExpectError({"thumbnails"}, "no file or folder");
+    ExpectError({"thumbnails", "a.jpg", "--size", "128x128"}, "normal or large, not '128x128'");
+    ExpectError({"thumbnails", "a.jpg", "--format", "png"}, "unknown option '--format'");
+    // convert keeps its own --size.
+    EXPECT_EQ(ParseOk({"convert", "a.txt", "b.png", "--size", "40x30"}).pageWidth, 40);
+}
+
 }  // namespace
 }  // namespace vimbra::cli

@@ -15,5 +15,6 @@ int Info(const CliArgs& args);
 int Analyze(const CliArgs& args);
 int Print(const CliArgs& args);
 int Unzip(const CliArgs& args);
+int Thumbnails(const CliArgs& args);
 
 }  // namespace vimbra::cli

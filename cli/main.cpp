@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
         case Command::Analyze: return Analyze(args);
         case Command::Print: return Print(args);
         case Command::Unzip: return Unzip(args);
+        case Command::Thumbnails: return Thumbnails(args);
     }
     return kExitUsage;
 }

@@ -98,6 +98,10 @@ public:
     void openFiles(const std::vector<std::string>& paths);
     void onReload();
     void onNew();
+    // View > Thumbnails: the grid of the picture's folder in place of the
+    // picture, and back (the grid's selection following the picture).
+    void onThumbnails();
+    class ThumbnailGrid* thumbnailGrid() const { return thumbnailGrid_; }
     void onSave();
     void onImageInfo();
     void onPageChange(int tag);
@@ -473,6 +477,8 @@ private:
 
     PictureView* sky_ = nullptr;
     QScrollArea* scrollBox_ = nullptr;
+    class ThumbnailGrid* thumbnailGrid_ = nullptr;  // made on first use
+    class QStackedWidget* centralStack_ = nullptr;  // the picture and the grid
     QToolBar* toolBar1_ = nullptr;
     QToolBar* pathBar_ = nullptr;
     QLineEdit* history_ = nullptr;

@@ -69,6 +69,7 @@ void MainWindow::registerHandlers() {
     on("onNew", [this] { onNew(); });
     on("onOpen", [this] { onOpen(); });
     on("onReload", [this] { onReload(); });
+    on("onThumbnails", [this] { onThumbnails(); });
     on("onSave", [this] { onSave(); });
     on("onBookmarksView", [this] { onBookmarksView(); });
     on("onHistoryClear", [this] { onHistoryClear(); });

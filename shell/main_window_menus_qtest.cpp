@@ -52,6 +52,7 @@ constexpr Expected kShortcuts[] = {
     {"onZoomRegion", 0, "Alt+R"},     {"onZoom", 0, "Alt+Z"},
     {"onFitWindow", 0, "Ctrl+F"},     {"onViewGamma", 0, "Ctrl+G"},
     {"onOptions", 0, "Alt+O"},        {"onDuplicate", 0, "Ctrl+D"},
+    {"onThumbnails", 0, "Ctrl+T"},
     {"onBatchEditor", 0, "Alt+B"},    {"onPerformBatch", 0, "F9"},
     {"onExplore", 0, "Ctrl+E"},
     {"onCopy", 0, "Ctrl+C"},          {"onCopyViewport", 0, "Shift+Ctrl+C"},

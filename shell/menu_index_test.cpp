@@ -73,6 +73,7 @@ constexpr IndexItem kIndex[] = {
     {"&View/Presets", "&Compact", "Ctrl+2"},
     {"&View/Presets", "&Minimal", "Ctrl+3"},
     {"&View", "I&nfo", ""},
+    {"&View", "&Thumbnails", "Ctrl+T"},
     {"&View", "Full screen", "Alt+Return"},
     {"&View", "Zoom &region", "Alt+R"},
     {"&View", "&Zoom to", "Alt+Z"},

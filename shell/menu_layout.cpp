@@ -72,6 +72,7 @@ constexpr MenuRow kLayout[] = {
     {"&View/Presets", "&Compact", "Ctrl+2", "onCompact", 0, true},
     {"&View/Presets", "&Minimal", "Ctrl+3", "onMinimal", 0, true},
     {"&View", "I&nfo", "", "onImageInfo"},
+    {"&View", "&Thumbnails", "Ctrl+T", "onThumbnails", 0, true},
     {"&View", "-", "", ""},
     {"&View", "Full screen", "Alt+Return", "onFullScreen"},
     {"&View", "Zoom &region", "Alt+R", "onZoomRegion"},
