@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "batch/bip_line.h"
-#include "batch/command_table.h"
+#include "commands/registry.h"
 #include "batch/navigation.h"
-#include "filters/geometry_commands.h"
+#include "commands/geometry_commands.h"
 
 namespace vimbra {
 namespace {
@@ -151,7 +151,7 @@ BatchInterpreter::Step BatchInterpreter::runLine(const std::string& line) {
     ws_.ForceTrueColor();
     const ParsedBipLine parsed = ParseBipLine(line, ws_);
     if (parsed.keyword.empty()) return Step::Continue;
-    const BipCommand* command = FindBipCommand(parsed.keyword);
+    const Command* command = FindBipCommand(parsed.keyword);
     const bool beforeTrace = RunsBeforeTracePoint(command);
     if (trace_ && !beforeTrace && traceQuestion(parsed.keyword) == Step::Abort) return Step::Abort;
     if (command != nullptr && RunBipCommand(*command, ws_).outcome == BipOutcome::Control) {

@@ -8,7 +8,7 @@
 #include <QClipboard>
 #include <QScrollArea>
 
-#include "filters/geometry_commands.h"
+#include "commands/geometry_commands.h"
 #include "filters/memory_guard.h"
 #include "imagefiles/qimage_bitmap.h"
 #include "shell/main_window.h"

@@ -2,14 +2,6 @@
 
 #include <string>
 
-#include "core/color_commands.h"
-#include "core/correction_commands.h"
-#include "core/tone_commands.h"
-#include "filters/color_mask_commands.h"
-#include "filters/compose_commands.h"
-#include "filters/filter_commands.h"
-#include "filters/geometry_commands.h"
-
 namespace vimbra {
 namespace {
 
@@ -347,21 +339,6 @@ std::vector<const MenuRow*> ResolveMenuRows(std::span<const MenuRow> rows,
         out.push_back(&row);
     }
     return out;
-}
-
-MenuCommandRef FindMenuCommand(std::string_view handler) {
-    MenuCommandRef ref;
-    if ((ref.edit = FindToneMenuCommand(handler))) return ref;
-    if ((ref.edit = FindCorrectionMenuCommand(handler))) return ref;
-    if ((ref.edit = FindColorMenuCommand(handler))) return ref;
-    if ((ref.edit = FindComposeMenuCommand(handler))) return ref;
-    if ((ref.edit = FindColorMaskMenuCommand(handler))) return ref;
-    if ((ref.custom = FindComposeCustomCommand(handler))) return ref;
-    if ((ref.custom = FindColorMaskCustomCommand(handler))) return ref;
-    if ((ref.edit = FindFilterMenuCommand(handler))) return ref;
-    if ((ref.custom = FindFilterCustomCommand(handler))) return ref;
-    if ((ref.edit = FindGeometryMenuCommand(handler))) return ref;
-    return ref;
 }
 
 }  // namespace vimbra

@@ -1,18 +1,18 @@
-#include "batch/command_table.h"
+#include "commands/registry.h"
 
 #include <algorithm>
 
-#include "core/color_commands.h"
-#include "core/correction_commands.h"
+#include "commands/color_commands.h"
+#include "commands/color_mask_commands.h"
+#include "commands/compose_commands.h"
+#include "commands/correction_commands.h"
+#include "commands/depth_commands.h"
+#include "commands/filter_commands.h"
+#include "commands/geometry_commands.h"
+#include "commands/tone_commands.h"
 #include "core/frame_host.h"
-#include "core/tone_commands.h"
-#include "filters/color_mask_commands.h"
-#include "filters/compose_commands.h"
-#include "filters/depth_commands.h"
-#include "filters/filter_commands.h"
 #include "filters/noise.h"
 #include "filters/text_marks.h"
-#include "filters/geometry_commands.h"
 
 namespace vimbra {
 namespace {
@@ -34,13 +34,15 @@ constexpr std::array<ArgCheck, 3> kSize{In(1, 16384), In(1, 16384), kAny};
 
 constexpr std::array<ArgCheck, 3> One(int32_t lo, int32_t hi) { return {In(lo, hi), kAny, kAny}; }
 
-constexpr uint8_t kCtl = kControl;
-constexpr uint8_t kStr = kString;
-constexpr uint8_t kOp = kOperation;
+constexpr uint16_t kCtl = kControl;
+constexpr uint16_t kStr = kString;
+constexpr uint16_t kOp = kOperation;
+constexpr uint16_t kLeaves = kLeavesBuffers;
+constexpr std::string_view kAsks = " asks questions in list order.";
 
 // One line per command. Order is dispatch order and decides where a trace
 // confirmation falls, so keep it.
-constexpr BipCommand kTable[] = {
+constexpr Command kTable[] = {
     {"TEXTMARK_TOPLEFT", 'A', kNone, kStr, BipTextMarkTopLeft},
     {"TEXTMARK_TOPRIGHT", 'A', kNone, kStr, BipTextMarkTopRight},
     {"TEXTMARK_BOTTOMLEFT", 'A', kNone, kStr, BipTextMarkBottomLeft},
@@ -84,28 +86,33 @@ constexpr BipCommand kTable[] = {
     {"LIMIT_BLU", 'E', kNone, kOp, BipLimitBlu},
     {"LIMIT_ALL", 'E', kNone, kOp, BipLimitAll},
 
-    {"RELOAD", 'F', kNone, kCtl, nullptr},
-    {"NOMODIFYFLAG", 'F', kNone, kCtl, nullptr},
-    {"NEXT", 'F', kNone, kCtl, nullptr},
-    {"PREVIOUS", 'F', kNone, kCtl, nullptr},
+    {"RELOAD", 'F', kNone, kCtl | kLeaves, nullptr, ControlStep::Reload},
+    {"NOMODIFYFLAG", 'F', kNone, kCtl | kLeaves, nullptr, ControlStep::NoModifyFlag},
+    {"NEXT", 'F', kNone, kCtl | kLeaves, nullptr, ControlStep::Next},
+    {"PREVIOUS", 'F', kNone, kCtl | kAcrossFiles, nullptr, ControlStep::Previous,
+     " goes back to the picture before."},
 
-    {"PROMPT", 'G', kNone, kCtl, nullptr},
-    {"TRACE", 'G', kNone, kCtl, nullptr},
-    {"PROMPTSTRING", 'G', kNone, kCtl | kStr, nullptr},
-    {"PROMPT_NOT_FILESTRING", 'G', kNone, kCtl | kStr, nullptr},
-    {"PROMPT_HAS_FILESTRING", 'G', kNone, kCtl | kStr, nullptr},
-    {"DELETE", 'G', kNone, kCtl, nullptr},
-    {"LOOP", 'G', kNone, kCtl, nullptr},
+    {"PROMPT", 'G', kNone, kCtl | kAcrossFiles, nullptr, ControlStep::Prompt, kAsks},
+    {"TRACE", 'G', kNone, kCtl | kAcrossFiles, nullptr, ControlStep::Trace, kAsks},
+    {"PROMPTSTRING", 'G', kNone, kCtl | kStr | kAcrossFiles, nullptr, ControlStep::PromptString, kAsks},
+    {"PROMPT_NOT_FILESTRING", 'G', kNone, kCtl | kStr | kAcrossFiles, nullptr,
+     ControlStep::PromptNotFileString, kAsks},
+    {"PROMPT_HAS_FILESTRING", 'G', kNone, kCtl | kStr | kAcrossFiles, nullptr,
+     ControlStep::PromptHasFileString, kAsks},
+    {"DELETE", 'G', kNone, kCtl | kAcrossFiles, nullptr, ControlStep::Delete,
+     " must follow the saves in list order."},
+    {"LOOP", 'G', kNone, kCtl | kLeaves, nullptr, ControlStep::Loop},
 
-    {"CROP", 'H', kNone, kCtl, nullptr},
-    {"SAVE", 'H', kNone, kCtl | kStr, nullptr},
+    {"CROP", 'H', kNone, kCtl | kLeaves, nullptr, ControlStep::Crop},
+    {"SAVE", 'H', kNone, kCtl | kStr | kLeaves, nullptr, ControlStep::Save},
     {"ARTIFACT", 'H', kNone, kOp, BipArtifact},
 
-    {"DUPLICATE", 'I', kNone, kOp, BipDuplicate},
-    {"SWAP", 'I', kNone, kOp, BipSwap},
-    {"COPYTOBACKUP", 'I', kNone, kOp, BipCopyToBackup},
+    {"DUPLICATE", 'I', kNone, kFillsDuplicate | kRenewsDuplicate, BipDuplicate},
+    {"SWAP", 'I', kNone, kFillsDuplicate, BipSwap},
+    {"COPYTOBACKUP", 'I', kNone, kFillsBackup | kRenewsBackup, BipCopyToBackup},
     {"COPYFROMBACKUP", 'I', kNone, kOp, BipCopyFromBackup},
-    {"CLEARBUFFERS", 'I', kNone, kCtl, nullptr},
+    {"CLEARBUFFERS", 'I', kNone, kCtl | kRenewsDuplicate | kRenewsBackup, nullptr,
+     ControlStep::ClearBuffers},
     {"AVERAGE", 'I', k1To255, kOp, BipAverage},
     {"MULTIPLY", 'I', kNone, kOp, BipMultiply},
     {"MINIMUM", 'I', kNone, kOp, BipMinimum},
@@ -171,8 +178,8 @@ constexpr BipCommand kTable[] = {
     {"HLS", 'O', {In(-999, 999), In(-999, 999), In(-999, 999)}, kOp, BipHLS},
     {"RGBMAX", 'O', kNone, kOp, BipRGBMax},
     {"GRAYSCALE", 'O', kNone, kOp, BipGrayscale},
-    {"TRUECOLOR", 'O', kNone, kCtl, nullptr},
-    {"REFRESH", 'O', kNone, kCtl, nullptr},
+    {"TRUECOLOR", 'O', kNone, kCtl | kLeaves, nullptr, ControlStep::TrueColor},
+    {"REFRESH", 'O', kNone, kCtl | kLeaves, nullptr, ControlStep::Refresh},
     {"POSTERIZE", 'O', One(2, 7), kRefreshWhenOutOfRange, BipPosterize},
     {"QUANTIZE16", 'O', kNone, kOp, BipQuantize16},
     {"QUANTIZE256", 'O', kNone, kOp, BipQuantize256},
@@ -205,14 +212,14 @@ const std::array<uint8_t, kCount>& SortedIndex() {
 
 }  // namespace
 
-bool BipCommand::argumentsInRange(const Workspace& ws) const {
+bool Command::argumentsInRange(const Workspace& ws) const {
     return args[0].accepts(ws.EffectValue1) && args[1].accepts(ws.EffectValue2) &&
            args[2].accepts(ws.EffectValue3);
 }
 
-std::span<const BipCommand> BipCommands() { return kTable; }
+std::span<const Command> BipCommands() { return kTable; }
 
-const BipCommand* FindBipCommand(std::string_view keyword) {
+const Command* FindBipCommand(std::string_view keyword) {
     const auto& index = SortedIndex();
     // stable_sort keeps equal keywords in table order, so lower_bound finds the first.
     const auto it = std::lower_bound(index.begin(), index.end(), keyword,
@@ -221,14 +228,14 @@ const BipCommand* FindBipCommand(std::string_view keyword) {
     return &kTable[*it];
 }
 
-size_t BipCommandIndex(const BipCommand& command) { return size_t(&command - kTable); }
+size_t BipCommandIndex(const Command& command) { return size_t(&command - kTable); }
 
-bool RunsBeforeTracePoint(const BipCommand* command) {
+bool RunsBeforeTracePoint(const Command* command) {
     static const size_t prompt = BipCommandIndex(*FindBipCommand("PROMPT"));
     return command != nullptr && BipCommandIndex(*command) < prompt;
 }
 
-BipDispatch RunBipCommand(const BipCommand& command, Workspace& ws) {
+BipDispatch RunBipCommand(const Command& command, Workspace& ws) {
     if (!command.argumentsInRange(ws)) {
         if (command.refreshesWhenOutOfRange()) ws.host().RefreshView(ws);
         return {BipOutcome::OutOfRange, &command};
@@ -239,9 +246,38 @@ BipDispatch RunBipCommand(const BipCommand& command, Workspace& ws) {
     return {BipOutcome::Ran, &command};
 }
 
+std::vector<MenuCommandRef> MenuCommands() {
+    std::vector<MenuCommandRef> out;
+    const auto edits = [&](std::span<const EditCommand> family) {
+        for (const EditCommand& c : family) out.push_back({&c, nullptr});
+    };
+    const auto customs = [&](std::span<const CustomMenuCommand> family) {
+        for (const CustomMenuCommand& c : family) out.push_back({nullptr, &c});
+    };
+    edits(ToneMenuCommands());
+    edits(CorrectionMenuCommands());
+    edits(ColorMenuCommands());
+    edits(ComposeMenuCommands());
+    edits(ColorMaskMenuCommands());
+    customs(ComposeCustomCommands());
+    customs(ColorMaskCustomCommands());
+    edits(FilterMenuCommands());
+    customs(FilterCustomCommands());
+    edits(GeometryMenuCommands());
+    return out;
+}
+
+MenuCommandRef FindMenuCommand(std::string_view id) {
+    static const std::vector<MenuCommandRef> all = MenuCommands();
+    if (id.empty()) return {};
+    for (const MenuCommandRef& ref : all)
+        if (id == (ref.edit ? ref.edit->name : ref.custom->name)) return ref;
+    return {};
+}
+
 BipDispatch DispatchBipKeyword(std::string_view keyword, Workspace& ws) {
     if (keyword.empty()) return {BipOutcome::Skipped};
-    const BipCommand* command = FindBipCommand(keyword);
+    const Command* command = FindBipCommand(keyword);
     if (command == nullptr) return {BipOutcome::Unknown};
     return RunBipCommand(*command, ws);
 }

@@ -1,4 +1,4 @@
-#include "filters/geometry_commands.h"
+#include "commands/geometry_commands.h"
 
 #include "filters/library_failure.h"
 

@@ -1,11 +1,11 @@
-#include "core/correction_commands.h"
+#include "commands/correction_commands.h"
 
 #include <algorithm>
 #include <array>
 
 #include "core/auto_corrections.h"
 #include "core/histogram.h"
-#include "core/map_commands.h"
+#include "commands/map_commands.h"
 #include "core/tone_curves.h"
 
 namespace vimbra {

@@ -1,4 +1,4 @@
-#include "filters/depth_commands.h"
+#include "commands/depth_commands.h"
 
 #include "imagefiles/imglib/imglib.h"
 
