@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <QtGlobal>
+
 namespace vimbra {
 namespace {
 
@@ -333,7 +335,11 @@ std::vector<const MenuRow*> ResolveMenuRows(std::span<const MenuRow> rows,
             pending = itemBefore ? &row : nullptr;
             continue;
         }
-        if (!known(row.handler)) continue;
+        if (!known(row.handler)) {
+            // Never silently: a typing error in a handler loses a menu item.
+            qWarning("Menu item %s > %s left out: no handler %s", row.path, row.caption, row.handler);
+            continue;
+        }
         if (pending && InMenu(row.path, pending->path)) out.push_back(pending);
         pending = nullptr;
         out.push_back(&row);
