@@ -9,6 +9,7 @@
 #include "batch/bip_line.h"
 #include "batch/navigation.h"
 #include "commands/geometry_commands.h"
+#include "commands/keywords.h"
 #include "commands/registry.h"
 
 namespace vimbra {
@@ -291,7 +292,7 @@ BatchInterpreter::Step BatchInterpreter::crop() {
 
 BatchInterpreter::Step BatchInterpreter::save() {
     saveSuffix_ = ws_.BatchString;
-    if (BipUpper(saveSuffix_) == "SAVE") saveSuffix_.clear();
+    if (BipUpper(saveSuffix_) == keyword::SAVE) saveSuffix_.clear();
 
     SaveRequest request;
     request.sourceFile = ws_.CurrentFileName;
