@@ -20,7 +20,7 @@ TEST(ComposeScript, EveryKeywordHasItsHandler) {
                           "INTERLACE", "MULTIPLY", "MINIMUM", "MAXIMUM", "DIFFERENCE",
                           "SUBTRACT", "MASK_GRAYSCALE", "MASK_CONTRAST", "MASK_MIDTONES",
                           "MASK_SHADOWS", "MASK_HIGHLIGHTS", "MASK_EDGES"}) {
-        const BipCommand* c = FindBipCommand(k);
+        const Command* c = FindBipCommand(k);
         ASSERT_NE(c, nullptr) << k;
         EXPECT_NE(c->run, nullptr) << k;
     }

@@ -31,7 +31,7 @@ TEST(FilterScript, EveryKeywordHasItsHandler) {
           "MEANREMOVAL", "HIGHPASSMEDIUM", "HIGHPASSLIGHT", "UNSHARPMASK", "CLEAN", "DEFOG",
           "MASK_HLS", "MASK_HLSINV", "REPLACE_RGB", "REPLACE_RGBINV", "REPLACE_HLS",
           "REPLACE_HLSINV", "AIRBRUSH"}) {
-        const BipCommand* c = FindBipCommand(k);
+        const Command* c = FindBipCommand(k);
         ASSERT_NE(c, nullptr) << k;
         EXPECT_NE(c->run, nullptr) << k;
     }

@@ -15,7 +15,7 @@ using testutil::Numbered;
 TEST(GeometryScript, EveryKeywordHasItsHandler) {
     for (const char* k : {"MOSAIC", "BORDER", "BORDER_TOPBOT", "INTERLACE", "RESIZE", "RESAMPLE",
                           "DOWNSAMPLE", "ROTATE"}) {
-        const BipCommand* c = FindBipCommand(k);
+        const Command* c = FindBipCommand(k);
         ASSERT_NE(c, nullptr) << k;
         EXPECT_NE(c->run, nullptr) << k;
     }

@@ -7,9 +7,10 @@
 #include <system_error>
 
 #include "batch/bip_line.h"
-#include "batch/command_table.h"
 #include "batch/navigation.h"
-#include "filters/geometry_commands.h"
+#include "commands/geometry_commands.h"
+#include "commands/keywords.h"
+#include "commands/registry.h"
 
 namespace vimbra {
 namespace {
@@ -151,11 +152,11 @@ BatchInterpreter::Step BatchInterpreter::runLine(const std::string& line) {
     ws_.ForceTrueColor();
     const ParsedBipLine parsed = ParseBipLine(line, ws_);
     if (parsed.keyword.empty()) return Step::Continue;
-    const BipCommand* command = FindBipCommand(parsed.keyword);
+    const Command* command = FindBipCommand(parsed.keyword);
     const bool beforeTrace = RunsBeforeTracePoint(command);
     if (trace_ && !beforeTrace && traceQuestion(parsed.keyword) == Step::Abort) return Step::Abort;
     if (command != nullptr && RunBipCommand(*command, ws_).outcome == BipOutcome::Control) {
-        const Step step = runControl(command->keyword);
+        const Step step = runControl(command->control);
         if (step != Step::Continue) return step;
     }
     if (trace_ && beforeTrace) return traceQuestion(parsed.keyword);
@@ -174,38 +175,50 @@ BatchInterpreter::Step BatchInterpreter::ask(std::string_view text, MessageKind 
     return host_.ask(kind, text, ChoiceSet::YesNo) == Choice::Yes ? Step::Abort : Step::Continue;
 }
 
-BatchInterpreter::Step BatchInterpreter::runControl(std::string_view k) {
-    if (k == "RELOAD") return reload();
-    if (k == "NOMODIFYFLAG") {
-        ws_.Modified = false;
-    } else if (k == "NEXT" || k == "PREVIOUS") {
-        return navigate(k == "NEXT");
-    } else if (k == "PROMPT") {
-        // Under trace the trace question has been asked for this line already.
-        if (!trace_) return ask("\n" + std::string(kAbortBatch));
-    } else if (k == "TRACE") {
-        trace_ = true;
-    } else if (k == "PROMPTSTRING") {
-        return ask(ws_.BatchString + "\n" + std::string(kAbortBatch));
-    } else if (k == "PROMPT_NOT_FILESTRING") {
-        return fileStringPrompt(false);
-    } else if (k == "PROMPT_HAS_FILESTRING") {
-        return fileStringPrompt(true);
-    } else if (k == "DELETE") {
-        return deleteCurrent();
-    } else if (k == "LOOP") {
-        loop_ = true;
-    } else if (k == "CROP") {
-        return crop();
-    } else if (k == "SAVE") {
-        return save();
-    } else if (k == "CLEARBUFFERS") {
-        ws_.clearBuffers();
-        host_.forgetUndo(ws_);
-    } else if (k == "TRUECOLOR" || k == "REFRESH") {
-        if (k == "TRUECOLOR") ws_.ForceTrueColor();
-        host_.refreshView(ws_);
-        host_.updateCaption(ws_);
+BatchInterpreter::Step BatchInterpreter::runControl(ControlStep step) {
+    switch (step) {
+        case ControlStep::None:
+            break;
+        case ControlStep::Reload:
+            return reload();
+        case ControlStep::NoModifyFlag:
+            ws_.Modified = false;
+            break;
+        case ControlStep::Next:
+        case ControlStep::Previous:
+            return navigate(step == ControlStep::Next);
+        case ControlStep::Prompt:
+            // Under trace the trace question has been asked for this line already.
+            if (!trace_) return ask("\n" + std::string(kAbortBatch));
+            break;
+        case ControlStep::Trace:
+            trace_ = true;
+            break;
+        case ControlStep::PromptString:
+            return ask(ws_.BatchString + "\n" + std::string(kAbortBatch));
+        case ControlStep::PromptNotFileString:
+            return fileStringPrompt(false);
+        case ControlStep::PromptHasFileString:
+            return fileStringPrompt(true);
+        case ControlStep::Delete:
+            return deleteCurrent();
+        case ControlStep::Loop:
+            loop_ = true;
+            break;
+        case ControlStep::Crop:
+            return crop();
+        case ControlStep::Save:
+            return save();
+        case ControlStep::ClearBuffers:
+            ws_.clearBuffers();
+            host_.forgetUndo(ws_);
+            break;
+        case ControlStep::TrueColor:
+        case ControlStep::Refresh:
+            if (step == ControlStep::TrueColor) ws_.ForceTrueColor();
+            host_.refreshView(ws_);
+            host_.updateCaption(ws_);
+            break;
     }
     return Step::Continue;
 }
@@ -279,7 +292,7 @@ BatchInterpreter::Step BatchInterpreter::crop() {
 
 BatchInterpreter::Step BatchInterpreter::save() {
     saveSuffix_ = ws_.BatchString;
-    if (BipUpper(saveSuffix_) == "SAVE") saveSuffix_.clear();
+    if (BipUpper(saveSuffix_) == keyword::SAVE) saveSuffix_.clear();
 
     SaveRequest request;
     request.sourceFile = ws_.CurrentFileName;

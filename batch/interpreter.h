@@ -13,6 +13,8 @@
 
 namespace vimbra {
 
+enum class ControlStep : uint8_t;
+
 struct BatchOptions {
     // A NEXT that would wrap from the last entry to the first (or finds no other
     // entry to go to) ends the run instead: one sweep over the list.
@@ -60,7 +62,7 @@ private:
 
     Step runPass(const std::vector<std::string>& lines);
     Step runLine(const std::string& line);
-    Step runControl(std::string_view keyword);
+    Step runControl(ControlStep step);
     Step traceQuestion(std::string_view keyword);
     Step ask(std::string_view text, MessageKind kind = MessageKind::Confirmation);
     Step reload();

@@ -10,7 +10,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "batch/command_table.h"
+#include "commands/registry.h"
 
 namespace vimbra {
 namespace {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "batch/bip_line.h"
-#include "batch/command_table.h"
+#include "commands/registry.h"
 #include "core/frame_host.h"
 
 namespace vimbra {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "bench/bench_util.h"
-#include "filters/depth_commands.h"
+#include "commands/depth_commands.h"
 #include "imagefiles/imglib/imglib.h"
 #include "imagefiles/imglib/imglib_ops.h"
 

@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "bench/bench_util.h"
-#include "core/color_commands.h"
+#include "commands/color_commands.h"
 #include "core/effect_session.h"
-#include "core/tone_commands.h"
+#include "commands/tone_commands.h"
 #include "core/workspace.h"
-#include "filters/filter_commands.h"
+#include "commands/filter_commands.h"
 
 using namespace vimbra;
 

@@ -3,15 +3,12 @@
 #include "core/frame_host.h"
 
 namespace vimbra {
-namespace {
-FrameHost& defaultHost() {
-    static thread_local FrameHost host;
-    return host;
-}
-}  // namespace
-
-Workspace::Workspace() : host_(&defaultHost()) {}
-Workspace::Workspace(FrameHost& host) : host_(&host) {}
+OwnFrameHost::OwnFrameHost() : host_(std::make_unique<FrameHost>()) {}
+OwnFrameHost::OwnFrameHost(const OwnFrameHost&) : OwnFrameHost() {}
+OwnFrameHost::OwnFrameHost(OwnFrameHost&&) noexcept = default;
+OwnFrameHost& OwnFrameHost::operator=(const OwnFrameHost&) { return *this; }
+OwnFrameHost& OwnFrameHost::operator=(OwnFrameHost&&) noexcept = default;
+OwnFrameHost::~OwnFrameHost() = default;
 
 void Workspace::setImage(Bitmap image) {
     Image = std::move(image);

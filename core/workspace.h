@@ -3,6 +3,7 @@
 // bitmaps, the tone curves, statistics, current operation values, selection and
 // activity flags. The main window and the CLI each own one; tests make fresh ones.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/bitmap.h"
@@ -18,12 +19,28 @@ struct SelRect {
     bool isEmpty() const { return right <= left || bottom <= top; }
 };
 
+// The non-interactive host a workspace without one gets for itself: a copy
+// starts with a fresh one, so what one records never shows in another.
+class OwnFrameHost {
+public:
+    OwnFrameHost();
+    OwnFrameHost(const OwnFrameHost&);
+    OwnFrameHost(OwnFrameHost&&) noexcept;
+    OwnFrameHost& operator=(const OwnFrameHost&);
+    OwnFrameHost& operator=(OwnFrameHost&&) noexcept;
+    ~OwnFrameHost();
+    FrameHost& get() const { return *host_; }
+
+private:
+    std::unique_ptr<FrameHost> host_;
+};
+
 class Workspace {
 public:
-    Workspace();
-    explicit Workspace(FrameHost& host);
+    Workspace() = default;
+    explicit Workspace(FrameHost& host) : host_(&host) {}
 
-    FrameHost& host() const { return *host_; }
+    FrameHost& host() const { return host_ ? *host_ : ownHost_.get(); }
     void setHost(FrameHost& host) { host_ = &host; }
 
     // The working picture (the display control's bitmap) and its companions.
@@ -92,7 +109,8 @@ public:
     void clearBuffers();
 
 private:
-    FrameHost* host_;
+    FrameHost* host_ = nullptr;  // null: ownHost_
+    OwnFrameHost ownHost_;
 };
 
 // Maps a rubber band drawn on the display to picture pixels and back.

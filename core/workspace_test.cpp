@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "core/frame_host.h"
+
 namespace vimbra {
 namespace {
 
@@ -76,6 +78,32 @@ TEST(Workspace, ClearingBuffersEmptiesAllFourCompanions) {
     EXPECT_TRUE(ws.UndoBitmap.isEmpty() && ws.BackupBitmap.isEmpty() &&
                 ws.DuplicateBitmap.isEmpty() && ws.ScratchBitmap.isEmpty());
     EXPECT_TRUE(ws.ScratchBitmap.palette().empty());
+}
+
+TEST(Workspace, WithoutAHostEachHasItsOwn) {
+    Workspace a, b;
+    EXPECT_NE(&a.host(), &b.host());
+    a.host().Ask(MessageKind::Information, "first", Buttons::Ok);
+    EXPECT_EQ(a.host().messages.size(), 1u);
+    EXPECT_TRUE(b.host().messages.empty());
+
+    // A copy starts afresh; a move keeps what was recorded.
+    const Workspace copy = a;
+    EXPECT_NE(&copy.host(), &a.host());
+    EXPECT_TRUE(copy.host().messages.empty());
+    FrameHost* const own = &a.host();
+    const Workspace moved = std::move(a);
+    EXPECT_EQ(&moved.host(), own);
+    EXPECT_EQ(moved.host().messages, std::vector<std::string>{"first"});
+
+    // A given host is shared, by copies too, and replaces the own one.
+    FrameHost shared;
+    Workspace c(shared);
+    const Workspace d = c;
+    EXPECT_EQ(&c.host(), &shared);
+    EXPECT_EQ(&d.host(), &shared);
+    b.setHost(shared);
+    EXPECT_EQ(&b.host(), &shared);
 }
 
 TEST(Selection, FitToWindowMapping) {

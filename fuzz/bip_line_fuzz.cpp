@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "batch/bip_line.h"
-#include "batch/command_table.h"
+#include "commands/registry.h"
 
 using namespace vimbra;
 
@@ -22,7 +22,7 @@ Bitmap SmallPicture() {
 
 // Scaling lines may ask for up to 16384 × 16384 pixels; the fuzzer keeps to
 // small ones so that a run stays fast.
-bool AsksForLargePicture(const BipCommand& c, const Workspace& ws) {
+bool AsksForLargePicture(const Command& c, const Workspace& ws) {
     if (c.group != 'Q' || c.keyword == "ROTATE") return false;
     return int64_t(ws.EffectValue1) * ws.EffectValue2 > 64 * 64;
 }
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& line : SplitBipScript(text)) {
         ws.ForceTrueColor();  // as the interpreter does before every line
         const ParsedBipLine parsed = ParseBipLine(line, ws);
-        const BipCommand* command = FindBipCommand(parsed.keyword);
+        const Command* command = FindBipCommand(parsed.keyword);
         if (command && AsksForLargePicture(*command, ws)) continue;
         const BipDispatch d = DispatchBipKeyword(parsed.keyword, ws);
         if (d.outcome == BipOutcome::Control && d.command->keyword == "CROP")

@@ -8,7 +8,7 @@
 #include <QClipboard>
 #include <QScrollArea>
 
-#include "filters/geometry_commands.h"
+#include "commands/geometry_commands.h"
 #include "filters/memory_guard.h"
 #include "imagefiles/qimage_bitmap.h"
 #include "shell/main_window.h"
@@ -37,6 +37,10 @@ void MainWindow::registerGeometryHandlers() {
     handlers_["onTrim"] = [this](int) { onTrim(); };
     handlers_["onBorder"] = [this](int) { onBorder(); };
     handlers_["onMask"] = [this](int) { onMask(); };
+    // Mask in its select-all form: the whole picture, whatever was selected.
+    handlers_["onSelectAll"] = [this](int) {
+        if (!ws_.Image.isEmpty() && !ws_.CriticalProcess) askSelection(true);
+    };
     handlers_["onGrid"] = [this](int tag) { onGrid(tag); };
 }
 

@@ -283,6 +283,33 @@ private slots:
         QCOMPARE(At(form->workspace().Image, 0, 0), (Px{10, 20, 7}));
     }
 
+    void selectAllOffersTheWholePicture() {
+        auto form = loaded(100, 80);
+        QVERIFY(form);
+        QList<int> opened;
+        form->resizeDialogHook = [&](const QString& title, int w, int h, int mw, int mh) {
+            if (title != QStringLiteral("Adjust Selection")) return ResizeResult{};
+            opened << w << h << mw << mh;
+            return Chosen(0, 0, w, h);
+        };
+        form->action("onSelectAll")->trigger();
+        QCOMPARE(opened, (QList<int>{100, 80, 100, 80}));
+        QCOMPARE(form->workspace().SelectionRect, (SelRect{0, 0, 100, 80}));
+        QVERIFY(form->SelectToolActive);
+
+        form->resizeDialogHook = [&](const QString&, int, int, int, int) { return Chosen(5, 6, 20, 10); };
+        form->action("onMask")->trigger();
+        QCOMPARE(form->workspace().SelectionRect, (SelRect{5, 6, 25, 16}));
+        opened.clear();
+        form->resizeDialogHook = [&](const QString&, int w, int h, int mw, int mh) {
+            opened << w << h << mw << mh;
+            return ResizeResult{};
+        };
+        // Where Mask would offer the selection on screen, the whole picture.
+        form->action("onSelectAll")->trigger();
+        QCOMPARE(opened, (QList<int>{100, 80, 100, 80}));
+    }
+
     void gridCopiesAndRefusesSmallPictures() {
         auto form = loaded(128, 96);
         QVERIFY(form);

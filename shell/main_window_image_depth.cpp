@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QMenu>
 
-#include "filters/depth_commands.h"
+#include "commands/depth_commands.h"
 #include "shell/main_window.h"
 
 namespace vimbra {

@@ -11,7 +11,7 @@
 #include <QStandardPaths>
 
 #include "batch/script_test_util.h"
-#include "filters/depth_commands.h"
+#include "commands/depth_commands.h"
 #include "shell/main_window_test_util.h"
 #include "shell/script_window.h"
 #include "shell/test_pictures.h"

@@ -11,7 +11,7 @@
 #include <QSysInfo>
 
 #include "core/histogram.h"
-#include "core/map_commands.h"
+#include "commands/map_commands.h"
 #include "shell/menu_layout.h"
 #include "shell/options_dialog.h"
 #include "shell/script_window.h"

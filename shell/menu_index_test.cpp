@@ -1,15 +1,23 @@
 // The command index of the menu bar: every item with its caption, access key
-// and shortcut, in menu order. The declared layout must match it item for
-// item, so a missing, renamed or mis-keyed item fails here.
+// and shortcut, in menu order. The menus a main window builds must match it
+// item for item, so a missing, renamed or mis-keyed item fails here, and so
+// does a declared row the window drops because nothing handles it.
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 #include <tuple>
 
+#include <QAction>
 #include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTemporaryDir>
 
+#include "shell/main_window.h"
 #include "shell/menu_layout.h"
+#include "ui/test_app.h"
 
 namespace vimbra {
 namespace {
@@ -253,24 +261,59 @@ std::set<Key> IndexKeys() {
     return keys;
 }
 
-TEST(MenuIndex, EveryDeclaredItemIsInTheIndex) {
-    const std::set<Key> index = IndexKeys();
-    // Beyond the index: associations can be removed again.
-    for (const MenuRow& row : MainMenuLayout()) {
-        if (std::string(row.caption) == "-") continue;
-        if (std::string(row.handler) == "onAssociations" && row.tag == kAssociationsRemove) continue;
-        EXPECT_TRUE(index.count({row.path, row.caption, Portable(row.shortcut)}))
-            << row.path << " > " << row.caption << " " << row.shortcut;
+void CollectItems(const QMenu& menu, const std::string& path, std::vector<Key>& out) {
+    for (const QAction* a : menu.actions()) {
+        if (a->isSeparator()) continue;
+        if (const QMenu* sub = a->menu()) {
+            CollectItems(*sub, path + "/" + sub->title().toStdString(), out);
+            continue;
+        }
+        out.emplace_back(path, a->text().toStdString(), a->shortcut().toString().toStdString());
     }
 }
 
-TEST(MenuIndex, EveryIndexItemIsDeclared) {
-    std::set<Key> declared;
-    for (const MenuRow& row : MainMenuLayout())
-        declared.insert({row.path, row.caption, Portable(row.shortcut)});
+// The items of the menu bar a main window builds, offscreen, in menu order.
+std::vector<Key> BuiltItems() {
+    EnsureApp();
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    MainWindow window({}, &settings);
+    std::vector<Key> items;
+    for (const QAction* top : window.menuBar()->actions())
+        if (const QMenu* menu = top->menu()) CollectItems(*menu, menu->title().toStdString(), items);
+    return items;
+}
+
+TEST(MenuIndex, EveryBuiltItemIsInTheIndexOnce) {
+    const std::set<Key> index = IndexKeys();
+    std::set<Key> seen;
+    for (const Key& item : BuiltItems()) {
+        const auto& [path, caption, shortcut] = item;
+        EXPECT_TRUE(seen.insert(item).second) << path << " > " << caption << " twice";
+        // Beyond the index: associations can be removed again.
+        if (path == "&Tools/&Associations" && caption == "&Remove") continue;
+        EXPECT_TRUE(index.count(item)) << path << " > " << caption << " " << shortcut;
+    }
+}
+
+TEST(MenuIndex, EveryIndexItemIsBuilt) {
+    const std::vector<Key> items = BuiltItems();
+    const std::set<Key> built(items.begin(), items.end());
     for (const IndexItem& i : kIndex)
-        EXPECT_TRUE(declared.count({i.path, i.caption, Portable(i.shortcut)}))
+        EXPECT_TRUE(built.count({i.path, i.caption, Portable(i.shortcut)}))
             << i.path << " > " << i.caption << " " << i.shortcut;
+}
+
+// A declared row whose handler nobody answers to would be left out of the
+// menus; every row of the layout must come out as an item.
+TEST(MenuIndex, EveryDeclaredRowIsBuilt) {
+    const std::vector<Key> items = BuiltItems();
+    const std::set<Key> built(items.begin(), items.end());
+    for (const MenuRow& row : MainMenuLayout()) {
+        if (std::string(row.caption) == "-") continue;
+        EXPECT_TRUE(built.count({row.path, row.caption, Portable(row.shortcut)}))
+            << row.path << " > " << row.caption << " (" << row.handler << ")";
+    }
 }
 
 }  // namespace

@@ -2,13 +2,7 @@
 
 #include <string>
 
-#include "core/color_commands.h"
-#include "core/correction_commands.h"
-#include "core/tone_commands.h"
-#include "filters/color_mask_commands.h"
-#include "filters/compose_commands.h"
-#include "filters/filter_commands.h"
-#include "filters/geometry_commands.h"
+#include <QtGlobal>
 
 namespace vimbra {
 namespace {
@@ -342,27 +336,16 @@ std::vector<const MenuRow*> ResolveMenuRows(std::span<const MenuRow> rows,
             pending = itemBefore ? &row : nullptr;
             continue;
         }
-        if (!known(row.handler)) continue;
+        if (!known(row.handler)) {
+            // Never silently: a typing error in a handler loses a menu item.
+            qWarning("Menu item %s > %s left out: no handler %s", row.path, row.caption, row.handler);
+            continue;
+        }
         if (pending && InMenu(row.path, pending->path)) out.push_back(pending);
         pending = nullptr;
         out.push_back(&row);
     }
     return out;
-}
-
-MenuCommandRef FindMenuCommand(std::string_view handler) {
-    MenuCommandRef ref;
-    if ((ref.edit = FindToneMenuCommand(handler))) return ref;
-    if ((ref.edit = FindCorrectionMenuCommand(handler))) return ref;
-    if ((ref.edit = FindColorMenuCommand(handler))) return ref;
-    if ((ref.edit = FindComposeMenuCommand(handler))) return ref;
-    if ((ref.edit = FindColorMaskMenuCommand(handler))) return ref;
-    if ((ref.custom = FindComposeCustomCommand(handler))) return ref;
-    if ((ref.custom = FindColorMaskCustomCommand(handler))) return ref;
-    if ((ref.edit = FindFilterMenuCommand(handler))) return ref;
-    if ((ref.custom = FindFilterCustomCommand(handler))) return ref;
-    if ((ref.edit = FindGeometryMenuCommand(handler))) return ref;
-    return ref;
 }
 
 }  // namespace vimbra

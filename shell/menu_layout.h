@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/frame.h"
+#include "commands/registry.h"
 
 namespace vimbra {
 
@@ -52,13 +52,5 @@ bool SmoothAndSharpenShown(int depth, int width, int height);
 // between two kept items of the same menu (none leading, trailing or doubled).
 std::vector<const MenuRow*> ResolveMenuRows(std::span<const MenuRow> rows,
                                             const std::function<bool(std::string_view)>& known);
-
-// An editing command of the spans, by handler name.
-struct MenuCommandRef {
-    const EditCommand* edit = nullptr;
-    const CustomMenuCommand* custom = nullptr;
-    explicit operator bool() const { return edit || custom; }
-};
-MenuCommandRef FindMenuCommand(std::string_view handler);
 
 }  // namespace vimbra

@@ -5,12 +5,12 @@
 #include <set>
 #include <string>
 
-#include "core/color_commands.h"
-#include "core/correction_commands.h"
-#include "core/tone_commands.h"
-#include "filters/color_mask_commands.h"
-#include "filters/compose_commands.h"
-#include "filters/filter_commands.h"
+#include "commands/color_commands.h"
+#include "commands/correction_commands.h"
+#include "commands/tone_commands.h"
+#include "commands/color_mask_commands.h"
+#include "commands/compose_commands.h"
+#include "commands/filter_commands.h"
 
 namespace vimbra {
 namespace {
@@ -72,14 +72,6 @@ TEST(MenuLayoutTest, SharedHandlersAreToldApartByTag) {
     }
     // First and Last share one handler.
     EXPECT_TRUE(seen.count({"onFirstImage", 0}) && seen.count({"onFirstImage", 1}));
-}
-
-TEST(FindMenuCommandTest, BySpan) {
-    EXPECT_NE(FindMenuCommand("onNegative").edit, nullptr);
-    EXPECT_NE(FindMenuCommand("onGammaGlobal").edit, nullptr);
-    EXPECT_NE(FindMenuCommand("onDuplicate").custom, nullptr);
-    EXPECT_FALSE(FindMenuCommand("onPrint"));
-    EXPECT_FALSE(FindMenuCommand(""));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "core/tone_commands.h"
+#include "commands/tone_commands.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "filters/color_mask_commands.h"
+#include "commands/color_mask_commands.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/color_commands.h"
+#include "commands/color_commands.h"
 
 #include <gtest/gtest.h>
 

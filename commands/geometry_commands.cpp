@@ -1,5 +1,6 @@
-#include "filters/geometry_commands.h"
+#include "commands/geometry_commands.h"
 
+#include "commands/keywords.h"
 #include "filters/library_failure.h"
 
 #include <array>
@@ -66,25 +67,25 @@ void PaintBorder(Workspace& ws, uint32_t rgb, int32_t a, int32_t b, bool topAndB
 
 // --- BIP lines
 
-std::string ResizeLine(int32_t width, int32_t height) { return BipLine("RESIZE", {width, height}); }
-std::string ResampleLine(int32_t width, int32_t height) { return BipLine("RESAMPLE", {width, height}); }
+std::string ResizeLine(int32_t width, int32_t height) { return BipLine(keyword::RESIZE, {width, height}); }
+std::string ResampleLine(int32_t width, int32_t height) { return BipLine(keyword::RESAMPLE, {width, height}); }
 
 std::string RotateLine(int32_t libraryAngle) {
     const int32_t angle = ((libraryAngle % 36000) + 36000) % 36000;
-    return BipLine("ROTATE", {(360 - angle / 100) % 360});
+    return BipLine(keyword::ROTATE, {(360 - angle / 100) % 360});
 }
 
 std::string CropLine(const SelRect& r) {
     const auto pack = [](int32_t high, int32_t low) {
         return int32_t((uint32_t(high) << 16) | (uint32_t(low) & 0xFFFFu));
     };
-    return BipLine("CROP", {pack(r.top, r.left), pack(r.bottom, r.right)});
+    return BipLine(keyword::CROP, {pack(r.top, r.left), pack(r.bottom, r.right)});
 }
 
-std::string MosaicLine(int32_t tile) { return BipLine("MOSAIC", {tile}); }
+std::string MosaicLine(int32_t tile) { return BipLine(keyword::MOSAIC, {tile}); }
 
 std::string BorderLine(int32_t colourValue, int32_t x, int32_t y) {
-    return BipLine("BORDER", {colourValue, x, y});
+    return BipLine(keyword::BORDER, {colourValue, x, y});
 }
 
 // --- Menu commands

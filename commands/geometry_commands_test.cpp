@@ -1,6 +1,6 @@
 // The geometry menu commands: what they record, when they do nothing, and
 // what they leave of Modified and the selection.
-#include "filters/geometry_commands.h"
+#include "commands/geometry_commands.h"
 
 #include <gtest/gtest.h>
 

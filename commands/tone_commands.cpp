@@ -1,8 +1,9 @@
-#include "core/tone_commands.h"
+#include "commands/tone_commands.h"
 
 #include <array>
 #include <string_view>
 
+#include "commands/keywords.h"
 #include "core/histogram.h"
 #include "core/tone_curves.h"
 #include "core/tone_filters.h"
@@ -193,13 +194,13 @@ const std::array kMenuCommands = {
         .dialog = [](Workspace&, FilterDlgParam& p) { Uniform(p, 101, kAdjustGamma, 1, kGamma); },
         .busyMessage = kGammaBusy,
         .run = PerChannelColorFilter<SetGammaLUT>,
-        .bipLine = [](const Workspace& ws) { return Line3("GAMMA", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line3(keyword::GAMMA, ws); }},
     EditCommand{
         .name = "onGammaRgb",
         .dialog = [](Workspace&, FilterDlgParam& p) { Uniform(p, 100, kAdjustGamma, 3, kGamma); },
         .busyMessage = kGammaBusy,
         .run = PerChannelColorFilter<SetGammaLUT>,
-        .bipLine = [](const Workspace& ws) { return Line3("GAMMA", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line3(keyword::GAMMA, ws); }},
     EditCommand{
         .name = "onGammaSupress",
         .dialog =
@@ -213,7 +214,7 @@ const std::array kMenuCommands = {
                 PerChannel(ws, SetGammaLUT);
                 NegColorFilter(ws, t);
             },
-        .bipLine = [](const Workspace& ws) { return Line3("GAMMA_SUPRESS", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line3(keyword::GAMMA_SUPRESS, ws); }},
     // The dialog leaves this one's value in EffectValue3.
     EditCommand{
         .name = "onGammaSaturation",
@@ -230,7 +231,7 @@ const std::array kMenuCommands = {
                 SaturationFilter(ws, t);
             },
         .bipLine =
-            [](const Workspace& ws) { return BipLine("GAMMA_SATURATION", {ws.EffectValue3}); }},
+            [](const Workspace& ws) { return BipLine(keyword::GAMMA_SATURATION, {ws.EffectValue3}); }},
     EditCommand{
         .name = "onBrightnessGlobal",
         .dialog =
@@ -240,7 +241,7 @@ const std::array kMenuCommands = {
             },
         .busyMessage = "Adjusting  Brightness ...",
         .run = PerChannelColorFilter<SetBrightLUT>,
-        .bipLine = [](const Workspace& ws) { return Line3("BRIGHTNESS", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line3(keyword::BRIGHTNESS, ws); }},
     EditCommand{
         .name = "onBrightnessRgb",
         .dialog =
@@ -250,7 +251,7 @@ const std::array kMenuCommands = {
             },
         .busyMessage = "Adjusting  Brightness ...",
         .run = PerChannelColorFilter<SetBrightLUT>,
-        .bipLine = [](const Workspace& ws) { return Line3("BRIGHTNESS", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line3(keyword::BRIGHTNESS, ws); }},
     EditCommand{
         .name = "onBrightnessShift",
         .dialog =
@@ -260,7 +261,7 @@ const std::array kMenuCommands = {
             },
         .busyMessage = "Adjusting  Brightness (by Shifting) ...",
         .run = PerChannelColorFilter<SetShiftLUT>,
-        .bipLine = [](const Workspace& ws) { return Line3("SHIFT", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line3(keyword::SHIFT, ws); }},
     // Starts each channel at minus its first well-populated level; records the
     // bare keyword, which recomputes the shifts from the picture it runs on.
     EditCommand{
@@ -284,8 +285,8 @@ const std::array kMenuCommands = {
                 const int32_t e[3] = {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3};
                 for (int ch = 0; ch < 3; ++ch)
                     if (e[ch] != Clamp(-FirstPopulatedBin(*h[ch]), -127, 127))
-                        return Line3("SHIFT", ws);
-                return std::string("ZERO");
+                        return Line3(keyword::SHIFT, ws);
+                return std::string(keyword::ZERO);
             }},
     EditCommand{
         .name = "onContrastGlobal",
@@ -296,7 +297,7 @@ const std::array kMenuCommands = {
             },
         .busyMessage = "Adjusting  Contrast ...",
         .run = PerChannelColorFilter<SetContrastLUT>,
-        .bipLine = [](const Workspace& ws) { return Line3("CONTRAST", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line3(keyword::CONTRAST, ws); }},
     EditCommand{
         .name = "onContrastRgb",
         .dialog =
@@ -306,7 +307,7 @@ const std::array kMenuCommands = {
             },
         .busyMessage = "Adjusting  Contrast ...",
         .run = PerChannelColorFilter<SetContrastLUT>,
-        .bipLine = [](const Workspace& ws) { return Line3("CONTRAST", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line3(keyword::CONTRAST, ws); }},
     EditCommand{
         .name = "onContrastSupress",
         .dialog =
@@ -320,7 +321,7 @@ const std::array kMenuCommands = {
                     SetSupressLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, ch);
                 ColorFilter(ws, t);
             },
-        .bipLine = [](const Workspace& ws) { return Line2("SUPRESS", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line2(keyword::SUPRESS, ws); }},
     EditCommand{
         .name = "onEnhanceGlobal",
         .dialog =
@@ -334,7 +335,7 @@ const std::array kMenuCommands = {
                     SetStretchLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, ch);
                 ColorFilter(ws, t);
             },
-        .bipLine = [](const Workspace& ws) { return Line2("ENHANCE", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line2(keyword::ENHANCE, ws); }},
     EditCommand{
         .name = "onEnhanceLighting",
         .dialog =
@@ -347,7 +348,7 @@ const std::array kMenuCommands = {
                 SetStretchLUT(ws.curves, ws.EffectValue1, ws.EffectValue2, 1);
                 LuminanceFilter(ws, t);
             },
-        .bipLine = [](const Workspace& ws) { return Line2("LIGHTING", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line2(keyword::LIGHTING, ws); }},
     EditCommand{
         .name = "onEnhanceShadows",
         .dialog =
@@ -363,7 +364,7 @@ const std::array kMenuCommands = {
                 ShadowsCurves(ws);
                 ColorFilter(ws, t);
             },
-        .bipLine = [](const Workspace& ws) { return Line3("SHADOWS", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line3(keyword::SHADOWS, ws); }},
     EditCommand{
         .name = "onEnhanceHighlights",
         .dialog =
@@ -379,7 +380,7 @@ const std::array kMenuCommands = {
                 HighlightsCurves(ws);
                 ColorFilter(ws, t);
             },
-        .bipLine = [](const Workspace& ws) { return Line3("HIGHLIGHTS", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line3(keyword::HIGHLIGHTS, ws); }},
     EditCommand{
         .name = "onEnhanceSaturation",
         .dialog =
@@ -393,16 +394,16 @@ const std::array kMenuCommands = {
                 SaturationStretchCurves(ws, ws.EffectValue1, ws.EffectValue2);
                 SaturationFilter(ws, t);
             },
-        .bipLine = [](const Workspace& ws) { return Line2("SATURATION", ws); }},
+        .bipLine = [](const Workspace& ws) { return Line2(keyword::SATURATION, ws); }},
     EditCommand{.name = "onUnwash",
                 .run = [](Workspace& ws, PassTarget t) { MultiplyRGB(ws, t); },
-                .bipLine = [](const Workspace&) { return std::string("UNWASH"); }},
+                .bipLine = [](const Workspace&) { return std::string(keyword::UNWASH); }},
     EditCommand{.name = "onUncook",
                 .run = [](Workspace& ws, PassTarget t) { UnWashMore(ws, t); },
-                .bipLine = [](const Workspace&) { return std::string("UNCOOK"); }},
+                .bipLine = [](const Workspace&) { return std::string(keyword::UNCOOK); }},
     EditCommand{.name = "onAttenuate",
                 .run = [](Workspace& ws, PassTarget t) { MultiplyLuminance(ws, t); },
-                .bipLine = [](const Workspace&) { return std::string("ATTENUATE"); }},
+                .bipLine = [](const Workspace&) { return std::string(keyword::ATTENUATE); }},
 };
 
 }  // namespace

@@ -1,8 +1,9 @@
-#include "filters/color_mask_commands.h"
+#include "commands/color_mask_commands.h"
 
 #include <array>
 #include <string>
 
+#include "commands/keywords.h"
 #include "filters/color_masks.h"
 #include "filters/composition.h"
 
@@ -56,13 +57,6 @@ std::string ValuesLine(const Workspace& ws) {
     return BipLine(Keyword, {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3});
 }
 
-constexpr char kMaskHls[] = "MASK_HLS";
-constexpr char kMaskHlsInv[] = "MASK_HLSINV";
-constexpr char kReplaceHls[] = "REPLACE_HLS";
-constexpr char kReplaceHlsInv[] = "REPLACE_HLSINV";
-constexpr char kReplaceRgb[] = "REPLACE_RGB";
-constexpr char kReplaceRgbInv[] = "REPLACE_RGBINV";
-constexpr char kAirbrushLine[] = "AIRBRUSH";
 
 // --- Threshold > HLS, RGB; Smooth > Airbrush
 
@@ -90,14 +84,14 @@ void AirbrushRun(Workspace& ws, PassTarget t) { AirBrush(ws, t); }
 
 const std::array<EditCommand, 5> kCommands{{
     {"onReplaceHlsBackground", HlsBackgroundDialog, nullptr, HlsBackgroundRun,
-     ValuesLine<kReplaceHls>, false, false, PackChosenBand},
+     ValuesLine<keyword::REPLACE_HLS>, false, false, PackChosenBand},
     {"onReplaceHlsForeground", HlsForegroundDialog, nullptr, HlsForegroundRun,
-     ValuesLine<kReplaceHlsInv>, false, false, PackChosenBand},
+     ValuesLine<keyword::REPLACE_HLSINV>, false, false, PackChosenBand},
     {"onReplaceRgbForeground", RgbForegroundDialog, nullptr, RgbForegroundRun,
-     ValuesLine<kReplaceRgb>, false, false},
+     ValuesLine<keyword::REPLACE_RGB>, false, false},
     {"onReplaceRgbBackground", RgbBackgroundDialog, nullptr, RgbBackgroundRun,
-     ValuesLine<kReplaceRgbInv>, false, false},
-    {"onAirbrush", AirbrushDialog, nullptr, AirbrushRun, ValuesLine<kAirbrushLine>, true,
+     ValuesLine<keyword::REPLACE_RGBINV>, false, false},
+    {"onAirbrush", AirbrushDialog, nullptr, AirbrushRun, ValuesLine<keyword::AIRBRUSH>, true,
      true, PackChosenBand},
 }};
 
@@ -121,7 +115,7 @@ void MaskColorsCommand(Workspace& ws, bool background) {
     if (host.ExecuteEffectsDlg(ws, param) == kDialogCancelled) return;
     PackChosenBand(ws, 0);
     if (!ws.BatchRunning)
-        host.RecordBatchLine(ws, (background ? ValuesLine<kMaskHls> : ValuesLine<kMaskHlsInv>)(ws));
+        host.RecordBatchLine(ws, (background ? ValuesLine<keyword::MASK_HLS> : ValuesLine<keyword::MASK_HLSINV>)(ws));
     DoColorMask(ws, Main(ws), background);
 }
 

@@ -1,4 +1,4 @@
-#include "filters/filter_commands.h"
+#include "commands/filter_commands.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
-#include "core/correction_commands.h"
+#include "commands/correction_commands.h"
 
 #include <algorithm>
 #include <array>
 
+#include "commands/keywords.h"
+#include "commands/map_commands.h"
 #include "core/auto_corrections.h"
 #include "core/histogram.h"
-#include "core/map_commands.h"
 #include "core/tone_curves.h"
 
 namespace vimbra {
@@ -39,13 +40,13 @@ const char* MapSuffix(int code) {
 
 const char* MapKeyword(int code) {
     switch (code) {
-        case kMapEqualize: return "MAP_EQ";
-        case kMapRed: return "MAP_RED";
-        case kMapGreen: return "MAP_GRN";
-        case kMapBlue: return "MAP_BLU";
-        case kMapSaturation: return "MAP_SAT";
-        case kMapLighting: return "MAP_LIT";
-        default: return "MAP_RGB";
+        case kMapEqualize: return keyword::MAP_EQ;
+        case kMapRed: return keyword::MAP_RED;
+        case kMapGreen: return keyword::MAP_GRN;
+        case kMapBlue: return keyword::MAP_BLU;
+        case kMapSaturation: return keyword::MAP_SAT;
+        case kMapLighting: return keyword::MAP_LIT;
+        default: return keyword::MAP_RGB;
     }
 }
 
@@ -100,10 +101,10 @@ const char* LimitSuffix(int code) {
 
 const char* LimitKeyword(int code) {
     switch (code) {
-        case kLimitRed: return "LIMIT_RED";
-        case kLimitGreen: return "LIMIT_GRN";
-        case kLimitBlue: return "LIMIT_BLU";
-        default: return "LIMIT_ALL";
+        case kLimitRed: return keyword::LIMIT_RED;
+        case kLimitGreen: return keyword::LIMIT_GRN;
+        case kLimitBlue: return keyword::LIMIT_BLU;
+        default: return keyword::LIMIT_ALL;
     }
 }
 
@@ -146,7 +147,7 @@ void LimitScripted(Workspace& ws, int code) {
 // with its mode: a bare keyword would take the mode from the line before.
 void AutoFlashFromMenu(Workspace& ws, PassTarget target) {
     if (AutoFlash(ws, target, 0) && !ws.BatchRunning)
-        ws.host().RecordBatchLine(ws, BipLine("AUTO_FLASH", {0}));
+        ws.host().RecordBatchLine(ws, BipLine(keyword::AUTO_FLASH, {0}));
 }
 
 // A BIP line without arguments, as a template argument.
@@ -162,21 +163,21 @@ std::string FixedLine(const Workspace&) {
 
 const std::array kCommands = {
     EditCommand{"onAutoContrast", nullptr, "Enhancing ...", AutoContrast,
-                FixedLine<"AUTO_CONTRAST">},
+                FixedLine<keyword::AUTO_CONTRAST>},
     EditCommand{"onAutoLighting", nullptr, "Enhancing ...", AutoLighting,
-                FixedLine<"AUTO_LIGHTING">},
+                FixedLine<keyword::AUTO_LIGHTING>},
     EditCommand{"onAutoSaturate", nullptr, "Enhancing ...", AutoSaturate,
-                FixedLine<"AUTO_SATURATE">},
+                FixedLine<keyword::AUTO_SATURATE>},
     EditCommand{"onAutoBalance", nullptr, nullptr, AutoBalance,
-                FixedLine<"AUTO_BALANCE">},
+                FixedLine<keyword::AUTO_BALANCE>},
     EditCommand{"onAutoGamma", nullptr, nullptr,
                 [](Workspace& ws, PassTarget t) { AutoGamma(ws, t); },
-                FixedLine<"AUTO_GAMMA">},
+                FixedLine<keyword::AUTO_GAMMA>},
     EditCommand{"onAutoFlash", nullptr, nullptr, AutoFlashFromMenu, nullptr},
-    EditCommand{"onAutoWhite", nullptr, nullptr, AutoWhite, FixedLine<"AUTO_WHITE">, false},
-    EditCommand{"onNormalize", nullptr, nullptr, Normalize, FixedLine<"NORMALIZE">},
-    EditCommand{"onOptimize", nullptr, nullptr, Optimize, FixedLine<"OPTIMIZE">},
-    EditCommand{"onTuneEqualize", nullptr, nullptr, Equalize, FixedLine<"EQUALIZE">},
+    EditCommand{"onAutoWhite", nullptr, nullptr, AutoWhite, FixedLine<keyword::AUTO_WHITE>, false},
+    EditCommand{"onNormalize", nullptr, nullptr, Normalize, FixedLine<keyword::NORMALIZE>},
+    EditCommand{"onOptimize", nullptr, nullptr, Optimize, FixedLine<keyword::OPTIMIZE>},
+    EditCommand{"onTuneEqualize", nullptr, nullptr, Equalize, FixedLine<keyword::EQUALIZE>},
     EditCommand{"onTuneRgb", MapDialog<kTuneRgb>, "Remapping ...", MapRun<kTuneRgb>,
                 MapLine<kTuneRgb>},
     EditCommand{"onMapEqualize", MapDialog<kMapEqualize>, "Remapping ...",
@@ -191,8 +192,8 @@ const std::array kCommands = {
                 MapRun<kMapSaturation>, MapLine<kMapSaturation>},
     EditCommand{"onMapLighting", MapDialog<kMapLighting>, "Remapping ...",
                 MapRun<kMapLighting>, MapLine<kMapLighting>},
-    EditCommand{"onMapZero", nullptr, nullptr, MapZero, FixedLine<"ZEROMAP">, false},
-    EditCommand{"onMapCenter", nullptr, nullptr, MapCenter, FixedLine<"CENTER">, false},
+    EditCommand{"onMapZero", nullptr, nullptr, MapZero, FixedLine<keyword::ZEROMAP>, false},
+    EditCommand{"onMapCenter", nullptr, nullptr, MapCenter, FixedLine<keyword::CENTER>, false},
     EditCommand{"onLimitAll", LimitDialog<kLimitAll>, "Limiting ...", LimitRun<kLimitAll>,
                 LimitLine<kLimitAll>},
     EditCommand{"onLimitRed", LimitDialog<kLimitRed>, "Limiting ...", LimitRun<kLimitRed>,

@@ -1,8 +1,9 @@
-#include "core/color_commands.h"
+#include "commands/color_commands.h"
 
 #include <array>
 #include <string>
 
+#include "commands/keywords.h"
 #include "core/color_adjust.h"
 #include "core/histogram.h"
 #include "core/tone_curves.h"
@@ -58,7 +59,7 @@ void HlsRun(Workspace& ws, PassTarget target) {
 }
 
 std::string HlsLine(const Workspace& ws) {
-    return BipLine("HLS", {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3});
+    return BipLine(keyword::HLS, {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3});
 }
 
 // --- Parametric EQ
@@ -84,8 +85,8 @@ void EqRun(Workspace& ws, PassTarget target) {
 
 template <int Channel>
 std::string EqLine(const Workspace& ws) {
-    static constexpr const char* kKeywords[] = {"PARAMETRIC_EQ_ALL", "PARAMETRIC_EQ_RED",
-                                                "PARAMETRIC_EQ_GRN", "PARAMETRIC_EQ_BLU"};
+    static constexpr const char* kKeywords[] = {keyword::PARAMETRIC_EQ_ALL, keyword::PARAMETRIC_EQ_RED,
+                                                keyword::PARAMETRIC_EQ_GRN, keyword::PARAMETRIC_EQ_BLU};
     return BipLine(kKeywords[Channel + 1], {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3});
 }
 
@@ -118,7 +119,7 @@ void BalanceRun(Workspace& ws, PassTarget target) {
 }
 
 std::string BalanceLine(const Workspace& ws) {
-    return BipLine("WHITEBALANCE", {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3});
+    return BipLine(keyword::WHITEBALANCE, {ws.EffectValue1, ws.EffectValue2, ws.EffectValue3});
 }
 
 // --- Posterize
@@ -132,7 +133,7 @@ void PosterizeDialog(Workspace& ws, FilterDlgParam& p) {
 
 void PosterizeRun(Workspace& ws, PassTarget target) { LowRes(ws, target, ws.EffectValue1); }
 
-std::string PosterizeLine(const Workspace& ws) { return BipLine("POSTERIZE", {ws.EffectValue1}); }
+std::string PosterizeLine(const Workspace& ws) { return BipLine(keyword::POSTERIZE, {ws.EffectValue1}); }
 
 // Posterize runs with the bit count the dialog returns; Balance keeps the
 // offsets of the last preview and only remembers the match value.
@@ -145,13 +146,13 @@ void BalanceChosen(Workspace& ws, int match) { ws.remembered.Balance = match; }
 // --- RGB Max and Negative
 
 void RgbMaxRun(Workspace& ws, PassTarget target) { RGBMax(ws, target); }
-std::string RgbMaxLine(const Workspace&) { return "RGBMAX"; }
+std::string RgbMaxLine(const Workspace&) { return keyword::RGBMAX; }
 
 void NegativeRun(Workspace& ws, PassTarget target) {
     Negative(ws, target);
     if (target.isMainPicture) ws.syncImageSize();
 }
-std::string NegativeLine(const Workspace&) { return "NEGATIVE"; }
+std::string NegativeLine(const Workspace&) { return keyword::NEGATIVE; }
 
 const std::array<EditCommand, 9> kCommands{{
     {"onHls", HlsDialog, "Adjusting HLS ...", HlsRun, HlsLine},

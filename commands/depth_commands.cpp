@@ -1,5 +1,6 @@
-#include "filters/depth_commands.h"
+#include "commands/depth_commands.h"
 
+#include "commands/keywords.h"
 #include "imagefiles/imglib/imglib.h"
 
 namespace vimbra {
@@ -47,14 +48,14 @@ ReductionRequest ReductionFor(ReduceItem item, int method, int displayBitDepth, 
 
 std::string ReduceLine(ReduceItem item) {
     switch (item) {
-        case ReduceItem::Colors256Poster: return "QUANTIZE256";
-        case ReduceItem::Colors16Poster: return "QUANTIZE16";
-        case ReduceItem::GrayShades: return "GRAYSCALE";
+        case ReduceItem::Colors256Poster: return keyword::QUANTIZE256;
+        case ReduceItem::Colors16Poster: return keyword::QUANTIZE16;
+        case ReduceItem::GrayShades: return keyword::GRAYSCALE;
         default: return {};
     }
 }
 
-std::string PromoteLine(int bits) { return bits == 4 || bits == 8 ? std::string() : "TRUECOLOR"; }
+std::string PromoteLine(int bits) { return bits == 4 || bits == 8 ? std::string() : keyword::TRUECOLOR; }
 
 bool ImageReduce(Workspace& ws, ReduceItem item, int method) {
     bool done = false;

@@ -1,11 +1,11 @@
-#include "core/correction_commands.h"
+#include "commands/correction_commands.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "core/histogram.h"
-#include "core/map_commands.h"
+#include "commands/map_commands.h"
 
 namespace vimbra {
 namespace {

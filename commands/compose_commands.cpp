@@ -1,8 +1,9 @@
-#include "filters/compose_commands.h"
+#include "commands/compose_commands.h"
 
 #include <array>
 #include <string>
 
+#include "commands/keywords.h"
 #include "filters/composite_masks.h"
 #include "filters/composition.h"
 
@@ -43,7 +44,7 @@ bool OpenDialog(Workspace& ws, const FilterDlgParam& param, int& result) {
 void DuplicateCommand(Workspace& ws) {
     // A copy that failed is not reported or recorded as done.
     if (!DuplicateWorkingImage(ws)) return;
-    Record(ws, "DUPLICATE");
+    Record(ws, keyword::DUPLICATE);
     ws.StatusText = "Duplicated.";
 }
 
@@ -51,7 +52,7 @@ void DuplicateCommand(Workspace& ws) {
 void SwapCommand(Workspace& ws) {
     if (!SwapWithDuplicate(ws)) return;
     ws.host().RefreshView(ws);
-    Record(ws, "SWAP");
+    Record(ws, keyword::SWAP);
 }
 
 // --- Average and Interlace
@@ -69,7 +70,7 @@ void AverageCommand(Workspace& ws) {
     ws.remembered.Average = c;
     ws.EffectValue2 = c;
     DoAverageBitmap(ws, Main(ws));
-    Record(ws, BipLine("AVERAGE", {c}));
+    Record(ws, BipLine(keyword::AVERAGE, {c}));
 }
 
 // The dialog leaves the blend as its result and the field in EffectValue3.
@@ -94,7 +95,7 @@ void InterlaceCommand(Workspace& ws) {
     ws.EffectValue2 = c;
     ws.EffectValue3 = field;
     DoAverageField(ws, Main(ws), field);
-    Record(ws, BipLine("INTERLACE", {c, field}));
+    Record(ws, BipLine(keyword::INTERLACE, {c, field}));
 }
 
 // --- Masked composites
@@ -109,10 +110,10 @@ struct MaskDialog {
 };
 
 constexpr MaskDialog kMaskDialogs[] = {
-    {"Mask Bitmap Shadows", "MASK_SHADOWS", 502, &Workspace::Remembered::MaskShadows},
-    {"Mask Bitmap Highlights", "MASK_HIGHLIGHTS", 503, &Workspace::Remembered::MaskShadows},
-    {"Mask Bitmap Midtones", "MASK_MIDTONES", 501, &Workspace::Remembered::MaskMidtones},
-    {"Mask Bitmap Contrast", "MASK_CONTRAST", 531, &Workspace::Remembered::MaskContrast},
+    {"Mask Bitmap Shadows", keyword::MASK_SHADOWS, 502, &Workspace::Remembered::MaskShadows},
+    {"Mask Bitmap Highlights", keyword::MASK_HIGHLIGHTS, 503, &Workspace::Remembered::MaskShadows},
+    {"Mask Bitmap Midtones", keyword::MASK_MIDTONES, 501, &Workspace::Remembered::MaskMidtones},
+    {"Mask Bitmap Contrast", keyword::MASK_CONTRAST, 531, &Workspace::Remembered::MaskContrast},
 };
 
 void RunMask(Workspace& ws, PassTarget target, MaskCommandKind kind) {
@@ -154,15 +155,15 @@ void MaskGrayscaleCommand(Workspace& ws) {
     }
     if (!ComputeReady(ws)) return;
     DoCompositeGray(ws, Main(ws));
-    Record(ws, "MASK_GRAYSCALE");
+    Record(ws, keyword::MASK_GRAYSCALE);
 }
 
 // --- Per-channel arithmetic
 
 template <Arithmetic Op>
 void ArithmeticCommand(Workspace& ws) {
-    static constexpr const char* kKeywords[] = {"MULTIPLY", "MINIMUM", "MAXIMUM", "DIFFERENCE",
-                                                "SUBTRACT"};
+    static constexpr const char* kKeywords[] = {keyword::MULTIPLY, keyword::MINIMUM, keyword::MAXIMUM, keyword::DIFFERENCE,
+                                                keyword::SUBTRACT};
     FrameHost& host = ws.host();
     if (!host.AutoBackUp(ws)) return;
     if constexpr (Op == Arithmetic::Subtract) {
@@ -200,7 +201,7 @@ void MaskEdgesRun(Workspace& ws, PassTarget target) {
 }
 
 std::string MaskEdgesLine(const Workspace& ws) {
-    return BipLine("MASK_EDGES", {ws.EffectValue1, ws.EffectValue2});
+    return BipLine(keyword::MASK_EDGES, {ws.EffectValue1, ws.EffectValue2});
 }
 
 const std::array<EditCommand, 1> kCommands{{

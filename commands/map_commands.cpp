@@ -1,4 +1,4 @@
-#include "core/map_commands.h"
+#include "commands/map_commands.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "filters/compose_commands.h"
+#include "commands/compose_commands.h"
 
 #include <gtest/gtest.h>
 

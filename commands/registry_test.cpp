@@ -1,4 +1,4 @@
-#include "batch/command_table.h"
+#include "commands/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ TEST(CommandTableTest, GroupsInOrderWithTheirSizes) {
                                        {'M', 14}, {'N', 4},  {'O', 10}, {'P', 4},  {'Q', 4}};
     std::map<char, int> counted;
     char previous = 'A';
-    for (const BipCommand& c : table) {
+    for (const Command& c : table) {
         EXPECT_GE(c.group, previous) << c.keyword;
         previous = c.group;
         ++counted[c.group];
@@ -36,7 +36,7 @@ TEST(CommandTableTest, GroupsInOrderWithTheirSizes) {
 
 TEST(CommandTableTest, KeywordsAreUniqueUpperCaseAndFound) {
     std::set<std::string_view> seen;
-    for (const BipCommand& c : BipCommands()) {
+    for (const Command& c : BipCommands()) {
         EXPECT_TRUE(seen.insert(c.keyword).second) << c.keyword;
         EXPECT_EQ(BipUpper(c.keyword), c.keyword);
         ASSERT_EQ(FindBipCommand(c.keyword), &c) << c.keyword;
@@ -52,7 +52,7 @@ TEST(CommandTableTest, StringAndControlTraits) {
         "RELOAD", "NOMODIFYFLAG", "NEXT", "PREVIOUS", "PROMPT", "TRACE", "PROMPTSTRING",
         "PROMPT_NOT_FILESTRING", "PROMPT_HAS_FILESTRING", "DELETE", "LOOP", "CROP", "SAVE",
         "CLEARBUFFERS", "TRUECOLOR", "REFRESH"};
-    for (const BipCommand& c : BipCommands()) {
+    for (const Command& c : BipCommands()) {
         const bool marker = c.keyword.find("TEXTMARK") != std::string_view::npos ||
                             c.keyword.find("SAVE") != std::string_view::npos ||
                             c.keyword.find("STRING") != std::string_view::npos;
@@ -175,6 +175,69 @@ TEST(CommandTableTest, BrightnessRunsOnThePicture) {
     // Red through all zeros, green unchanged, blue doubled and limited to 255.
     const uint8_t* out = ws.Image.scanLine(0);
     EXPECT_EQ(std::vector<uint8_t>(out, out + 6), (std::vector<uint8_t>{200, 50, 0, 255, 0, 0}));
+}
+
+TEST(FindMenuCommandTest, BySpan) {
+    EXPECT_NE(FindMenuCommand("onNegative").edit, nullptr);
+    EXPECT_NE(FindMenuCommand("onGammaGlobal").edit, nullptr);
+    EXPECT_NE(FindMenuCommand("onDuplicate").custom, nullptr);
+    EXPECT_FALSE(FindMenuCommand("onPrint"));
+    EXPECT_FALSE(FindMenuCommand(""));
+}
+
+
+TEST(FindMenuCommandTest, EveryMenuHalfIsFoundByItsOwnId) {
+    std::set<std::string_view> ids;
+    for (const MenuCommandRef& ref : MenuCommands()) {
+        const std::string_view id = ref.edit ? ref.edit->name : ref.custom->name;
+        EXPECT_TRUE(ids.insert(id).second) << id;
+        const MenuCommandRef found = FindMenuCommand(id);
+        EXPECT_EQ(found.edit, ref.edit) << id;
+        EXPECT_EQ(found.custom, ref.custom) << id;
+    }
+    EXPECT_GT(ids.size(), 90u);
+}
+
+// Every control keyword names its own step; operations name none.
+TEST(CommandTableTest, ControlStepsAreOnePerControlKeyword) {
+    std::set<ControlStep> steps;
+    for (const Command& c : BipCommands()) {
+        if (!c.isControl()) {
+            EXPECT_EQ(c.control, ControlStep::None) << c.keyword;
+            continue;
+        }
+        EXPECT_NE(c.control, ControlStep::None) << c.keyword;
+        EXPECT_TRUE(steps.insert(c.control).second) << c.keyword;
+    }
+    EXPECT_EQ(steps.size(), 16u);
+    EXPECT_EQ(FindBipCommand("PROMPT_HAS_FILESTRING")->control, ControlStep::PromptHasFileString);
+}
+
+TEST(CommandTableTest, BufferAndSplitTraits) {
+    std::map<std::string_view, uint16_t> buffers;
+    std::set<std::string_view> acrossFiles;
+    constexpr uint16_t kBufferTraits = kFillsDuplicate | kFillsBackup | kRenewsDuplicate | kRenewsBackup;
+    for (const Command& c : BipCommands()) {
+        if (c.traits & kBufferTraits) buffers[c.keyword] = c.traits & kBufferTraits;
+        if (c.has(kAcrossFiles)) {
+            acrossFiles.insert(c.keyword);
+            EXPECT_FALSE(c.splitRefusal.empty()) << c.keyword;
+        }
+        // Operations may read a buffer; only control lines are known to leave them.
+        if (c.has(kLeavesBuffers)) {
+            EXPECT_TRUE(c.isControl()) << c.keyword;
+        }
+    }
+    const std::map<std::string_view, uint16_t> expected{
+        {"DUPLICATE", kFillsDuplicate | kRenewsDuplicate},
+        {"SWAP", kFillsDuplicate},
+        {"COPYTOBACKUP", kFillsBackup | kRenewsBackup},
+        {"CLEARBUFFERS", kRenewsDuplicate | kRenewsBackup},
+    };
+    EXPECT_EQ(buffers, expected);
+    EXPECT_EQ(acrossFiles, (std::set<std::string_view>{"PREVIOUS", "PROMPT", "TRACE", "PROMPTSTRING",
+                                                      "PROMPT_NOT_FILESTRING",
+                                                      "PROMPT_HAS_FILESTRING", "DELETE"}));
 }
 
 }  // namespace

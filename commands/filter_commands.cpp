@@ -1,8 +1,9 @@
-#include "filters/filter_commands.h"
+#include "commands/filter_commands.h"
 
 #include <array>
 #include <string>
 
+#include "commands/keywords.h"
 #include "filters/convolution.h"
 #include "filters/defog.h"
 #include "filters/library_failure.h"
@@ -103,37 +104,32 @@ std::string TwoValues(const Workspace& ws) {
     return BipLine(Keyword, {ws.EffectValue1, ws.EffectValue2});
 }
 
-constexpr char kGaussianKw[] = "GAUSSIAN", kOutlierKw[] = "OUTLIER", kDefocusKw[] = "DEFOCUS",
-               kSoftenKw[] = "SOFTEN", kDespeckleKw[] = "DESPECKLE", kUnSpotKw[] = "UNSPOT",
-               kMeanRemovalKw[] = "MEANREMOVAL", kHighpassMediumKw[] = "HIGHPASSMEDIUM",
-               kHighpassLightKw[] = "HIGHPASSLIGHT", kUnsharpKw[] = "UNSHARPMASK",
-               kCleanKw[] = "CLEAN", kDefogKw[] = "DEFOG";
 
 const std::array<EditCommand, 12> kCommands{{
-    {"onGaussian", Dialog<kGaussian>, "Blurring ...", GaussianRun, OneValue<kGaussianKw>,
+    {"onGaussian", Dialog<kGaussian>, "Blurring ...", GaussianRun, OneValue<keyword::GAUSSIAN>,
      true, true, Chosen<kGaussian>},
-    {"onOutlier", Dialog<kOutlier>, "Cleaning ...", OutlierRun, OneValue<kOutlierKw>, true,
+    {"onOutlier", Dialog<kOutlier>, "Cleaning ...", OutlierRun, OneValue<keyword::OUTLIER>, true,
      true, Chosen<kOutlier>},
-    {"onDefocus", Dialog<kDefocus>, "Defocusing ...", DefocusRun, OneValue<kDefocusKw>,
+    {"onDefocus", Dialog<kDefocus>, "Defocusing ...", DefocusRun, OneValue<keyword::DEFOCUS>,
      true, true, Chosen<kDefocus>},
-    {"onSoften", Dialog<kSoften>, "Softening ...", SoftenRun, OneValue<kSoftenKw>, true,
+    {"onSoften", Dialog<kSoften>, "Softening ...", SoftenRun, OneValue<keyword::SOFTEN>, true,
      true, Chosen<kSoften>},
     {"onDespeckle", Dialog<kDespeckle>, "Cleaning ...", DespeckleRun,
-     OneValue<kDespeckleKw>, true, true, Chosen<kDespeckle>},
-    {"onUnspot", Dialog<kUnSpot>, "Cleaning ...", UnSpotRun, OneValue<kUnSpotKw>, true,
+     OneValue<keyword::DESPECKLE>, true, true, Chosen<kDespeckle>},
+    {"onUnspot", Dialog<kUnSpot>, "Cleaning ...", UnSpotRun, OneValue<keyword::UNSPOT>, true,
      true, Chosen<kUnSpot>},
     {"onMeanRemoval", Dialog<kMeanRemoval>, "Sharpening ...", MeanRemovalRun,
-     OneValue<kMeanRemovalKw>, true, true, Chosen<kMeanRemoval>},
+     OneValue<keyword::MEANREMOVAL>, true, true, Chosen<kMeanRemoval>},
     {"onHighPassMedium", Dialog<kHighpassMedium>, "Sharpening ...", HighpassMediumRun,
-     OneValue<kHighpassMediumKw>, true, true, Chosen<kHighpassMedium>},
+     OneValue<keyword::HIGHPASSMEDIUM>, true, true, Chosen<kHighpassMedium>},
     {"onHighPassLight", Dialog<kHighpassLight>, "Sharpening ...", HighpassLightRun,
-     OneValue<kHighpassLightKw>, true, true, Chosen<kHighpassLight>},
+     OneValue<keyword::HIGHPASSLIGHT>, true, true, Chosen<kHighpassLight>},
     // The Unsharp mask, Clean and DeFog items share one handler in the menu.
     {"onUnsharpMask", Dialog<kUnsharp>, "Unsharp mask ...", UnsharpRun,
-     TwoValues<kUnsharpKw>, true, true, Chosen<kUnsharp>},
-    {"onClean", Dialog<kClean>, "Cleaning mask ...", CleanRun, TwoValues<kCleanKw>, true,
+     TwoValues<keyword::UNSHARPMASK>, true, true, Chosen<kUnsharp>},
+    {"onClean", Dialog<kClean>, "Cleaning mask ...", CleanRun, TwoValues<keyword::CLEAN>, true,
      true, Chosen<kClean>},
-    {"onDefog", Dialog<kDefog>, "Defogging ...", DefogRun, TwoValues<kDefogKw>, true, true,
+    {"onDefog", Dialog<kDefog>, "Defogging ...", DefogRun, TwoValues<keyword::DEFOG>, true, true,
      Chosen<kDefog>},
 }};
 
@@ -149,8 +145,8 @@ void DescreenFilter(Workspace& ws) {
 
 template <int Mode>
 void DescreenCommand(Workspace& ws) {
-    static constexpr const char* kLines[] = {"DESCREEN_LIGHT", "DESCREEN_MEDIUM", "DESCREEN_STRONG",
-                                             "DESCREEN_HIGH"};
+    static constexpr const char* kLines[] = {keyword::DESCREEN_LIGHT, keyword::DESCREEN_MEDIUM, keyword::DESCREEN_STRONG,
+                                             keyword::DESCREEN_HIGH};
     FrameHost& host = ws.host();
     if (!ws.BatchRunning) {
         if (!host.AutoBackUp(ws)) return;
@@ -254,7 +250,7 @@ bool DelaceOrEnrich(Workspace& ws, bool enrich) {
     EndPass(ws, Main(ws));
     if (!ws.BatchRunning) {
         host.AutoConvert(ws);
-        host.RecordBatchLine(ws, enrich ? "ENRICH" : "DELACE");
+        host.RecordBatchLine(ws, enrich ? keyword::ENRICH : keyword::DELACE);
     }
     return true;
 }
