@@ -36,7 +36,7 @@ void RunPipeline::readAhead(const std::string& path) {
     startAhead(path);
 }
 
-void RunPipeline::startAhead(const std::string& path) {
+void RunPipeline::startAhead(std::string path) {
     waitingPath_.clear();
     aheadPath_ = path;
     aheadStamp_ = stampOf(path);

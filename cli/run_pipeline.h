@@ -53,7 +53,7 @@ private:
 
     RunFileIo io_;
     bool overlap_;
-    void startAhead(const std::string& path);
+    void startAhead(std::string path);  // by value: it may be waitingPath_
 
     std::string aheadPath_;
     std::string waitingPath_;  // to read ahead once the write has ended
