@@ -179,7 +179,7 @@ private slots:
         QVERIFY(!form->showWindow());
         // A bad script is reported, not played.
         fx.asked.clear();
-        const QString bad = write("bad.avl", "[Header]\r\nN=3\r\n[Directory]\r\n0=\r\n[1]\r\nF=red.bmp,4\r\n[2]\r\n");
+        const QString bad = write("bad.avl", "[Header]\r\nN=3\r\nRUN=3\r\n[Directory]\r\n0=\r\n[1]\r\n[2]\r\n");
         QVERIFY(!form->BtnOpenEx(bad.toStdString()));
         QVERIFY(!form->showWindow());
         QCOMPARE(fx.asked, std::vector<std::string>{"Bad AVL file."});
