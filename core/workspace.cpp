@@ -15,6 +15,7 @@ Workspace::Workspace(FrameHost& host) : host_(&host) {}
 
 void Workspace::setImage(Bitmap image) {
     Image = std::move(image);
+    Metadata = {};
     ImageBitDepth = int16_t(Image.depth());
     syncImageSize();
     Modified = false;

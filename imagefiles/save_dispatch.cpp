@@ -16,6 +16,8 @@
 #include "imagefiles/codecs/tiff_codec.h"
 #include "imagefiles/jpeg_settings.h"
 #include "imagefiles/load_dispatch.h"
+#include "imagefiles/metadata_io.h"
+#include "imagefiles/metadata_prepare.h"
 #include "imagefiles/pixel_convert.h"
 
 namespace vimbra {
@@ -172,6 +174,25 @@ std::optional<uint64_t> FreeDiskSpace(const std::string& path) {
     return uint64_t(storage.bytesAvailable());
 }
 
+std::optional<PictureMetadata> MetadataToSave(const PictureMetadata& source, const Bitmap& picture,
+                                              SaveFormat format, bool modified, bool keep) {
+    if (!keep || source.empty() || format == SaveFormat::Bmp || format == SaveFormat::Pcx ||
+        format == SaveFormat::Tga)
+        return std::nullopt;
+    SavedPicture saved;
+    saved.width = picture.width();
+    saved.height = picture.height();
+    saved.pixelsChanged = modified;
+    // A colour profile does not describe the greys made from its colours.
+    saved.coloursConverted = format == SaveFormat::JpegGrey &&
+                             !(picture.depth() == 8 && picture.hasGreyPalette());
+    return MetadataForSave(source, saved);
+}
+
+std::optional<PictureMetadata> MetadataToSave(const Workspace& ws, SaveFormat format, bool keep) {
+    return MetadataToSave(ws.Metadata, ws.Image, format, ws.Modified, keep);
+}
+
 Bitmap PrepareForSave(const Bitmap& image, SaveFormat format) {
     if (auto prepared = Prepared(image, format)) return std::move(*prepared);
     return image;
@@ -206,6 +227,13 @@ EncodedSave EncodeSave(const Bitmap& image, const std::string& path, SaveFormat 
                                         displayBitDepth, options.autoReduce);
         sized = true;
         out.bytes = Encode(picture, format, options);
+        if (options.metadata && !options.metadata->empty() && CanEmbedMetadata(out.bytes)) {
+            try {
+                out.bytes = EmbedMetadata(out.bytes, *options.metadata);
+            } catch (const ImageFileError&) {
+                // The picture matters more than what it carried: saved without.
+            }
+        }
     } catch (const std::bad_alloc&) {
         result.message = WriteFailureMessage(format, result.path);
         result.detail = "Not enough memory.";

@@ -61,6 +61,15 @@ struct SaveOptions {
     const PictureMetadata* metadata = nullptr;
 };
 
+// The metadata a file of `format` gets for `picture` (see MetadataForSave):
+// nothing for BMP, PCX and TGA, for a picture without metadata, or unless
+// `keep`. `modified`: the pixels were edited since the file was read.
+std::optional<PictureMetadata> MetadataToSave(const PictureMetadata& source, const Bitmap& picture,
+                                              SaveFormat format, bool modified, bool keep = true);
+// The same for the working picture.
+std::optional<PictureMetadata> MetadataToSave(const Workspace& ws, SaveFormat format,
+                                              bool keep = true);
+
 // The picture as written: grey for format 4, 8 bits at least for TGA.
 Bitmap PrepareForSave(const Bitmap& image, SaveFormat format);
 

@@ -1,0 +1,154 @@
+#include "imagefiles/metadata_io.h"
+
+#include <exiv2/exiv2.hpp>
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "imagefiles/metadata_exiv2.h"
+#include "imagefiles/orientation.h"
+
+namespace vimbra {
+namespace {
+
+enum class Container { None, Jpeg, Tiff, Png, Webp };
+
+Container ContainerOf(ByteSpan d) {
+    auto starts = [&](std::initializer_list<uint8_t> bytes, size_t at = 0) {
+        return d.size() >= at + bytes.size() &&
+               std::equal(bytes.begin(), bytes.end(), d.begin() + long(at));
+    };
+    if (starts({0xFF, 0xD8, 0xFF})) return Container::Jpeg;
+    if (starts({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})) return Container::Png;
+    if (starts({'I', 'I', 42, 0}) || starts({'M', 'M', 0, 42})) return Container::Tiff;
+    if (starts({'R', 'I', 'F', 'F'}) && starts({'W', 'E', 'B', 'P'}, 8)) return Container::Webp;
+    return Container::None;
+}
+
+// First-directory tags of a TIFF file that describe its own pixels or hold
+// what is kept apart (XMP, IPTC, ICC): they must not travel to another file.
+// The resolution travels with the pixels.
+constexpr std::array<uint16_t, 48> kTiffOwnTags = {
+    0x011A, 0x011B, 0x0128,
+    0x00FE, 0x00FF, 0x0100, 0x0101, 0x0102, 0x0103, 0x0106, 0x0107, 0x0108, 0x0109, 0x010A,
+    0x0111, 0x0115, 0x0116, 0x0117, 0x0118, 0x0119, 0x011C, 0x0122, 0x0123, 0x0124, 0x0125,
+    0x0129, 0x013D, 0x0140, 0x0141, 0x0142, 0x0143, 0x0144, 0x0145, 0x014A, 0x0152, 0x0153,
+    0x0154, 0x0155, 0x015B, 0x0200, 0x0201, 0x0202, 0x0211, 0x0212, 0x0213, 0x02BC, 0x83BB,
+    0x8773};
+
+bool KeptFromTiff(const Exiv2::Exifdatum& d) {
+    const std::string group = d.groupName();
+    if (group == "Image")
+        return std::find(kTiffOwnTags.begin(), kTiffOwnTags.end(), d.tag()) == kTiffOwnTags.end();
+    // Later pages and sub-images are pictures of their own, not metadata.
+    return group != "Thumbnail" && group.rfind("Image", 0) != 0 &&
+           group.rfind("SubImage", 0) != 0 && group.rfind("SubThumb", 0) != 0;
+}
+
+std::vector<uint8_t> ExifBlob(Exiv2::Image& image, Container container) {
+    Exiv2::ExifData exif = image.exifData();
+    if (container == Container::Tiff) {
+        for (auto it = exif.begin(); it != exif.end();)
+            it = KeptFromTiff(*it) ? std::next(it) : exif.erase(it);
+        // What every writer puts there (this one's own TIFF too) is no metadata.
+        const bool writerOnly = std::all_of(exif.begin(), exif.end(), [](const Exiv2::Exifdatum& d) {
+            return d.groupName() == "Image" && (d.tag() == 0x0131 || d.tag() == 0x0132);
+        });
+        if (writerOnly) exif.clear();
+    }
+    if (exif.empty()) return {};
+    Exiv2::ByteOrder order = image.byteOrder();
+    if (order == Exiv2::invalidByteOrder) order = Exiv2::littleEndian;
+    Exiv2::Blob blob;
+    Exiv2::ExifParser::encode(blob, order, exif);
+    return {blob.begin(), blob.end()};
+}
+
+std::vector<uint8_t> Bytes(const Exiv2::DataBuf& buf) {
+    if (!buf.pData_ || buf.size_ <= 0) return {};
+    return {buf.pData_, buf.pData_ + buf.size_};
+}
+
+std::vector<uint8_t> ReadAll(Exiv2::BasicIo& io) {
+    io.seek(0, Exiv2::BasicIo::beg);
+    const long size = long(io.size());
+    std::vector<uint8_t> out(size_t(std::max(size, 0L)));
+    if (size > 0 && io.read(out.data(), size) != size)
+        throw ImageFileError("The metadata could not be written.");
+    return out;
+}
+
+}  // namespace
+
+std::string MetadataWarning(const std::string& fileName) {
+    return "Warning: the metadata of " + fileName + " cannot be read; it is not kept.";
+}
+
+bool CanEmbedMetadata(ByteSpan encoded) { return ContainerOf(encoded) != Container::None; }
+
+MetadataRead ReadFileMetadata(ByteSpan file, const std::string& fileName) {
+    MetadataRead out;
+    const Container container = ContainerOf(file);
+    if (container == Container::None) return out;
+    exiv2::Setup();
+    exiv2::ErrorWatch watch;
+    try {
+        auto image = Exiv2::ImageFactory::open(file.data(), long(file.size()));
+        if (!image.get()) return out;
+        image->readMetadata();
+        PictureMetadata& m = out.metadata;
+        m.exif = ExifBlob(*image, container);
+        const std::string& xmp = image->xmpPacket();
+        m.xmp.assign(xmp.begin(), xmp.end());
+        if (!image->iptcData().empty()) m.iptc = Bytes(Exiv2::IptcParser::encode(image->iptcData()));
+        if (image->iccProfileDefined()) m.icc = Bytes(*image->iccProfile());
+        m.orientation = ExifOrientation(m.exif);
+    } catch (...) {
+        // exiv2 throws its own errors and std ones alike; the picture loads anyway.
+        out.metadata = {};
+        out.warning = MetadataWarning(fileName);
+        return out;
+    }
+    if (watch.errors() > 0) {
+        out.metadata = {};
+        out.warning = MetadataWarning(fileName);
+    }
+    return out;
+}
+
+std::vector<uint8_t> EmbedMetadata(ByteSpan encoded, const PictureMetadata& m) {
+    if (!CanEmbedMetadata(encoded)) throw ImageFileError("This format carries no metadata.");
+    if (m.empty()) return {encoded.begin(), encoded.end()};
+    exiv2::Setup();
+    try {
+        auto image = Exiv2::ImageFactory::open(encoded.data(), long(encoded.size()));
+        if (!image.get()) throw ImageFileError("The metadata could not be written.");
+        image->readMetadata();  // keeps the comment the file already has
+        if (!m.exif.empty()) {
+            Exiv2::ExifData exif;
+            Exiv2::ExifParser::decode(exif, m.exif.data(), uint32_t(m.exif.size()));
+            image->setExifData(exif);
+        }
+        if (!m.xmp.empty()) {
+            image->setXmpPacket(std::string(m.xmp.begin(), m.xmp.end()));
+            image->writeXmpFromPacket(true);
+        }
+        if (!m.iptc.empty()) {
+            Exiv2::IptcData iptc;
+            if (Exiv2::IptcParser::decode(iptc, m.iptc.data(), uint32_t(m.iptc.size())) == 0)
+                image->setIptcData(iptc);
+        }
+        if (!m.icc.empty()) {
+            Exiv2::DataBuf icc(m.icc.data(), long(m.icc.size()));
+            image->setIccProfile(icc, false);
+        }
+        image->writeMetadata();
+        return ReadAll(image->io());
+    } catch (const ImageFileError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw ImageFileError(std::string("The metadata could not be written: ") + e.what());
+    }
+}
+
+}  // namespace vimbra
