@@ -12,6 +12,7 @@
 #include "batch/file_ops.h"
 #include "core/workspace.h"
 #include "imagefiles/jpeg_settings.h"
+#include "imagefiles/load_dispatch.h"
 #include "imagefiles/save_dispatch.h"
 
 namespace vimbra {
@@ -55,6 +56,8 @@ struct BatchConvertJob {
     BatchHost* scriptHost = nullptr;
     std::vector<std::string> script;
     FreeSpaceQuery freeSpace;  // empty: FreeDiskSpace
+    bool keepMetadata = true;  // each picture's metadata goes into its output
+    LoadOptions load;          // applyOrientation: turn tagged pictures upright
 };
 
 struct BatchConvertResult {

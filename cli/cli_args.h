@@ -42,6 +42,11 @@ struct CliArgs {
     std::string pdf;
     bool overwrite = false;
 
+    // run, convert, batch-convert: write no metadata (--strip-metadata);
+    // leave pictures as stored whatever their orientation tag (--keep-orientation).
+    bool stripMetadata = false;
+    bool keepOrientation = false;
+
     int format = kFormatBmp;     // save-format number 1..12
     std::optional<int> quality;  // 1..100; empty: the writer's default
 };

@@ -204,7 +204,7 @@ BatchSaveResult CliBatchHost::save(Workspace& ws, const SaveRequest& request) {
     WriteTurn turn;
     if (settings_.writeTurn) turn = [check = settings_.writeTurn, e = entry_] { return check(e); };
     writingFrom_ = request.sourceFile;
-    pipeline_.write(ws.Image, target, std::move(turn));
+    pipeline_.write(RunPicture{ws.Image, ws.Metadata, ws.Modified}, target, std::move(turn));
     if (pipeline_.overlaps()) return BatchSaveResult{SaveOutcome::Completed};
     const RunSave written = pipeline_.collect();
     return BatchSaveResult{report(written, writingFrom_), written.requiredBytes, written.freeBytes};

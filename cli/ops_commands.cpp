@@ -162,7 +162,8 @@ int RenameCommand(const std::vector<std::string>& argv) {
 // ---- batch-convert
 
 int BatchConvertCommand(const std::vector<std::string>& argv) {
-    const Parsed p = ParseCommand(argv, 1, {"--to", "-o", "-e", "--quality"}, {});
+    const Parsed p = ParseCommand(argv, 1, {"--to", "-o", "-e", "--quality"},
+                                  {"--strip-metadata", "--keep-orientation"});
     if (!p.error.empty()) return Usage(p.error);
     const std::string* to = p.value("--to");
     const std::string* outDir = p.value("-o");
@@ -184,6 +185,8 @@ int BatchConvertCommand(const std::vector<std::string>& argv) {
     runArgs.command = Command::Run;
     runArgs.outDir = *outDir;
     runArgs.quality = quality;
+    runArgs.stripMetadata = p.value("--strip-metadata") != nullptr;
+    runArgs.keepOrientation = p.value("--keep-orientation") != nullptr;
     std::vector<std::string> files = p.positionals;
     if (!files.empty() && fs::path(files.front()).extension() == ".bip") {
         runArgs.script = files.front();
@@ -215,6 +218,8 @@ int BatchConvertCommand(const std::vector<std::string>& argv) {
         job.format = *format;
         job.quality = quality;
         job.script = script;
+        job.keepMetadata = !runArgs.stripMetadata;
+        job.load = CliLoadOptions(runArgs);
 
         // A SAVE line in the script writes into DIR in the target format.
         const SaveFormat saveFormat = *format == ConvertFormat::Jpg   ? SaveFormat::Jpeg
@@ -225,11 +230,11 @@ int BatchConvertCommand(const std::vector<std::string>& argv) {
                                                                       : SaveFormat::Pcx;
         RunFileIo io;
         io.extension = DefaultExtension(saveFormat);
-        io.read = ReadForRun;
+        io.read = [&](const std::string& path) { return ReadForRun(path, job.load); };
         SaveOptions saveOptions = CliSaveOptions(runArgs);
         saveOptions.batch = true;
-        io.save = [&](const Bitmap& picture, const std::string& path, const WriteTurn& turn) {
-            return SaveForRun(picture, path, saveFormat, saveOptions, turn);
+        io.save = [&](const RunPicture& picture, const std::string& path, const WriteTurn& turn) {
+            return SaveForRun(picture, path, saveFormat, saveOptions, turn, job.keepMetadata);
         };
         Bookmarks inputs;
         inputs.replace(files, 0);

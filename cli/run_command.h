@@ -29,6 +29,14 @@ struct RunLoad {
     std::function<void(Workspace&)> apply;  // set when ok
 };
 
+// The working picture as a SAVE found it: its pixels, what its file carried,
+// and whether it was edited since it was read.
+struct RunPicture {
+    Bitmap image;
+    PictureMetadata metadata;
+    bool modified = false;
+};
+
 // Asked by a save just before it writes: false when the run has ended before
 // this save's turn came, so nothing may be written.
 using WriteTurn = std::function<bool()>;
@@ -38,7 +46,7 @@ using WriteTurn = std::function<bool()>;
 // DiskFull save carries no message (the interpreter words that warning).
 struct RunFileIo {
     std::function<RunLoad(const std::string& path)> read;
-    std::function<RunSave(const Bitmap& picture, const std::string& path, const WriteTurn& turn)>
+    std::function<RunSave(const RunPicture& picture, const std::string& path, const WriteTurn& turn)>
         save;
     std::string extension;  // of the output format, without the dot
 };
