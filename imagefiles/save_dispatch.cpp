@@ -193,6 +193,15 @@ std::optional<PictureMetadata> MetadataToSave(const Workspace& ws, SaveFormat fo
     return MetadataToSave(ws.Metadata, ws.Image, format, ws.Modified, keep);
 }
 
+std::vector<uint8_t> WithMetadata(std::vector<uint8_t> encoded, const PictureMetadata& metadata) {
+    if (metadata.empty() || !CanEmbedMetadata(encoded)) return encoded;
+    try {
+        return EmbedMetadata(encoded, metadata);
+    } catch (const ImageFileError&) {
+        return encoded;  // the picture matters more than what it carried
+    }
+}
+
 Bitmap PrepareForSave(const Bitmap& image, SaveFormat format) {
     if (auto prepared = Prepared(image, format)) return std::move(*prepared);
     return image;
@@ -201,7 +210,8 @@ Bitmap PrepareForSave(const Bitmap& image, SaveFormat format) {
 std::vector<uint8_t> EncodeForSave(const Bitmap& image, SaveFormat format,
                                    const SaveOptions& options) {
     const std::optional<Bitmap> prepared = Prepared(image, format);
-    return Encode(prepared ? *prepared : image, format, options);
+    std::vector<uint8_t> bytes = Encode(prepared ? *prepared : image, format, options);
+    return options.metadata ? WithMetadata(std::move(bytes), *options.metadata) : bytes;
 }
 
 EncodedSave EncodeSave(const Bitmap& image, const std::string& path, SaveFormat format,
@@ -227,13 +237,7 @@ EncodedSave EncodeSave(const Bitmap& image, const std::string& path, SaveFormat 
                                         displayBitDepth, options.autoReduce);
         sized = true;
         out.bytes = Encode(picture, format, options);
-        if (options.metadata && !options.metadata->empty() && CanEmbedMetadata(out.bytes)) {
-            try {
-                out.bytes = EmbedMetadata(out.bytes, *options.metadata);
-            } catch (const ImageFileError&) {
-                // The picture matters more than what it carried: saved without.
-            }
-        }
+        if (options.metadata) out.bytes = WithMetadata(std::move(out.bytes), *options.metadata);
     } catch (const std::bad_alloc&) {
         result.message = WriteFailureMessage(format, result.path);
         result.detail = "Not enough memory.";
