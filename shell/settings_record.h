@@ -67,6 +67,12 @@ struct SettingsRecord {
     bool mergeToolBar = false;       // 145
     bool fullScreenMenus = false;    // 146
 
+    // Kept beside the record under their own keys (the record has no room
+    // that older files leave zero): photographs' metadata written when
+    // saving, and pictures turned upright by their orientation tag.
+    bool keepMetadata = true;
+    bool autoOrient = true;
+
     // Not persisted: the value existed with the right length when read.
     bool existed = false;
 
@@ -125,6 +131,8 @@ public:
     static constexpr const char* kOpenDirKey = "OpenDir";
     static constexpr const char* kSaveDirKey = "SaveDir";
     static constexpr const char* kJpegWizardKey = "JPGwiz1";
+    static constexpr const char* kKeepMetadataKey = "KeepMetadata";
+    static constexpr const char* kAutoOrientKey = "AutoOrient";
 
 private:
     QSettings& settings_;
