@@ -46,7 +46,7 @@ constexpr OptionSpec kRunOptions[] = {
     {"--strip-metadata", false}, {"--keep-orientation", false}};
 constexpr OptionSpec kConvertOptions[] = {{"--format", true},         {"--quality", true},
                                           {"--size", true},           {"--strip-metadata", false},
-                                          {"--keep-orientation", false}};
+                                          {"--keep-orientation", false}, {"--to-srgb", false}};
 constexpr OptionSpec kAnalyzeOptions[] = {{"--complexity", false}};
 constexpr OptionSpec kPrintOptions[] = {{"--pdf", true}};
 constexpr OptionSpec kUnzipOptions[] = {{"-o", true}, {"--overwrite", false}};
@@ -114,6 +114,8 @@ std::string ApplyOption(CliArgs& args, std::string_view name, const std::string&
         args.pageHeight = static_cast<int>(*h);
     } else if (name == "--strip-metadata") {
         args.stripMetadata = true;
+    } else if (name == "--to-srgb") {
+        args.toSrgb = true;
     } else if (name == "--keep-orientation") {
         args.keepOrientation = true;
     } else if (name == "--sequential") {
@@ -325,7 +327,7 @@ std::string UsageText() {
                  [--answer yes|no] [--jobs N] [--sequential] [--shard I/N]
                  [--strip-metadata] [--keep-orientation] FILE...
   vimbra-cli convert IN OUT [--format F] [--quality Q] [--size WxH]
-                     [--strip-metadata] [--keep-orientation]
+                     [--strip-metadata] [--keep-orientation] [--to-srgb]
   vimbra-cli info FILE
   vimbra-cli analyze FILE [FILE2] [--complexity]
   vimbra-cli jpeg read|strip-comments|strip-all FILE [--overwrite-bak]
@@ -355,7 +357,9 @@ run       runs a BIP script over FILE... (the bookmark list; the first is loaded
 convert   reads IN and writes OUT in format F (default: from OUT's extension).
           A text page IN (.txt, .rtf) becomes the picture the viewer makes of
           it: the page drawn on white over a view area of WxH (default 800x495,
-          the view area of the viewer's default 800x600 window).
+          the view area of the viewer's default 800x600 window). --to-srgb
+          converts the colours from IN's colour profile to sRGB (relative
+          colorimetric) and writes no profile.
 info      prints the size and depth of FILE (upright), and "Orientation: N" when
           its orientation tag is not 1; for a sound or video file its duration
           and, for video, its frame size.

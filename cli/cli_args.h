@@ -46,6 +46,7 @@ struct CliArgs {
     // leave pictures as stored whatever their orientation tag (--keep-orientation).
     bool stripMetadata = false;
     bool keepOrientation = false;
+    bool toSrgb = false;  // convert: colours converted from the file's profile to sRGB
 
     int format = kFormatBmp;     // save-format number 1..12
     std::optional<int> quality;  // 1..100; empty: the writer's default

@@ -10,6 +10,7 @@
 #include "cli/image_io.h"
 #include "cli/ops_commands.h"
 #include "cli/run_command.h"
+#include "imagefiles/colour_profile.h"
 #include "imagefiles/file_info.h"
 #include "imagefiles/orientation.h"
 #include "media/media_probe.h"
@@ -102,6 +103,11 @@ int Convert(const CliArgs& args) {
             if (!LoadTextPageForCli(ws, args)) return kExitFailure;
         } else if (!LoadForCli(ws, args.input, nullptr, CliLoadOptions(args))) {
             return kExitFailure;
+        }
+        if (args.toSrgb && !ws.Metadata.icc.empty()) {
+            ConvertToSrgb(ws.Image, ws.Metadata.icc);
+            ws.Metadata.icc.clear();
+            ws.Modified = true;
         }
         const SaveResult saved =
             SaveForCli(ws, args.output, args.format, CliSaveOptions(args), !args.stripMetadata);

@@ -80,6 +80,26 @@ run 0 convert "$tmp/cam.jpg" "$tmp/kept.png" --keep-orientation && {
     [ "$(tag Orientation "$tmp/kept.png")" = "6" ] || fail "--keep-orientation lost the tag"
 }
 
+# --to-srgb: the colours converted as lcms2's tificc converts them, no profile written.
+adobe=/usr/share/color/icc/compatibleWithAdobeRGB1998.icc
+if [ -f "$adobe" ] && [ -x /usr/bin/tificc ]; then
+    run 0 convert "$tmp/cam.jpg" "$tmp/plain.tif" --strip-metadata
+    cp "$tmp/plain.tif" "$tmp/adobe.tif"
+    exiftool -q -overwrite_original "-ICC_Profile<=$adobe" -Make=Vimbra "$tmp/adobe.tif"
+    run 0 convert "$tmp/adobe.tif" "$tmp/srgb.tif" --to-srgb && {
+        [ -z "$(tag ProfileDescription "$tmp/srgb.tif")" ] || fail "--to-srgb kept the profile"
+        [ "$(tag Make "$tmp/srgb.tif")" = "Vimbra" ] || fail "--to-srgb lost the other metadata"
+        tificc "-i$adobe" -t1 "$tmp/plain.tif" "$tmp/ref.tif" 2>/dev/null
+        if [ -x "$im" ]; then
+            "$im" "$tmp/ref.tif" "$tmp/ref-srgb.ppm" 2>/dev/null
+            "$im" "$tmp/srgb.tif" "$tmp/our-srgb.ppm" 2>/dev/null
+            cmp -s "$tmp/ref-srgb.ppm" "$tmp/our-srgb.ppm" || fail "--to-srgb differs from tificc -t 1"
+        fi
+    }
+    run 0 convert "$tmp/adobe.tif" "$tmp/still.tif" &&
+        [ -n "$(tag ProfileDescription "$tmp/still.tif")" ] || fail "the profile was not kept"
+fi
+
 # Broken EXIF: converted anyway, with a warning on stderr, and without the metadata.
 printf '\377\330\377\341\000\050Exif\000\000II*\000\360\377\377\177' >"$tmp/broken.jpg"
 head -c 24 /dev/zero | tr '\000' '\356' >>"$tmp/broken.jpg"
