@@ -9,7 +9,9 @@
 #include "imagefiles/metadata_io.h"
 #include "imagefiles/metadata_test_util.h"
 #include "shell/main_window_test_util.h"
+#include "imagefiles/colour_profile.h"
 #include "shell/options_dialog.h"
+#include "shell/picture_view.h"
 
 using namespace vimbra;
 using namespace vimbra::testing;
@@ -53,6 +55,9 @@ private slots:
         QCOMPARE(keep->accessibleName(), QStringLiteral("Keep metadata when saving"));
         QCOMPARE(orient->accessibleName(),
                  QStringLiteral("Turn pictures upright by their orientation tag"));
+        QCheckBox* colour = form.checkBox("chkColourManage");
+        QVERIFY(colour && colour->isChecked());
+        QCOMPARE(colour->accessibleName(), QStringLiteral("Colour-manage the display"));
         QVERIFY(keep->isChecked());
         QVERIFY(!orient->isChecked());
         keep->click();
@@ -69,6 +74,7 @@ private slots:
             SettingsRecord r = store.readRecord();
             QVERIFY(r.keepMetadata && r.autoOrient);  // a first start
             r.keepMetadata = false;
+            r.colourManage = false;
             JpegWizardSettings wizard;
             wizard.quality = JpegWizardSettings::kNotLoaded;
             store.writeAtClose(r, {}, {}, wizard);
@@ -78,6 +84,7 @@ private slots:
         const SettingsRecord r = SettingsStore(ini).readRecord();
         QVERIFY(!r.keepMetadata);
         QVERIFY(r.autoOrient);
+        QVERIFY(!r.colourManage);
     }
 
     void windowTurnsAndKeepsByDefault() {
@@ -118,6 +125,31 @@ private slots:
         fx_.answerSaveDialogs(*form, {{fx_.path("bare.jpg"), 5, 75, false}});
         form->onSave();
         QCOMPARE(testutil::ExifTag(fx_.path("bare.jpg").toStdString(), "Make"), std::string());
+    }
+
+    void viewerShowsProfiledPicturesInDisplayColours() {
+        if (!QFile::exists(testutil::kAdobeRgbProfile)) QSKIP("no Adobe RGB profile installed");
+        Bitmap flat(8, 8, 24);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) {
+                uint8_t* p = flat.scanLine(y) + 3 * x;
+                p[0] = 40, p[1] = 160, p[2] = 200;  // blue, green, red
+            }
+        Bitmap expected = flat;
+        const std::vector<uint8_t> icc = testutil::ReadBytes(testutil::kAdobeRgbProfile);
+        ConvertToSrgb(expected, icc);
+        const uint8_t* e = expected.scanLine(0);
+        PictureView view;
+        view.resize(8, 8);
+        view.setBitmap(&flat);
+        auto shown = [&] { return view.grab().toImage().pixelColor(3, 3); };
+        QCOMPARE(shown(), QColor(200, 160, 40));
+        view.setColourProfile(&icc);
+        QCOMPARE(shown(), QColor(e[2], e[1], e[0]));
+        QVERIFY(shown() != QColor(200, 160, 40));
+        const std::vector<uint8_t> junk(200, 7);  // unusable: the values as they are
+        view.setColourProfile(&junk);
+        QCOMPARE(shown(), QColor(200, 160, 40));
     }
 
     void brokenMetadataIsSaidInTheStatusBar() {

@@ -166,7 +166,9 @@ void OptionsDialog::buildGraphicsPage(QWidget* page) {
                              QStringLiteral("Keep &metadata when saving"));
     chkAutoOrient_ = Check(photos, inner, "chkAutoOrient",
                            QStringLiteral("Turn pictures upright by their &orientation tag"));
-    for (QCheckBox* box : {chkKeepMetadata_, chkAutoOrient_})
+    chkColourManage_ = Check(photos, inner, "chkColourManage",
+                             QStringLiteral("&Colour-manage the display"));
+    for (QCheckBox* box : {chkKeepMetadata_, chkAutoOrient_, chkColourManage_})
         box->setAccessibleName(box->text().remove(QLatin1Char('&')));
     grid->addWidget(photos, 1, 0, 1, 2);
     left->addStretch();
@@ -248,6 +250,7 @@ void OptionsDialog::FormActivate() {
     chkTurbo_->setChecked(s.TurboMode != 0);
     chkKeepMetadata_->setChecked(s.keepMetadata);
     chkAutoOrient_->setChecked(s.autoOrient);
+    chkColourManage_->setChecked(s.colourManage);
     boxFax_->setCurrentIndex(s.FaxQuality);
     boxPhotoCd_->setCurrentIndex(s.PhotoCdStep);
     boxJpegPalette_->setCurrentIndex(s.JpegPalette);
@@ -346,6 +349,7 @@ void OptionsDialog::readControls() {
     s.TurboMode = chkTurbo_->isChecked() ? 1 : 0;
     s.keepMetadata = chkKeepMetadata_->isChecked();
     s.autoOrient = chkAutoOrient_->isChecked();
+    s.colourManage = chkColourManage_->isChecked();
     s.FaxQuality = boxFax_->currentIndex();
     s.PhotoCdStep = boxPhotoCd_->currentIndex();
     s.JpegPalette = boxJpegPalette_->currentIndex();

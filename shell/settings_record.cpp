@@ -201,6 +201,7 @@ SettingsRecord SettingsStore::readRecord(int displayBitDepth) const {
         SettingsRecord::FromBytes(settings_.value(kRecordKey).toByteArray(), displayBitDepth);
     r.keepMetadata = settings_.value(kKeepMetadataKey, true).toBool();
     r.autoOrient = settings_.value(kAutoOrientKey, true).toBool();
+    r.colourManage = settings_.value(kColourManageKey, true).toBool();
     return r;
 }
 
@@ -218,6 +219,7 @@ void SettingsStore::writeAtClose(const SettingsRecord& record, const QString& op
     settings_.setValue(kRecordKey, record.toBytes());
     settings_.setValue(kKeepMetadataKey, record.keepMetadata);
     settings_.setValue(kAutoOrientKey, record.autoOrient);
+    settings_.setValue(kColourManageKey, record.colourManage);
     settings_.setValue(kOpenDirKey, openDir);
     settings_.setValue(kSaveDirKey, saveDir);
     if (wizard.isLoaded()) {

@@ -72,6 +72,7 @@ struct SettingsRecord {
     // saving, and pictures turned upright by their orientation tag.
     bool keepMetadata = true;
     bool autoOrient = true;
+    bool colourManage = true;  // pictures with a colour profile shown in display colours
 
     // Not persisted: the value existed with the right length when read.
     bool existed = false;
@@ -133,6 +134,7 @@ public:
     static constexpr const char* kJpegWizardKey = "JPGwiz1";
     static constexpr const char* kKeepMetadataKey = "KeepMetadata";
     static constexpr const char* kAutoOrientKey = "AutoOrient";
+    static constexpr const char* kColourManageKey = "ColourManage";
 
 private:
     QSettings& settings_;
