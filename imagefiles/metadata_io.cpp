@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 
+#include "imagefiles/codecs/png_codec.h"
 #include "imagefiles/metadata_exiv2.h"
 #include "imagefiles/orientation.h"
 
@@ -78,6 +79,47 @@ std::vector<uint8_t> ReadAll(Exiv2::BasicIo& io) {
     return out;
 }
 
+struct PngChunk {
+    size_t offset, size;  // the whole chunk: length, type, data and CRC
+    std::string type;
+};
+
+std::vector<PngChunk> PngChunks(ByteSpan png) {
+    std::vector<PngChunk> chunks;
+    size_t at = 8;
+    while (at + 12 <= png.size()) {
+        const uint32_t length = uint32_t(png[at]) << 24 | uint32_t(png[at + 1]) << 16 |
+                                uint32_t(png[at + 2]) << 8 | png[at + 3];
+        if (length > png.size() - at - 12) throw ImageFileError("Invalid PNG file.");
+        chunks.push_back({at, size_t(length) + 12,
+                          std::string(reinterpret_cast<const char*>(&png[at + 4]), 4)});
+        at += size_t(length) + 12;
+        if (chunks.back().type == "IEND") break;
+    }
+    if (chunks.empty() || chunks.front().type != "IHDR") throw ImageFileError("Invalid PNG file.");
+    return chunks;
+}
+
+std::vector<uint8_t> EmbedWithExiv2(ByteSpan encoded, const PictureMetadata& m);
+
+// exiv2 copies a PNG chunk by chunk, slowly for a large picture: it writes
+// the metadata into a picture of one pixel instead, and its new chunks go
+// right after the header of the real one.
+std::vector<uint8_t> EmbedIntoPng(ByteSpan png, const PictureMetadata& m) {
+    const std::vector<PngChunk> chunks = PngChunks(png);
+    static const std::vector<uint8_t> tiny = EncodePng(Bitmap(1, 1, 24));
+    const std::vector<uint8_t> carrier = EmbedWithExiv2(tiny, m);
+    std::vector<std::string> plain;
+    for (const PngChunk& c : PngChunks(tiny)) plain.push_back(c.type);
+    std::vector<uint8_t> out(png.begin(), png.begin() + long(chunks.front().offset + chunks.front().size));
+    for (const PngChunk& c : PngChunks(carrier))
+        if (std::find(plain.begin(), plain.end(), c.type) == plain.end())
+            out.insert(out.end(), carrier.begin() + long(c.offset),
+                       carrier.begin() + long(c.offset + c.size));
+    out.insert(out.end(), png.begin() + long(chunks.front().offset + chunks.front().size), png.end());
+    return out;
+}
+
 }  // namespace
 
 std::string MetadataWarning(const std::string& fileName) {
@@ -117,8 +159,16 @@ MetadataRead ReadFileMetadata(ByteSpan file, const std::string& fileName) {
 }
 
 std::vector<uint8_t> EmbedMetadata(ByteSpan encoded, const PictureMetadata& m) {
-    if (!CanEmbedMetadata(encoded)) throw ImageFileError("This format carries no metadata.");
+    const Container container = ContainerOf(encoded);
+    if (container == Container::None) throw ImageFileError("This format carries no metadata.");
     if (m.empty()) return {encoded.begin(), encoded.end()};
+    if (container == Container::Png) return EmbedIntoPng(encoded, m);
+    return EmbedWithExiv2(encoded, m);
+}
+
+namespace {
+
+std::vector<uint8_t> EmbedWithExiv2(ByteSpan encoded, const PictureMetadata& m) {
     exiv2::Setup();
     try {
         auto image = Exiv2::ImageFactory::open(encoded.data(), long(encoded.size()));
@@ -150,5 +200,7 @@ std::vector<uint8_t> EmbedMetadata(ByteSpan encoded, const PictureMetadata& m) {
         throw ImageFileError(std::string("The metadata could not be written: ") + e.what());
     }
 }
+
+}  // namespace
 
 }  // namespace vimbra
