@@ -102,6 +102,40 @@ std::vector<PngChunk> PngChunks(ByteSpan png) {
 
 std::vector<uint8_t> EmbedWithExiv2(ByteSpan encoded, const PictureMetadata& m);
 
+uint32_t Le32(ByteSpan d, size_t at) {
+    return uint32_t(d[at]) | uint32_t(d[at + 1]) << 8 | uint32_t(d[at + 2]) << 16 |
+           uint32_t(d[at + 3]) << 24;
+}
+void PutLe32(std::vector<uint8_t>& d, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) d[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+// exiv2 0.27 names the profile chunk of a WebP file "VP8X" a second time:
+// it becomes ICCP, or one is added right after VP8X with its flag set. Left
+// as it is unless the file is the extended kind already.
+void AddWebpProfile(std::vector<uint8_t>& webp, ByteSpan icc) {
+    constexpr size_t kVp8x = 12, kFlags = kVp8x + 8;
+    constexpr uint8_t kIccFlag = 0x20;
+    if (webp.size() < kVp8x + 18 || std::memcmp(&webp[kVp8x], "VP8X", 4) != 0 ||
+        icc.size() > (size_t(1) << 30))
+        return;
+    const size_t after = kVp8x + 8 + Le32(webp, kVp8x + 4);
+    if (after > webp.size()) return;
+    if (after + 8 <= webp.size() && std::memcmp(&webp[after], "VP8X", 4) == 0) {
+        std::memcpy(&webp[after], "ICCP", 4);
+        webp[kFlags] |= kIccFlag;
+        return;
+    }
+    if (webp[kFlags] & kIccFlag) return;
+    std::vector<uint8_t> chunk = {'I', 'C', 'C', 'P', 0, 0, 0, 0};
+    PutLe32(chunk, 4, uint32_t(icc.size()));
+    chunk.insert(chunk.end(), icc.begin(), icc.end());
+    if (icc.size() % 2) chunk.push_back(0);
+    webp.insert(webp.begin() + long(after), chunk.begin(), chunk.end());
+    webp[kFlags] |= kIccFlag;
+    PutLe32(webp, 4, uint32_t(webp.size() - 8));
+}
+
 // exiv2 copies a PNG chunk by chunk, slowly for a large picture: it writes
 // the metadata into a picture of one pixel instead, and its new chunks go
 // right after the header of the real one.
@@ -193,7 +227,9 @@ std::vector<uint8_t> EmbedWithExiv2(ByteSpan encoded, const PictureMetadata& m) 
             image->setIccProfile(icc, false);
         }
         image->writeMetadata();
-        return ReadAll(image->io());
+        std::vector<uint8_t> out = ReadAll(image->io());
+        if (ContainerOf(out) == Container::Webp && !m.icc.empty()) AddWebpProfile(out, m.icc);
+        return out;
     } catch (const ImageFileError&) {
         throw;
     } catch (const std::exception& e) {
