@@ -84,11 +84,18 @@ void JpegPreFilter(Workspace& ws, const JpegWizardSettings& wizard) {
     if (wizard.smoothingMode == 2) SharpGaussianBlur5x5(ws, PassTarget::mainPicture(ws), 255, m);
 }
 
+// The comment goes in after the metadata, so it stays where it always was.
 std::vector<uint8_t> Encode(Workspace& ws, const BatchConvertJob& job) {
-    if (job.format != ConvertFormat::Jpg) return EncodeForSave(ws.Image, WriterOf(job.format));
+    const auto metadata = MetadataToSave(ws, WriterOf(job.format), job.keepMetadata);
+    if (job.format != ConvertFormat::Jpg) {
+        SaveOptions options;
+        options.metadata = metadata ? &*metadata : nullptr;
+        return EncodeForSave(ws.Image, WriterOf(job.format), options);
+    }
     JpegWriteOptions options = WizardJpegOptions(job.wizard);
     if (job.quality) options.quality = std::clamp(*job.quality, 1, 100);
-    const std::vector<uint8_t> jpeg = EncodeJpeg(ws.Image, options);
+    std::vector<uint8_t> jpeg = EncodeJpeg(ws.Image, options);
+    if (metadata) jpeg = WithMetadata(std::move(jpeg), *metadata);
     return InsertJpegComment(jpeg, BatchCommentText());
 }
 
@@ -204,7 +211,7 @@ BatchConvertResult BatchConvert(Workspace& ws, const BatchConvertJob& job, Batch
         const int percent = int((i + 1) * 100 / n);
         if (progress && percent != lastPercent) progress->step(i + 1, n, percent);
         lastPercent = percent;
-        if (!IsConvertibleSource(source) || !LoadImageFile(ws, source)) {
+        if (!IsConvertibleSource(source) || !LoadImageFile(ws, source, 0, job.load)) {
             if (!done(false, source, "Not read: no picture of a kind the conversion reads.")) break;
             continue;
         }

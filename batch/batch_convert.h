@@ -13,6 +13,7 @@
 #include "batch/file_ops.h"
 #include "core/workspace.h"
 #include "imagefiles/jpeg_settings.h"
+#include "imagefiles/load_dispatch.h"
 #include "imagefiles/save_dispatch.h"
 
 namespace vimbra {
@@ -70,6 +71,8 @@ struct BatchConvertJob {
     std::function<bool(size_t i)> writeTurn;
     // After file i was written or not converted; false ends the batch.
     std::function<bool(size_t i, const ConvertedFile& file)> fileDone;
+    bool keepMetadata = true;  // each picture's metadata goes into its output
+    LoadOptions load;          // applyOrientation: turn tagged pictures upright
 };
 
 struct BatchConvertResult {

@@ -43,8 +43,10 @@ struct OptionSpec {
 constexpr OptionSpec kRunOptions[] = {
     {"-e", true},       {"-o", true},    {"--format", true},     {"--quality", true},
     {"--answer", true}, {"--jobs", true}, {"--sequential", false}, {"--shard", true},
-    {"--report", true}, {"--quiet", false}};
-constexpr OptionSpec kConvertOptions[] = {{"--format", true}, {"--quality", true}, {"--size", true}};
+    {"--report", true}, {"--quiet", false}, {"--strip-metadata", false}, {"--keep-orientation", false}};
+constexpr OptionSpec kConvertOptions[] = {{"--format", true},         {"--quality", true},
+                                          {"--size", true},           {"--strip-metadata", false},
+                                          {"--keep-orientation", false}, {"--to-srgb", false}};
 constexpr OptionSpec kAnalyzeOptions[] = {{"--complexity", false}};
 constexpr OptionSpec kPrintOptions[] = {{"--pdf", true}};
 constexpr OptionSpec kUnzipOptions[] = {{"-o", true}, {"--overwrite", false}};
@@ -116,6 +118,12 @@ std::string ApplyOption(CliArgs& args, std::string_view name, const std::string&
                    ", not " + Quoted(value);
         args.pageWidth = static_cast<int>(*w);
         args.pageHeight = static_cast<int>(*h);
+    } else if (name == "--strip-metadata") {
+        args.stripMetadata = true;
+    } else if (name == "--to-srgb") {
+        args.toSrgb = true;
+    } else if (name == "--keep-orientation") {
+        args.keepOrientation = true;
     } else if (name == "--sequential") {
         args.sequential = true;
     } else if (name == "--report") {
@@ -334,14 +342,16 @@ std::string UsageText() {
     return R"(Usage:
   vimbra-cli run [SCRIPT.bip] [-e LINE]... [-o DIR] [--format F] [--quality Q]
                  [--answer yes|no] [--jobs N] [--sequential] [--shard I/N]
-                 [--report FILE.jsonl] [--quiet] FILE...
+                 [--report FILE.jsonl] [--quiet] [--strip-metadata] [--keep-orientation] FILE...
   vimbra-cli convert IN OUT [--format F] [--quality Q] [--size WxH]
+                     [--strip-metadata] [--keep-orientation] [--to-srgb]
   vimbra-cli info FILE
   vimbra-cli analyze FILE [FILE2] [--complexity]
   vimbra-cli jpeg read|strip-comments|strip-all FILE [--overwrite-bak]
   vimbra-cli jpeg add-comment FILE TEXT|- [--overwrite-bak]
   vimbra-cli batch-convert --to jpg|bmp|png|tif|tga|pcx -o DIR [SCRIPT.bip] [-e LINE]...
-                           [--quality Q] [--jobs N] [--report FILE.jsonl] [--quiet] FILE...
+                           [--quality Q] [--jobs N] [--report FILE.jsonl] [--quiet]
+                           [--strip-metadata] [--keep-orientation] FILE...
   vimbra-cli rename --prefix P | --numeric FILE...
   vimbra-cli print FILE --pdf OUT.pdf
   vimbra-cli unzip ARCHIVE... -o DIR [--overwrite]
@@ -369,9 +379,12 @@ run       runs a BIP script over FILE... (the bookmark list; the first is loaded
 convert   reads IN and writes OUT in format F (default: from OUT's extension).
           A text page IN (.txt, .rtf) becomes the picture the viewer makes of
           it: the page drawn on white over a view area of WxH (default 800x495,
-          the view area of the viewer's default 800x600 window).
-info      prints the size and depth of FILE; for a sound or video file its
-          duration and, for video, its frame size.
+          the view area of the viewer's default 800x600 window). --to-srgb
+          converts the colours from IN's colour profile to sRGB (relative
+          colorimetric) and writes no profile.
+info      prints the size and depth of FILE (upright), and "Orientation: N" when
+          its orientation tag is not 1; for a sound or video file its duration
+          and, for video, its frame size.
 analyze   prints the analysis report of FILE, or compares FILE and FILE2.
 jpeg      lists or strips the comments and EXIF data of a JPEG file, or adds a
           comment (TEXT, or standard input for -); FILE.bak is made first.
@@ -394,6 +407,10 @@ transition draws effect CODE from picture A to picture B at progress T (0..1);
 Formats F: bmp pcx png jpg-gray jpg tga tif tif-deflate tif-adobe-deflate tif-g3
            tif-g4 tif-packbits, or their numbers 1..12.
 Quality Q: 1..100 (JPEG).
+Metadata: EXIF, XMP, IPTC and the colour profile of a picture are written into
+JPEG, TIFF and PNG outputs (orientation 1, the saved size) unless
+--strip-metadata; pictures are turned upright by their orientation tag unless
+--keep-orientation. Unreadable metadata is warned about and dropped.
 Options may come before or after the files; "--" ends the options.
 Exit status: 0 success, 1 bad file or failed save, 2 bad usage, 130 interrupted (run).
 )";

@@ -47,6 +47,12 @@ struct CliArgs {
     // thumbnails: the files and folders are `files`; --size large for 256 pixels.
     bool largeThumbnails = false;
 
+    // run, convert, batch-convert: write no metadata (--strip-metadata);
+    // leave pictures as stored whatever their orientation tag (--keep-orientation).
+    bool stripMetadata = false;
+    bool keepOrientation = false;
+    bool toSrgb = false;  // convert: colours converted from the file's profile to sRGB
+
     int format = kFormatBmp;     // save-format number 1..12
     std::optional<int> quality;  // 1..100; empty: the writer's default
 };

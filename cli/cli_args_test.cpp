@@ -193,6 +193,20 @@ TEST(CliArgs, Convert) {
     ExpectError({"convert", "", "out.png"}, "empty file name");
 }
 
+TEST(CliArgs, MetadataFlags) {
+    CliArgs plain = ParseOk({"convert", "a.jpg", "b.png"});
+    EXPECT_FALSE(plain.stripMetadata);
+    EXPECT_FALSE(plain.keepOrientation);
+    CliArgs c = ParseOk({"convert", "--strip-metadata", "a.jpg", "b.png", "--keep-orientation"});
+    EXPECT_TRUE(c.stripMetadata);
+    EXPECT_TRUE(c.keepOrientation);
+    CliArgs r = ParseOk({"run", "-e", "SAVE", "a.jpg", "--strip-metadata"});
+    EXPECT_TRUE(r.stripMetadata);
+    EXPECT_FALSE(r.keepOrientation);
+    ExpectError({"convert", "a.jpg", "b.png", "--strip-metadata=yes"}, "takes no value");
+    ExpectError({"info", "a.jpg", "--strip-metadata"}, "unknown option '--strip-metadata'");
+}
+
 TEST(CliArgs, ConvertPageSize) {
     CliArgs a = ParseOk({"convert", "page.RTF", "out.png", "--size", "640X400"});
     EXPECT_EQ(a.pageWidth, 640);

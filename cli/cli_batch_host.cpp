@@ -307,8 +307,9 @@ BatchSaveResult CliBatchHost::save(Workspace& ws, const SaveRequest& request) {
     writingFrom_ = request.sourceFile;
     savingEntry_ = reached_;
     // A lent picture leaves the workspace empty (0 x 0) until NEXT loads.
-    pipeline_.write(lendOnSave_ ? std::exchange(ws.Image, Bitmap()) : Bitmap(ws.Image), target,
-                    std::move(turn));
+    pipeline_.write(RunPicture{lendOnSave_ ? std::exchange(ws.Image, Bitmap()) : Bitmap(ws.Image),
+                               ws.Metadata, ws.Modified},
+                    target, std::move(turn));
     if (pipeline_.overlaps()) return BatchSaveResult{SaveOutcome::Completed};
     const RunSave written = pipeline_.collect();
     return BatchSaveResult{report(written, writingFrom_), written.requiredBytes, written.freeBytes};

@@ -75,7 +75,7 @@ protected:
             };
             return r;
         };
-        io.save = [this](const Bitmap&, const std::string& path, const WriteTurn& turn) {
+        io.save = [this](const RunPicture&, const std::string& path, const WriteTurn& turn) {
             std::lock_guard lock(mutex);
             RunSave r;
             if (turn && !turn()) {

@@ -10,7 +10,9 @@
 #include "cli/image_io.h"
 #include "cli/ops_commands.h"
 #include "cli/run_command.h"
+#include "imagefiles/colour_profile.h"
 #include "imagefiles/file_info.h"
+#include "imagefiles/orientation.h"
 #include "media/media_probe.h"
 #include "media/text_page.h"
 
@@ -81,12 +83,14 @@ int RunScript(const CliArgs& args) {
         }
         RunFileIo io;
         io.extension = DefaultExtension(*format);
-        io.read = ReadForRun;
+        io.read = [load = CliLoadOptions(args)](const std::string& path) {
+            return ReadForRun(path, load);
+        };
         SaveOptions options = CliSaveOptions(args);
         options.batch = true;
-        io.save = [format = *format, options](Bitmap picture, const std::string& path,
-                                              const WriteTurn& turn) {
-            return SaveForRun(std::move(picture), path, format, options, turn);
+        io.save = [format = *format, options, keep = !args.stripMetadata](
+                      RunPicture picture, const std::string& path, const WriteTurn& turn) {
+            return SaveForRun(std::move(picture), path, format, options, turn, keep);
         };
         return RunBipScript(args, io);
     });
@@ -97,10 +101,16 @@ int Convert(const CliArgs& args) {
         Workspace ws;
         if (IsTextPageFile(args.input)) {
             if (!LoadTextPageForCli(ws, args)) return kExitFailure;
-        } else if (!LoadForCli(ws, args.input)) {
+        } else if (!LoadForCli(ws, args.input, nullptr, CliLoadOptions(args))) {
             return kExitFailure;
         }
-        const SaveResult saved = SaveForCli(ws, args.output, args.format, CliSaveOptions(args));
+        if (args.toSrgb && !ws.Metadata.icc.empty()) {
+            ConvertToSrgb(ws.Image, ws.Metadata.icc);
+            ws.Metadata.icc.clear();
+            ws.Modified = true;
+        }
+        const SaveResult saved =
+            SaveForCli(ws, args.output, args.format, CliSaveOptions(args), !args.stripMetadata);
         if (!saved.ok()) return kExitFailure;
         std::printf("%s\n", saved.path.c_str());
         return kExitOk;
@@ -114,6 +124,9 @@ int Info(const CliArgs& args) {
         LoadedFile facts;
         if (!LoadForCli(ws, args.input, &facts)) return kExitFailure;
         std::printf("%s\n", FileInfoText(FileInfoFor(ws, facts)).c_str());
+        // The size above is the upright one; the tag says how it was stored.
+        if (const int tag = ExifOrientation(ws.Metadata.exif); tag != 1)
+            std::printf("Orientation: %d\n", tag);
         return kExitOk;
     });
 }

@@ -37,13 +37,23 @@ int Guarded(Body body) {
     return 1;
 }
 
-// Loads the first page at full size and depth; false (message printed) on failure.
-inline bool LoadForCli(Workspace& ws, const std::string& path, LoadedFile* facts = nullptr) {
-    const LoadResult loaded = LoadImageFile(ws, path);
+// The load the command's --keep-orientation asks for.
+inline LoadOptions CliLoadOptions(const CliArgs& args) {
+    LoadOptions options;
+    options.applyOrientation = !args.keepOrientation;
+    return options;
+}
+
+// Loads the first page at full size and depth; false (message printed) on
+// failure. Metadata that cannot be read is warned about and dropped.
+inline bool LoadForCli(Workspace& ws, const std::string& path, LoadedFile* facts = nullptr,
+                       const LoadOptions& options = {}) {
+    const LoadResult loaded = LoadImageFile(ws, path, 0, options);
     if (!loaded) {
         PrintError(loaded.message);
         return false;
     }
+    if (!loaded.file.metadataWarning.empty()) PrintError(loaded.file.metadataWarning);
     if (facts) *facts = loaded.file;
     return true;
 }
@@ -55,8 +65,9 @@ inline SaveOptions CliSaveOptions(const CliArgs& args) {
 }
 
 // Saves in save-format `format` (1..12); prints the failure and returns it.
+// The working picture's metadata goes along unless `keepMetadata` is false.
 inline SaveResult SaveForCli(Workspace& ws, const std::string& path, int format,
-                             const SaveOptions& options) {
+                             const SaveOptions& options, bool keepMetadata = true) {
     SaveResult result;
     const auto saveFormat = SaveFormatFromNumber(format);
     if (!saveFormat) {
@@ -64,7 +75,10 @@ inline SaveResult SaveForCli(Workspace& ws, const std::string& path, int format,
         PrintError(result.message);
         return result;
     }
-    result = SaveImageFile(ws, path, *saveFormat, options);
+    const auto metadata = MetadataToSave(ws, *saveFormat, keepMetadata);
+    SaveOptions withMetadata = options;
+    withMetadata.metadata = metadata ? &*metadata : nullptr;
+    result = SaveImageFile(ws, path, *saveFormat, withMetadata);
     if (!result.ok())
         PrintError(result.detail.empty() ? result.message : result.message + "\n" + result.detail);
     return result;
@@ -82,11 +96,14 @@ inline void ReleaseRows(Bitmap& picture, int rows) {
 // The run's save: encoded wherever it is called, written only when its turn
 // comes. The picture is released row by row as the encoder takes it, and the
 // rest once encoded. A full disk is worded by the interpreter.
-inline RunSave SaveForRun(Bitmap picture, const std::string& path, SaveFormat format,
-                          SaveOptions options, const WriteTurn& turn) {
-    options.rowsTaken = [&picture](int rows) { ReleaseRows(picture, rows); };
-    EncodedSave encoded = EncodeSave(picture, path, format, options);
-    picture = Bitmap();
+inline RunSave SaveForRun(RunPicture picture, const std::string& path, SaveFormat format,
+                          SaveOptions options, const WriteTurn& turn, bool keepMetadata = true) {
+    const auto metadata =
+        MetadataToSave(picture.metadata, picture.image, format, picture.modified, keepMetadata);
+    options.metadata = metadata ? &*metadata : nullptr;
+    options.rowsTaken = [&picture](int rows) { ReleaseRows(picture.image, rows); };
+    EncodedSave encoded = EncodeSave(picture.image, path, format, options);
+    picture.image = Bitmap();
     RunSave out;
     if (turn && !turn()) {
         out.status = RunSave::Status::Skipped;
@@ -108,14 +125,17 @@ inline RunSave SaveForRun(Bitmap picture, const std::string& path, SaveFormat fo
     return out;
 }
 
-inline RunLoad ReadForRun(const std::string& path) {
-    auto read = std::make_shared<PictureRead>(ReadForLoad(path));
+// The warning about unreadable metadata is printed when the picture is made
+// the working one, in the run's order.
+inline RunLoad ReadForRun(const std::string& path, const LoadOptions& options = {}) {
+    auto read = std::make_shared<PictureRead>(ReadForLoad(path, 0, options));
     RunLoad out;
     out.ok = read->result.ok;
     out.message = read->result.message;
     if (out.ok) {
         out.apply = [read, path](Workspace& ws) {
-            ApplyRead(ws, path, std::move(*read));
+            const LoadResult applied = ApplyRead(ws, path, std::move(*read));
+            if (!applied.file.metadataWarning.empty()) PrintError(applied.file.metadataWarning);
             // A metafile loads as "Untitled"; its outputs still take its name.
             ws.CurrentFileName = path;
         };

@@ -164,7 +164,7 @@ int RenameCommand(const std::vector<std::string>& argv) {
 
 int BatchConvertCommand(const std::vector<std::string>& argv) {
     const Parsed p = ParseCommand(argv, 1, {"--to", "-o", "-e", "--quality", "--jobs", "--report"},
-                                  {"--quiet"});
+                                  {"--quiet", "--strip-metadata", "--keep-orientation"});
     if (!p.error.empty()) return Usage(p.error);
     const std::string* to = p.value("--to");
     const std::string* outDir = p.value("-o");
@@ -196,6 +196,8 @@ int BatchConvertCommand(const std::vector<std::string>& argv) {
     }
     setup.quiet = p.value("--quiet") != nullptr;
     std::string scriptFile;
+    setup.stripMetadata = p.value("--strip-metadata") != nullptr;
+    setup.keepOrientation = p.value("--keep-orientation") != nullptr;
     std::vector<std::string> files = p.positionals;
     if (!files.empty() && fs::path(files.front()).extension() == ".bip") {
         scriptFile = files.front();

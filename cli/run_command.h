@@ -29,6 +29,14 @@ struct RunLoad {
     std::function<void(Workspace&)> apply;  // set when ok
 };
 
+// The working picture as a SAVE found it: its pixels, what its file carried,
+// and whether it was edited since it was read.
+struct RunPicture {
+    Bitmap image;
+    PictureMetadata metadata;
+    bool modified = false;
+};
+
 // Asked by a save just before it writes: false when the run has ended before
 // this save's turn came, so nothing may be written.
 using WriteTurn = std::function<bool()>;
@@ -39,7 +47,7 @@ using WriteTurn = std::function<bool()>;
 // save owns its picture and may let it go as soon as it is encoded.
 struct RunFileIo {
     std::function<RunLoad(const std::string& path)> read;
-    std::function<RunSave(Bitmap picture, const std::string& path, const WriteTurn& turn)> save;
+    std::function<RunSave(RunPicture picture, const std::string& path, const WriteTurn& turn)> save;
     std::string extension;  // of the output format, without the dot
 };
 

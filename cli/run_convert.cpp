@@ -84,12 +84,15 @@ int RunBatchConvert(const BatchConvertSetup& setup) {
             for (size_t i : entries) files.push_back(setup.files[i]);
             RunFileIo io;
             io.extension = DefaultExtension(saveFormat);
-            io.read = ReadForRun;
+            LoadOptions load;
+            load.applyOrientation = !setup.keepOrientation;
+            io.read = [&load](const std::string& path) { return ReadForRun(path, load); };
             SaveOptions saveOptions;
             saveOptions.quality = setup.quality.value_or(kDefaultDialogQuality);
             saveOptions.batch = true;
-            io.save = [&](Bitmap picture, const std::string& path, const WriteTurn& turn) {
-                return SaveForRun(std::move(picture), path, saveFormat, saveOptions, turn);
+            io.save = [&](RunPicture picture, const std::string& path, const WriteTurn& turn) {
+                return SaveForRun(std::move(picture), path, saveFormat, saveOptions, turn,
+                                  !setup.stripMetadata);
             };
             Bookmarks inputs;
             inputs.replace(files, 0);
@@ -105,6 +108,8 @@ int RunBatchConvert(const BatchConvertSetup& setup) {
             job.format = setup.format;
             job.quality = setup.quality;
             job.script = setup.script;
+            job.keepMetadata = !setup.stripMetadata;
+            job.load = load;
             if (!setup.script.empty()) job.scriptHost = &host;
             auto started = std::chrono::steady_clock::now();
             const auto elapsed = [&] {

@@ -19,6 +19,8 @@ struct BatchConvertSetup {
     int jobs = 1;
     std::string report;  // --report FILE.jsonl; empty: none
     bool quiet = false;
+    bool stripMetadata = false;    // --strip-metadata: outputs carry no metadata
+    bool keepOrientation = false;  // --keep-orientation: pictures left as stored
 };
 
 // Exit status: 0 every file converted, 1 otherwise (messages on stderr).

@@ -59,7 +59,7 @@ RunLoad RunPipeline::read(const std::string& path, bool useAhead) {
     return io_.read(path);
 }
 
-void RunPipeline::write(Bitmap picture, const std::string& path, WriteTurn turn) {
+void RunPipeline::write(RunPicture picture, const std::string& path, WriteTurn turn) {
     writing_ = true;
     if (!overlap_) {
         written_ = io_.save(std::move(picture), path, turn);

@@ -34,7 +34,7 @@ public:
 
     // Starts the save of `picture`, which the save owns (lent, or a copy); a
     // previous one must have been collected.
-    void write(Bitmap picture, const std::string& path, WriteTurn turn);
+    void write(RunPicture picture, const std::string& path, WriteTurn turn);
     bool writing() const { return writing_; }
     // The write has ended, so collect() will not wait.
     bool writeDone() const;

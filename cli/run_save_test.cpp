@@ -28,7 +28,7 @@ TEST(RunSave, ReleasingRowsAsTheyAreEncodedChangesNoByte) {
     const std::vector<uint8_t> whole = EncodeForSave(kept, SaveFormat::Jpeg, options);
 
     const auto path = std::filesystem::temp_directory_path() / "vimbra_run_save_test.jpg";
-    const RunSave saved = SaveForRun(Bitmap(kept), path.string(), SaveFormat::Jpeg, options, {});
+    const RunSave saved = SaveForRun(RunPicture{Bitmap(kept), {}, false}, path.string(), SaveFormat::Jpeg, options, {});
     ASSERT_EQ(saved.status, RunSave::Status::Saved) << saved.message;
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

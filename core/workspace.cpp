@@ -12,6 +12,7 @@ OwnFrameHost::~OwnFrameHost() = default;
 
 void Workspace::setImage(Bitmap image) {
     Image = std::move(image);
+    Metadata = {};
     ImageBitDepth = int16_t(Image.depth());
     syncImageSize();
     Modified = false;

@@ -8,6 +8,7 @@
 
 #include "core/bitmap.h"
 #include "core/tone_tables.h"
+#include "imagefiles/picture_metadata.h"
 
 namespace vimbra {
 
@@ -45,6 +46,10 @@ public:
 
     // The working picture (the display control's bitmap) and its companions.
     Bitmap Image;
+    // What the file of the working picture carried (its orientation already
+    // applied unless that was turned off). Undo keeps it: a snapshot never
+    // outlives the file it was taken of.
+    PictureMetadata Metadata;
     Bitmap UndoBitmap, BackupBitmap, DuplicateBitmap, ScratchBitmap;
 
     int16_t ImageBitDepth = 24;
@@ -99,7 +104,8 @@ public:
     std::string CurrentFileName;
 
     // Replaces the working picture (a load or a new picture): sizes and depth
-    // follow it, Modified is cleared.
+    // follow it, Modified is cleared, and the picture carries no metadata
+    // until the load sets it.
     void setImage(Bitmap image);
     // Re-reads ImageWidth/ImageHeight from the working picture.
     void syncImageSize();

@@ -18,6 +18,8 @@
 #include "imagefiles/imglib/imglib.h"
 #include "imagefiles/imglib/photocd.h"
 #include "imagefiles/metafile.h"
+#include "imagefiles/metadata_io.h"
+#include "imagefiles/orientation.h"
 
 namespace vimbra {
 namespace {
@@ -367,6 +369,24 @@ Bitmap ImagingLibraryDecode(const ReadRequest& q) {
     return out;
 }
 
+// The readers of this file leave the metadata to exiv2; a reader of another
+// module fills it itself. Only the first page of a TIFF file has it.
+void AttachMetadata(DecodedPicture& out, const std::string& path, ByteSpan data, int page,
+                    const LoadOptions& options) {
+    const ImageReader r = out.file.reader;
+    const bool ours = r == ImageReader::Jpeg || r == ImageReader::Png || r == ImageReader::Tiff;
+    if (out.file.kind == FileKind::Picture && ours && page == 0) {
+        MetadataRead read = ReadFileMetadata(data, FileNameOf(path));
+        out.metadata = std::move(read.metadata);
+        out.file.metadataWarning = std::move(read.warning);
+    }
+    if (options.applyOrientation && out.metadata.orientation >= 2 &&
+        out.metadata.orientation <= 8) {
+        out.bitmap = OrientUpright(out.bitmap, out.metadata.orientation);
+        out.metadata.orientation = 1;
+    }
+}
+
 }  // namespace
 
 const PluginReaders& StandardPluginReaders() {
@@ -457,6 +477,7 @@ DecodedPicture ReadImageFile(const std::string& path, int page, const LoadOption
                                });
     out.file.kind = kind == FileKind::Metafile ? kind : FileKind::Picture;
     out.file.extension = UpperExtension(path);
+    AttachMetadata(out, path, data, page, options);
     return out;
 }
 
@@ -486,6 +507,7 @@ LoadResult ApplyRead(Workspace& ws, const std::string& path, PictureRead&& read)
     LoadResult result = std::move(read.result);
     if (!result.ok) return result;
     ws.setImage(std::move(read.picture.bitmap));
+    ws.Metadata = std::move(read.picture.metadata);
     const bool metafile = result.file.kind == FileKind::Metafile;
     ws.CurrentFileName = metafile ? "Untitled" : path;
     if (result.file.pageCount > 1)
@@ -494,6 +516,7 @@ LoadResult ApplyRead(Workspace& ws, const std::string& path, PictureRead&& read)
         ws.StatusText = LoadTimeText(read.milliseconds);
     else
         ws.StatusText = "Ready.";
+    if (!result.file.metadataWarning.empty()) ws.StatusText = result.file.metadataWarning;
     return result;
 }
 

@@ -113,6 +113,7 @@ struct LoadedFile {
     bool tiffViaImgLibrary = false;
     bool loadedReduced = false;
     int reductionFactor = 1;
+    std::string metadataWarning;  // the file's metadata could not be read (it is dropped)
 };
 
 struct DecodedPicture {
@@ -143,6 +144,7 @@ LoadResult LoadImageFile(Workspace& ws, const std::string& path, int page = 0,
 // LoadImageFile in two halves, so the reading can run on another thread:
 // ReadForLoad touches no workspace (options.displayBitDepth is used as given);
 // ApplyRead makes a successful read the working picture, as LoadImageFile does.
+// A metadata warning becomes the status text.
 struct PictureRead {
     LoadResult result;
     DecodedPicture picture;

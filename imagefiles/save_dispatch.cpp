@@ -16,6 +16,8 @@
 #include "imagefiles/codecs/tiff_codec.h"
 #include "imagefiles/jpeg_settings.h"
 #include "imagefiles/load_dispatch.h"
+#include "imagefiles/metadata_io.h"
+#include "imagefiles/metadata_prepare.h"
 #include "imagefiles/pixel_convert.h"
 
 namespace vimbra {
@@ -174,6 +176,34 @@ std::optional<uint64_t> FreeDiskSpace(const std::string& path) {
     return uint64_t(storage.bytesAvailable());
 }
 
+std::optional<PictureMetadata> MetadataToSave(const PictureMetadata& source, const Bitmap& picture,
+                                              SaveFormat format, bool modified, bool keep) {
+    if (!keep || source.empty() || format == SaveFormat::Bmp || format == SaveFormat::Pcx ||
+        format == SaveFormat::Tga)
+        return std::nullopt;
+    SavedPicture saved;
+    saved.width = picture.width();
+    saved.height = picture.height();
+    saved.pixelsChanged = modified;
+    // A colour profile does not describe the greys made from its colours.
+    saved.coloursConverted = format == SaveFormat::JpegGrey &&
+                             !(picture.depth() == 8 && picture.hasGreyPalette());
+    return MetadataForSave(source, saved);
+}
+
+std::optional<PictureMetadata> MetadataToSave(const Workspace& ws, SaveFormat format, bool keep) {
+    return MetadataToSave(ws.Metadata, ws.Image, format, ws.Modified, keep);
+}
+
+std::vector<uint8_t> WithMetadata(std::vector<uint8_t> encoded, const PictureMetadata& metadata) {
+    if (metadata.empty() || !CanEmbedMetadata(encoded)) return encoded;
+    try {
+        return EmbedMetadata(encoded, metadata);
+    } catch (const ImageFileError&) {
+        return encoded;  // the picture matters more than what it carried
+    }
+}
+
 Bitmap PrepareForSave(const Bitmap& image, SaveFormat format) {
     if (auto prepared = Prepared(image, format)) return std::move(*prepared);
     return image;
@@ -182,7 +212,8 @@ Bitmap PrepareForSave(const Bitmap& image, SaveFormat format) {
 std::vector<uint8_t> EncodeForSave(const Bitmap& image, SaveFormat format,
                                    const SaveOptions& options) {
     const std::optional<Bitmap> prepared = Prepared(image, format);
-    return Encode(prepared ? *prepared : image, format, options);
+    std::vector<uint8_t> bytes = Encode(prepared ? *prepared : image, format, options);
+    return options.metadata ? WithMetadata(std::move(bytes), *options.metadata) : bytes;
 }
 
 EncodedSave EncodeSave(const Bitmap& image, const std::string& path, SaveFormat format,
@@ -208,6 +239,7 @@ EncodedSave EncodeSave(const Bitmap& image, const std::string& path, SaveFormat 
                                         displayBitDepth, options.autoReduce);
         sized = true;
         out.bytes = Encode(picture, format, options);
+        if (options.metadata) out.bytes = WithMetadata(std::move(out.bytes), *options.metadata);
     } catch (const std::bad_alloc&) {
         result.message = WriteFailureMessage(format, result.path);
         result.detail = "Not enough memory.";

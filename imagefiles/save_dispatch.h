@@ -63,10 +63,24 @@ struct SaveOptions {
     std::function<void(int rows)> rowsTaken = {};
 };
 
+// The metadata a file of `format` gets for `picture` (see MetadataForSave):
+// nothing for BMP, PCX and TGA, for a picture without metadata, or unless
+// `keep`. `modified`: the pixels were edited since the file was read.
+std::optional<PictureMetadata> MetadataToSave(const PictureMetadata& source, const Bitmap& picture,
+                                              SaveFormat format, bool modified, bool keep = true);
+// The same for the working picture.
+std::optional<PictureMetadata> MetadataToSave(const Workspace& ws, SaveFormat format,
+                                              bool keep = true);
+
+// The encoded file with the metadata written into it where its format takes
+// it this way (JPEG, TIFF, PNG, WebP); otherwise, or when that fails, as it was.
+std::vector<uint8_t> WithMetadata(std::vector<uint8_t> encoded, const PictureMetadata& metadata);
+
 // The picture as written: grey for format 4, 8 bits at least for TGA.
 Bitmap PrepareForSave(const Bitmap& image, SaveFormat format);
 
-// The file's bytes; throws ImageFileError when the writer refuses the picture.
+// The file's bytes (options.metadata written in); throws ImageFileError when
+// the writer refuses the picture.
 std::vector<uint8_t> EncodeForSave(const Bitmap& image, SaveFormat format,
                                    const SaveOptions& options = {});
 

@@ -92,7 +92,10 @@ BatchSaveResult GuiBatchHost::save(Workspace& ws, const SaveRequest& request) {
         ws.CancelRequested = true;
         return {SaveOutcome::Failed};
     }
-    const SaveResult saved = SaveImageFile(ws, target, format, options);
+    const auto metadata = MetadataToSave(ws, format, form_.settings().keepMetadata);
+    SaveOptions withMetadata = options;
+    withMetadata.metadata = metadata ? &*metadata : nullptr;
+    const SaveResult saved = SaveImageFile(ws, target, format, withMetadata);
     switch (saved.status) {
         case SaveStatus::Saved: return {SaveOutcome::Completed};
         case SaveStatus::DiskFull:

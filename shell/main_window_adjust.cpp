@@ -43,8 +43,11 @@ void MainWindow::ApplyViewAdjustments() {
     const bool modified = ws_.Modified;
     if (AspectMode != kAspectMonitor && loaded_.pageCount <= 1) {
         Bitmap shaped = ApplyAspect(ws_.Image, AspectMode, ViewAreaWidth(), ViewAreaHeight());
-        if (shaped.width() != ws_.ImageWidth || shaped.height() != ws_.ImageHeight)
+        if (shaped.width() != ws_.ImageWidth || shaped.height() != ws_.ImageHeight) {
+            PictureMetadata metadata = std::move(ws_.Metadata);  // the same picture, reshaped
             ws_.setImage(std::move(shaped));
+            ws_.Metadata = std::move(metadata);
+        }
     }
     if (ViewGamma != 100) DoGamma();
     ws_.Modified = modified;

@@ -168,6 +168,8 @@ void MainWindow::onBatchConvert(int format) {
     job.format = fmt;
     job.wizard = SettingsStore(*settingsFile_).readJpegWizard();
     job.freeSpace = freeSpaceHook;
+    job.keepMetadata = settings_.keepMetadata;
+    job.load.applyOrientation = settings_.autoOrient;
     if (runScript && script_) {
         job.scriptHost = batchHost_.get();
         job.script = script_->lines();

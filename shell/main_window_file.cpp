@@ -51,6 +51,7 @@ LoadOptions MainWindow::loadOptions() const {
     o.jpegPalette = settings_.JpegPalette;
     o.faxQuality = settings_.FaxQuality;
     o.photoCdStep = settings_.PhotoCdStep;
+    o.applyOrientation = settings_.autoOrient;
     const QColor c = scrollBox_->palette().color(QPalette::Base);
     o.backColor = PaletteEntry{uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue()), 0};
     o.viewWidth = ViewAreaWidth();
@@ -246,6 +247,8 @@ void MainWindow::onSave() {
     options.progressive = saveProgressive_;
     options.autoReduce = settings_.AutoReduce;
     options.freeSpace = freeSpaceHook;
+    const auto metadata = MetadataToSave(ws_, format, settings_.keepMetadata);
+    options.metadata = metadata ? &*metadata : nullptr;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SaveResult saved;
     try {

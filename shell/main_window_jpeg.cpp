@@ -53,10 +53,19 @@ void MainWindow::saveCompressed(const std::vector<uint8_t>& stream) {
             return c;
         });
     if (!choice || choice->wizard) return;
+    // The wizard may have made greys, which the colour profile does not describe.
+    bool grey = false;
+    try {
+        grey = ReadJpegInfo(stream).bitCount == 8;
+    } catch (const ImageFileError&) {
+    }
+    const auto metadata = MetadataToSave(ws_, grey ? SaveFormat::JpegGrey : SaveFormat::Jpeg,
+                                         settings_.keepMetadata);
+    const std::vector<uint8_t> bytes = metadata ? WithMetadata(stream, *metadata) : stream;
     QSaveFile file(choice->path);
-    const auto size = qint64(stream.size());
+    const auto size = qint64(bytes.size());
     if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(stream.data()), size) != size || !file.commit()) {
+        file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.commit()) {
         showError(WriteFailureMessage(SaveFormat::Jpeg, choice->path.toStdString()));
         return;
     }

@@ -160,6 +160,17 @@ void OptionsDialog::buildGraphicsPage(QWidget* page) {
                              {"fixed + ordered", "fixed + dithered", "color matched",
                               "optimal + dithered"},
                              &groupJpegPalette_);
+    auto* photos = new QGroupBox(QStringLiteral("Photographs"), page);
+    auto* inner = new QVBoxLayout(photos);
+    chkKeepMetadata_ = Check(photos, inner, "chkKeepMetadata",
+                             QStringLiteral("Keep &metadata when saving"));
+    chkAutoOrient_ = Check(photos, inner, "chkAutoOrient",
+                           QStringLiteral("Turn pictures upright by their &orientation tag"));
+    chkColourManage_ = Check(photos, inner, "chkColourManage",
+                             QStringLiteral("&Colour-manage the display"));
+    for (QCheckBox* box : {chkKeepMetadata_, chkAutoOrient_, chkColourManage_})
+        box->setAccessibleName(box->text().remove(QLatin1Char('&')));
+    grid->addWidget(photos, 1, 0, 1, 2);
     left->addStretch();
     right->addStretch();
 }
@@ -237,6 +248,9 @@ void OptionsDialog::FormActivate() {
     chkUseScreen_->setChecked(s.UseScreen);
     chkFastRefresh_->setChecked(s.fastRefresh);
     chkTurbo_->setChecked(s.TurboMode != 0);
+    chkKeepMetadata_->setChecked(s.keepMetadata);
+    chkAutoOrient_->setChecked(s.autoOrient);
+    chkColourManage_->setChecked(s.colourManage);
     boxFax_->setCurrentIndex(s.FaxQuality);
     boxPhotoCd_->setCurrentIndex(s.PhotoCdStep);
     boxJpegPalette_->setCurrentIndex(s.JpegPalette);
@@ -333,6 +347,9 @@ void OptionsDialog::readControls() {
     if (displayBitDepth_ > 8) s.UseScreen = chkUseScreen_->isChecked();
     s.fastRefresh = chkFastRefresh_->isChecked();
     s.TurboMode = chkTurbo_->isChecked() ? 1 : 0;
+    s.keepMetadata = chkKeepMetadata_->isChecked();
+    s.autoOrient = chkAutoOrient_->isChecked();
+    s.colourManage = chkColourManage_->isChecked();
     s.FaxQuality = boxFax_->currentIndex();
     s.PhotoCdStep = boxPhotoCd_->currentIndex();
     s.JpegPalette = boxJpegPalette_->currentIndex();

@@ -85,6 +85,7 @@ private:
     uint32_t backColor_ = kSystemWindowColor;
     // Graphics
     QCheckBox *chkAutoReduce_, *chkUseScreen_, *chkFastRefresh_, *chkTurbo_;
+    QCheckBox *chkKeepMetadata_, *chkAutoOrient_, *chkColourManage_;
     QComboBox *boxFax_, *boxPhotoCd_, *boxJpegPalette_;
     QGroupBox* groupJpegPalette_ = nullptr;
     // Slideshow

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include "imagefiles/colour_profile.h"
 #include "imagefiles/qimage_bitmap.h"
 
 namespace vimbra {
@@ -27,6 +28,12 @@ void PictureView::refresh() {
     update();
 }
 
+void PictureView::setColourProfile(const std::vector<uint8_t>* icc) {
+    if (icc == profile_) return;
+    profile_ = icc;
+    refresh();
+}
+
 void PictureView::setSuspendPaint(bool on) {
     SuspendPaint = on;
     if (!on) update();
@@ -44,7 +51,17 @@ QImage PictureView::WrapBitmap(const Bitmap& b) { return vimbra::WrapBitmap(b); 
 
 const QImage& PictureView::image() {
     if (!wrappedValid_) {
-        wrapped_ = bitmap_ ? WrapBitmap(*bitmap_) : QImage();
+        converted_.clear();
+        if (bitmap_ && profile_ && !profile_->empty() && !bitmap_->isEmpty()) {
+            try {
+                converted_ = *bitmap_;
+                ConvertToSrgb(converted_, *profile_);
+            } catch (const std::exception&) {
+                converted_.clear();  // a profile that cannot be used: the values as they are
+            }
+        }
+        const Bitmap* shown = converted_.isEmpty() ? bitmap_ : &converted_;
+        wrapped_ = shown ? WrapBitmap(*shown) : QImage();
         wrappedValid_ = true;
     }
     return wrapped_;

@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <vector>
+
 #include "core/bitmap.h"
 
 namespace vimbra {
@@ -21,6 +23,10 @@ public:
     const Bitmap* bitmap() const { return bitmap_; }
     // The picture's pixels or size changed: drop what was derived from them.
     void refresh();
+    // Where the colour profile of the picture's values is kept (not owned;
+    // the workspace's metadata), read at each refresh: a picture with one is
+    // shown converted to the display's (sRGB). Null shows the values as they are.
+    void setColourProfile(const std::vector<uint8_t>* icc);
 
     // Nothing is painted while set (loads, view changes, full-screen switches).
     bool SuspendPaint = false;
@@ -54,6 +60,8 @@ private:
     const QImage& image();
 
     const Bitmap* bitmap_ = nullptr;
+    const std::vector<uint8_t>* profile_ = nullptr;
+    Bitmap converted_;  // the picture in display colours, while a profile is set
     QImage wrapped_;
     bool wrappedValid_ = false;
     QImage reduced_;  // smooth reduction cached for the current size

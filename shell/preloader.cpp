@@ -63,7 +63,7 @@ bool SameLoadOptions(const LoadOptions& a, const LoadOptions& b) {
            a.jpegPalette == b.jpegPalette && a.faxQuality == b.faxQuality &&
            a.photoCdStep == b.photoCdStep && a.backColor == b.backColor &&
            a.viewWidth == b.viewWidth && a.viewHeight == b.viewHeight &&
-           a.displayBitDepth == b.displayBitDepth;
+           a.displayBitDepth == b.displayBitDepth && a.applyOrientation == b.applyOrientation;
 }
 
 bool Preloadable(const std::string& path) { return ClassifyFile(path) == FileKind::Picture; }
@@ -73,6 +73,7 @@ LoadResult InstallPreloaded(Workspace& ws, const std::string& path, PreloadedPic
     r.ok = true;
     r.file = p.picture.file;
     ws.setImage(std::move(p.picture.bitmap));
+    ws.Metadata = std::move(p.picture.metadata);
     ws.CurrentFileName = path;
     if (r.file.pageCount > 1)
         ws.StatusText = PageStatusText(r.file.currentPage, r.file.pageCount);
@@ -80,6 +81,7 @@ LoadResult InstallPreloaded(Workspace& ws, const std::string& path, PreloadedPic
         ws.StatusText = LoadTimeText(p.decodeMs);
     else
         ws.StatusText = "Ready.";
+    if (!r.file.metadataWarning.empty()) ws.StatusText = r.file.metadataWarning;
     return r;
 }
 

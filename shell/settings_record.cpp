@@ -198,7 +198,12 @@ std::unique_ptr<QSettings> SettingsStore::OpenUserSettings() {
 }
 
 SettingsRecord SettingsStore::readRecord(int displayBitDepth) const {
-    return SettingsRecord::FromBytes(settings_.value(kRecordKey).toByteArray(), displayBitDepth);
+    SettingsRecord r =
+        SettingsRecord::FromBytes(settings_.value(kRecordKey).toByteArray(), displayBitDepth);
+    r.keepMetadata = settings_.value(kKeepMetadataKey, true).toBool();
+    r.autoOrient = settings_.value(kAutoOrientKey, true).toBool();
+    r.colourManage = settings_.value(kColourManageKey, true).toBool();
+    return r;
 }
 
 QString SettingsStore::readOpenDir() const { return settings_.value(kOpenDirKey).toString(); }
@@ -213,6 +218,9 @@ JpegWizardSettings SettingsStore::readJpegWizard() const {
 void SettingsStore::writeAtClose(const SettingsRecord& record, const QString& openDir,
                                  const QString& saveDir, const JpegWizardSettings& wizard) {
     settings_.setValue(kRecordKey, record.toBytes());
+    settings_.setValue(kKeepMetadataKey, record.keepMetadata);
+    settings_.setValue(kAutoOrientKey, record.autoOrient);
+    settings_.setValue(kColourManageKey, record.colourManage);
     settings_.setValue(kOpenDirKey, openDir);
     settings_.setValue(kSaveDirKey, saveDir);
     if (wizard.isLoaded()) {

@@ -67,6 +67,13 @@ struct SettingsRecord {
     bool mergeToolBar = false;       // 145
     bool fullScreenMenus = false;    // 146
 
+    // Kept beside the record under their own keys (the record has no room
+    // that older files leave zero): photographs' metadata written when
+    // saving, and pictures turned upright by their orientation tag.
+    bool keepMetadata = true;
+    bool autoOrient = true;
+    bool colourManage = true;  // pictures with a colour profile shown in display colours
+
     // Not persisted: the value existed with the right length when read.
     bool existed = false;
 
@@ -126,6 +133,9 @@ public:
     static constexpr const char* kOpenDirKey = "OpenDir";
     static constexpr const char* kSaveDirKey = "SaveDir";
     static constexpr const char* kJpegWizardKey = "JPGwiz1";
+    static constexpr const char* kKeepMetadataKey = "KeepMetadata";
+    static constexpr const char* kAutoOrientKey = "AutoOrient";
+    static constexpr const char* kColourManageKey = "ColourManage";
 
 private:
     QSettings& settings_;
