@@ -19,9 +19,13 @@ cat >"$tmp/want" <<JSON
 JSON
 cmp -s "$tmp/out" "$tmp/want" || { fail "show --list output"; diff "$tmp/want" "$tmp/out"; }
 
-printf '[Header]\r\nN=3\r\n[Directory]\r\n0=\r\n[1]\r\nF=beach,3\r\n[2]\r\n' >"$tmp/bad.avl"
+# A folder index outside the directory means its first folder.
+printf '[Header]\r\nN=3\r\n[Directory]\r\n0=\r\n[1]\r\nF=beach,3\r\n[2]\r\n' >"$tmp/far.avl"
+"$cli" show "$tmp/far.avl" --list >"$tmp/out" 2>"$tmp/err" && grep -q 'beach' "$tmp/out" ||
+    fail "folder index outside the directory"
+printf '[Header]\r\nN=3\r\nRUN=3\r\n[Directory]\r\n0=\r\n[1]\r\nF=beach,0\r\n[2]\r\n' >"$tmp/bad.avl"
 "$cli" show "$tmp/bad.avl" --list >"$tmp/out" 2>"$tmp/err"
-[ $? -eq 1 ] && grep -qx 'Bad AVL file.' "$tmp/err" || fail "bad folder index"
+[ $? -eq 1 ] && grep -qx 'Bad AVL file.' "$tmp/err" || fail "bad script"
 printf '[Header]\r\nN=2\r\n[Directory]\r\n0=\r\n[1]\r\nF=beach,0\r\n' >"$tmp/one.avl"
 "$cli" show "$tmp/one.avl" --list >"$tmp/out" 2>"$tmp/err"
 [ $? -eq 1 ] && grep -qx 'Two or more slides are required for slideshow.' "$tmp/err" || fail "one slide"
