@@ -166,9 +166,10 @@ int BatchConvertCommand(const std::vector<std::string>& argv) {
     if (!p.error.empty()) return Usage(p.error);
     const std::string* to = p.value("--to");
     const std::string* outDir = p.value("-o");
-    if (!to) return Usage("batch-convert: --to is missing (jpg, bmp, png, tif, tga or pcx)");
+    if (!to) return Usage("batch-convert: --to is missing (jpg, bmp, png, tif, tga, pcx, webp, avif or jxl)");
     const auto format = ConvertFormatFromName(*to);
-    if (!format) return Usage("batch-convert: unknown format '" + *to + "' (jpg, bmp, png, tif, tga or pcx)");
+    if (!format)
+        return Usage("batch-convert: unknown format '" + *to + "' (jpg, bmp, png, tif, tga, pcx, webp, avif or jxl)");
     if (!outDir || outDir->empty()) return Usage("batch-convert: -o DIR is missing");
     std::optional<int> quality;
     if (const std::string* q = p.value("--quality")) {
@@ -222,7 +223,11 @@ int BatchConvertCommand(const std::vector<std::string>& argv) {
                                       : *format == ConvertFormat::Bmp ? SaveFormat::Bmp
                                       : *format == ConvertFormat::Png ? SaveFormat::Png
                                       : *format == ConvertFormat::Tga ? SaveFormat::Tga
+                                      : *format == ConvertFormat::Webp ? SaveFormat::Webp
+                                      : *format == ConvertFormat::Avif ? SaveFormat::Avif
+                                      : *format == ConvertFormat::Jxl  ? SaveFormat::Jxl
                                                                       : SaveFormat::Pcx;
+        runArgs.format = int(saveFormat);
         RunFileIo io;
         io.extension = DefaultExtension(saveFormat);
         io.read = ReadForRun;

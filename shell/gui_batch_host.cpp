@@ -10,6 +10,7 @@
 
 #include "imagefiles/jpeg_settings.h"
 #include "imagefiles/save_dispatch.h"
+#include "shell/save_options.h"
 #include "shell/script_window.h"
 #include "shell/picture_view.h"
 #include "shell/main_window.h"
@@ -70,12 +71,12 @@ BatchSaveResult GuiBatchHost::save(Workspace& ws, const SaveRequest& request) {
         QFileDialog dlg(&form_, QStringLiteral("Save Image As"), form_.saveDir_);
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setNameFilters(filters);
-        form_.saveFilter_ = std::clamp(form_.saveFilter_, 1, int(filters.size()));
-        dlg.selectNameFilter(filters[form_.saveFilter_ - 1]);
+        for (const QString& filter : filters)
+            if (SaveFormatOfFilter(filter) == form_.saveFilter_) dlg.selectNameFilter(filter);
         dlg.selectFile(QString::fromStdString(request.suggestedName));
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
             return {SaveOutcome::Cancelled};
-        form_.saveFilter_ = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+        form_.saveFilter_ = std::max(1, SaveFormatOfFilter(dlg.selectedNameFilter()));
         format = SaveFormatFromNumber(form_.saveFilter_).value_or(SaveFormat::Bmp);
         target = ApplyExtensionRule(dlg.selectedFiles().front().toStdString(), format);
         form_.saveDir_ = QFileInfo(QString::fromStdString(target)).absolutePath();
