@@ -25,7 +25,11 @@ struct OptionsDeleter {
 
 void Check(const heif_error& e) {
     if (e.code == heif_error_Ok) return;
-    if (e.code == heif_error_Memory_allocation_error) throw std::bad_alloc();
+    // libheif reports its security limits as allocation errors: the file asks
+    // for more than it may have, which is the file's fault, not the machine's.
+    if (e.code == heif_error_Memory_allocation_error)
+        FailModern(kFormat, std::string("the file asks for too much memory (") +
+                                (e.message ? e.message : "") + ").");
     if (e.code == heif_error_Invalid_input && e.subcode == heif_suberror_End_of_data)
         FailModern(kFormat, "the file is truncated.");
     FailModern(kFormat, std::string(e.message && *e.message ? e.message : "libheif error") + ".");
