@@ -7,6 +7,7 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 
 #include "batch/bip_line.h"
 #include "batch/bookmarks.h"
@@ -27,8 +28,9 @@ constexpr size_t kMaxCommentChars = 1024;
 constexpr uint64_t kDiskReserve = 32768;
 constexpr int kMaxNameSuffix = 999;
 
-constexpr const char* kExtensions[] = {".jpg", ".bmp", ".png", ".tif", ".tga", ".pcx"};
-constexpr const char* kNames[] = {"jpg", "bmp", "png", "tif", "tga", "pcx"};
+constexpr const char* kExtensions[] = {".jpg", ".bmp", ".png", ".tif", ".tga", ".pcx", ".webp", ".avif", ".jxl"};
+constexpr const char* kNames[] = {"jpg", "bmp", "png", "tif", "tga", "pcx", "webp", "avif", "jxl"};
+constexpr int kModernQuality = 90;
 
 SaveFormat WriterOf(ConvertFormat format) {
     switch (format) {
@@ -37,6 +39,9 @@ SaveFormat WriterOf(ConvertFormat format) {
         case ConvertFormat::Tif: return SaveFormat::TiffDeflate;
         case ConvertFormat::Tga: return SaveFormat::Tga;
         case ConvertFormat::Pcx: return SaveFormat::Pcx;
+        case ConvertFormat::Webp: return SaveFormat::Webp;
+        case ConvertFormat::Avif: return SaveFormat::Avif;
+        case ConvertFormat::Jxl: return SaveFormat::Jxl;
         case ConvertFormat::Jpg: break;
     }
     return SaveFormat::Jpeg;
@@ -89,6 +94,7 @@ std::vector<uint8_t> Encode(Workspace& ws, const BatchConvertJob& job) {
     const auto metadata = MetadataToSave(ws, WriterOf(job.format), job.keepMetadata);
     if (job.format != ConvertFormat::Jpg) {
         SaveOptions options;
+        options.quality = job.quality.value_or(kModernQuality);
         options.metadata = metadata ? &*metadata : nullptr;
         return EncodeForSave(ws.Image, WriterOf(job.format), options);
     }
@@ -100,7 +106,7 @@ std::vector<uint8_t> Encode(Workspace& ws, const BatchConvertJob& job) {
 }
 
 bool Convertible(const std::string& path) {
-    static const std::string kReadable = ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.";
+    static const std::string kReadable = ".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.TIF.TGA.PCD.PSD.WEBP.AVIF.HEIC.HEIF.JXL.";
     const std::string ext = UpperExtension(path);
     return ext.size() > 1 && kReadable.find(ext + ".") != std::string::npos;
 }
@@ -113,7 +119,7 @@ std::optional<ConvertFormat> ConvertFormatFromName(std::string_view name) {
     std::string lower(name);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < int(std::size(kNames)); ++i)
         if (lower == kNames[i]) return ConvertFormat(i);
     return std::nullopt;
 }

@@ -18,10 +18,11 @@
 
 namespace vimbra {
 
-// Format numbers of the menu: 0 JPG, 1 BMP, 2 PNG, 3 TIF, 4 TGA, 5 PCX.
-enum class ConvertFormat { Jpg, Bmp, Png, Tif, Tga, Pcx };
+// Format numbers of the menu: 0 JPG, 1 BMP, 2 PNG, 3 TIF, 4 TGA, 5 PCX; then
+// the lossy WebP, AVIF and JPEG XL variants.
+enum class ConvertFormat { Jpg, Bmp, Png, Tif, Tga, Pcx, Webp, Avif, Jxl };
 
-// ".jpg", ".bmp", ".png", ".tif", ".tga", ".pcx".
+// ".jpg", ".bmp", ".png", ".tif", ".tga", ".pcx", ".webp", ".avif", ".jxl".
 const char* ConvertExtension(ConvertFormat format);
 // "jpg", "bmp", ... (case ignored) to the format.
 std::optional<ConvertFormat> ConvertFormatFromName(std::string_view name);
@@ -29,7 +30,7 @@ std::optional<ConvertFormat> ConvertFormatFromName(std::string_view name);
 inline int ConvertListMode(ConvertFormat format) { return 2 + int(format); }
 
 // The extension is one the conversion reads (".JPG.JPEG.PNG.DCX.PCX.BMP.DIB.
-// TIF.TGA.PCD.PSD", case ignored) and the file is a picture.
+// TIF.TGA.PCD.PSD.WEBP.AVIF.HEIC.HEIF.JXL", case ignored) and the file is a picture.
 bool IsConvertibleSource(const std::string& path);
 
 // folder/name.ext, or the first free folder/name-k.ext (k = 1..999); empty
@@ -59,7 +60,8 @@ struct BatchConvertJob {
     std::string folder;
     ConvertFormat format = ConvertFormat::Jpg;
     JpegWizardSettings wizard;  // JPEG output: quality, progressive, subsampling, pre-filter
-    std::optional<int> quality;  // libjpeg quality 1..100 instead of the wizard's
+    // libjpeg quality 1..100 instead of the wizard's; WebP, AVIF, JPEG XL: 1..100, default 90.
+    std::optional<int> quality;
     // When both are given, the script runs on each picture through this host.
     BatchHost* scriptHost = nullptr;
     std::vector<std::string> script;

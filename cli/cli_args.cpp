@@ -13,7 +13,8 @@ namespace {
 
 constexpr std::array<std::string_view, kFormatCount> kFormatNames = {
     "bmp", "pcx",         "png",               "jpg-gray", "jpg",    "tga",
-    "tif", "tif-deflate", "tif-adobe-deflate", "tif-g3",   "tif-g4", "tif-packbits"};
+    "tif", "tif-deflate", "tif-adobe-deflate", "tif-g3",   "tif-g4", "tif-packbits",
+    "webp", "webp-lossless", "avif", "avif-lossless", "jxl", "jxl-lossless"};
 
 std::string Lower(std::string_view text) {
     std::string out(text);
@@ -79,7 +80,8 @@ std::string ApplyOption(CliArgs& args, std::string_view name, const std::string&
         if (!format)
             return "unknown format " + Quoted(value) +
                    " (expected bmp, pcx, png, jpg-gray, jpg, tga, tif, tif-deflate, "
-                   "tif-adobe-deflate, tif-g3, tif-g4, tif-packbits or 1..12)";
+                   "tif-adobe-deflate, tif-g3, tif-g4, tif-packbits, webp, webp-lossless, "
+                   "avif, avif-lossless, jxl, jxl-lossless or 1..18)";
         args.format = *format;
         formatGiven = true;
     } else if (name == "--quality") {
@@ -229,6 +231,9 @@ std::optional<int> FormatFromExtension(std::string_view fileName) {
     if (ext == ".pcx") return 2;
     if (ext == ".png") return 3;
     if (ext == ".tga") return 6;
+    if (ext == ".webp") return kFormatWebp;
+    if (ext == ".avif") return kFormatAvif;
+    if (ext == ".jxl") return kFormatJxl;
     return std::nullopt;
 }
 
@@ -349,7 +354,7 @@ std::string UsageText() {
   vimbra-cli analyze FILE [FILE2] [--complexity]
   vimbra-cli jpeg read|strip-comments|strip-all FILE [--overwrite-bak]
   vimbra-cli jpeg add-comment FILE TEXT|- [--overwrite-bak]
-  vimbra-cli batch-convert --to jpg|bmp|png|tif|tga|pcx -o DIR [SCRIPT.bip] [-e LINE]...
+  vimbra-cli batch-convert --to jpg|bmp|png|tif|tga|pcx|webp|avif|jxl -o DIR [SCRIPT.bip] [-e LINE]...
                            [--quality Q] [--jobs N] [--report FILE.jsonl] [--quiet]
                            [--strip-metadata] [--keep-orientation] FILE...
   vimbra-cli rename --prefix P | --numeric FILE...
@@ -405,12 +410,13 @@ transition draws effect CODE from picture A to picture B at progress T (0..1);
           --list prints the effects.
 
 Formats F: bmp pcx png jpg-gray jpg tga tif tif-deflate tif-adobe-deflate tif-g3
-           tif-g4 tif-packbits, or their numbers 1..12.
-Quality Q: 1..100 (JPEG).
+           tif-g4 tif-packbits webp webp-lossless avif avif-lossless jxl
+           jxl-lossless, or their numbers 1..18.
+Quality Q: 1..100 (JPEG; WebP, AVIF and JPEG XL, default 90).
 Metadata: EXIF, XMP, IPTC and the colour profile of a picture are written into
-JPEG, TIFF and PNG outputs (orientation 1, the saved size) unless
---strip-metadata; pictures are turned upright by their orientation tag unless
---keep-orientation. Unreadable metadata is warned about and dropped.
+JPEG, TIFF, PNG, WebP, AVIF and JPEG XL outputs (orientation 1, the saved size)
+unless --strip-metadata; pictures are turned upright by their orientation tag
+unless --keep-orientation. Unreadable metadata is warned about and dropped.
 Options may come before or after the files; "--" ends the options.
 Exit status: 0 success, 1 bad file or failed save, 2 bad usage, 130 interrupted (run).
 )";

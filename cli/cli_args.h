@@ -14,7 +14,12 @@ enum class Command { Help, Version, Run, Convert, Info, Analyze, Print, Unzip, T
 inline constexpr int kFormatBmp = 1;
 inline constexpr int kFormatJpeg = 5;
 inline constexpr int kFormatTiff = 7;
-inline constexpr int kFormatCount = 12;
+inline constexpr int kFormatWebp = 13;
+inline constexpr int kFormatAvif = 15;
+inline constexpr int kFormatJxl = 17;
+inline constexpr int kFormatCount = 18;
+// The quality the WebP, AVIF and JPEG XL variants (13..18) get without --quality.
+inline constexpr int kModernDefaultQuality = 90;
 
 struct CliArgs {
     Command command = Command::Help;
@@ -53,7 +58,7 @@ struct CliArgs {
     bool keepOrientation = false;
     bool toSrgb = false;  // convert: colours converted from the file's profile to sRGB
 
-    int format = kFormatBmp;     // save-format number 1..12
+    int format = kFormatBmp;     // save-format number 1..kFormatCount
     std::optional<int> quality;  // 1..100; empty: the writer's default
 };
 
@@ -71,7 +76,8 @@ ParseResult ParseArgs(const std::vector<std::string>& argv);
 std::optional<int> FormatFromName(std::string_view text);
 
 // The save-format number for a file name's extension (".jpg" colour JPEG,
-// ".tif" uncompressed TIFF), case ignored; nullopt for anything else.
+// ".tif" uncompressed TIFF, ".webp", ".avif" and ".jxl" lossy), case ignored;
+// nullopt for anything else.
 std::optional<int> FormatFromExtension(std::string_view fileName);
 
 // The canonical name of a save-format number ("tif-g4"); empty if out of range.

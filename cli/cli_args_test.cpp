@@ -136,7 +136,7 @@ TEST(CliArgs, OptionValuesChecked) {
         ExpectError({"run", "a.bip", "x.jpg", "--quality", q}, "quality");
     EXPECT_EQ(ParseOk({"convert", "a.png", "b.jpg", "--quality", "1"}).quality, 1);
     EXPECT_EQ(ParseOk({"convert", "a.png", "b.jpg", "--quality", "007"}).quality, 7);
-    for (const char* f : {"0", "13", "-1", "jpeg", "tiff", "tif-lzw", "", "bmp ", "5x"})
+    for (const char* f : {"0", "19", "-1", "jpeg", "tiff", "tif-lzw", "", "bmp ", "5x", "webp-lossy", "heic"})
         ExpectError({"run", "a.bip", "x.jpg", "--format", f}, "unknown format");
 }
 
@@ -144,7 +144,9 @@ TEST(CliArgs, FormatNamesAndNumbers) {
     const char* names[] = {"bmp", "pcx",         "png",               "jpg-gray",
                            "jpg", "tga",         "tif",               "tif-deflate",
                            "tif-adobe-deflate",  "tif-g3",            "tif-g4",
-                           "tif-packbits"};
+                           "tif-packbits", "webp",            "webp-lossless",
+                           "avif",              "avif-lossless",   "jxl",
+                           "jxl-lossless"};
     for (int i = 1; i <= kFormatCount; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(FormatFromName(names[i - 1]), i);
@@ -153,7 +155,8 @@ TEST(CliArgs, FormatNamesAndNumbers) {
     }
     EXPECT_EQ(FormatFromName("JPG-Gray"), 4);
     EXPECT_EQ(FormatName(0), "");
-    EXPECT_EQ(FormatName(13), "");
+    EXPECT_EQ(FormatName(19), "");
+    EXPECT_EQ(FormatFromName("AVIF-Lossless"), 16);
     EXPECT_EQ(ParseOk({"run", "--format", "12", "a.bip", "x.jpg"}).format, 12);
 }
 
@@ -167,6 +170,11 @@ TEST(CliArgs, FormatFromExtension) {
     EXPECT_EQ(FormatFromExtension("a.png"), 3);
     EXPECT_EQ(FormatFromExtension("a.tga"), 6);
     EXPECT_EQ(FormatFromExtension("archive.png.tga"), 6);  // last extension only
+    // The newer formats' extensions mean their lossy variants.
+    EXPECT_EQ(FormatFromExtension("a.webp"), 13);
+    EXPECT_EQ(FormatFromExtension("a.AVIF"), 15);
+    EXPECT_EQ(FormatFromExtension("a.jxl"), 17);
+    EXPECT_FALSE(FormatFromExtension("a.heic"));  // read, not written
     // Whole extensions only, and never taken from a folder or a dot-file's name.
     for (const char* name : {"a.jpgx", "a.jp", "a", "a.", "png", ".png", "d.png/out",
                              "d.jpg/", "a.gif", "a.tif.bak"}) {

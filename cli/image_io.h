@@ -60,11 +60,12 @@ inline bool LoadForCli(Workspace& ws, const std::string& path, LoadedFile* facts
 
 inline SaveOptions CliSaveOptions(const CliArgs& args) {
     SaveOptions options;
-    options.quality = args.quality.value_or(kDefaultDialogQuality);
+    const bool modern = args.format >= kFormatWebp && args.format <= kFormatCount;
+    options.quality = args.quality.value_or(modern ? kModernDefaultQuality : kDefaultDialogQuality);
     return options;
 }
 
-// Saves in save-format `format` (1..12); prints the failure and returns it.
+// Saves in save-format `format` (1..kFormatCount); prints the failure and returns it.
 // The working picture's metadata goes along unless `keepMetadata` is false.
 inline SaveResult SaveForCli(Workspace& ws, const std::string& path, int format,
                              const SaveOptions& options, bool keepMetadata = true) {

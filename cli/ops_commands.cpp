@@ -168,9 +168,10 @@ int BatchConvertCommand(const std::vector<std::string>& argv) {
     if (!p.error.empty()) return Usage(p.error);
     const std::string* to = p.value("--to");
     const std::string* outDir = p.value("-o");
-    if (!to) return Usage("batch-convert: --to is missing (jpg, bmp, png, tif, tga or pcx)");
+    if (!to) return Usage("batch-convert: --to is missing (jpg, bmp, png, tif, tga, pcx, webp, avif or jxl)");
     const auto format = ConvertFormatFromName(*to);
-    if (!format) return Usage("batch-convert: unknown format '" + *to + "' (jpg, bmp, png, tif, tga or pcx)");
+    if (!format)
+        return Usage("batch-convert: unknown format '" + *to + "' (jpg, bmp, png, tif, tga, pcx, webp, avif or jxl)");
     if (!outDir || outDir->empty()) return Usage("batch-convert: -o DIR is missing");
     // A whole number within [1, most], or nullopt.
     const auto count = [](const std::string& text, int most) -> std::optional<int> {

@@ -21,6 +21,9 @@ SaveFormat ScriptSaveFormat(ConvertFormat format) {
         case ConvertFormat::Bmp: return SaveFormat::Bmp;
         case ConvertFormat::Png: return SaveFormat::Png;
         case ConvertFormat::Tga: return SaveFormat::Tga;
+        case ConvertFormat::Webp: return SaveFormat::Webp;
+        case ConvertFormat::Avif: return SaveFormat::Avif;
+        case ConvertFormat::Jxl: return SaveFormat::Jxl;
         case ConvertFormat::Pcx: break;
     }
     return SaveFormat::Pcx;
@@ -88,7 +91,9 @@ int RunBatchConvert(const BatchConvertSetup& setup) {
             load.applyOrientation = !setup.keepOrientation;
             io.read = [&load](const std::string& path) { return ReadForRun(path, load); };
             SaveOptions saveOptions;
-            saveOptions.quality = setup.quality.value_or(kDefaultDialogQuality);
+            const bool modern = int(saveFormat) >= kFormatWebp;
+            saveOptions.quality =
+                setup.quality.value_or(modern ? kModernDefaultQuality : kDefaultDialogQuality);
             saveOptions.batch = true;
             io.save = [&](RunPicture picture, const std::string& path, const WriteTurn& turn) {
                 return SaveForRun(std::move(picture), path, saveFormat, saveOptions, turn,

@@ -199,6 +199,11 @@ const std::vector<AssociationType>& AssociationTypes() {
         {".TIF (Tagged Image File Format)", {{"image/tiff", {"tif", "tiff"}, ""}}},
         {".WMF and .EMF (Windows MetaFile)",
          {{"image/wmf", {"wmf"}, ""}, {"image/emf", {"emf"}, ""}}},
+        // After the classic list, so stored choices keep their numbers.
+        {".WEBP (WebP images)", {{"image/webp", {"webp"}, ""}}},
+        {".AVIF (AV1 images)", {{"image/avif", {"avif"}, ""}}},
+        {".HEIC and .HEIF (HEIF images)", {{"image/heic", {"heic"}, ""}, {"image/heif", {"heif"}, ""}}},
+        {".JXL (JPEG XL)", {{"image/jxl", {"jxl"}, ""}}},
     };
     return kTypes;
 }

@@ -66,10 +66,11 @@ TEST(DesktopExecArgument, QuotesAndEscapes) {
 
 TEST(AssociationList, CaptionsAndTypes) {
     const auto captions = AssociationCaptions();
-    ASSERT_EQ(captions.size(), 11u);
+    ASSERT_EQ(captions.size(), 15u);
+    EXPECT_EQ(captions[14], ".JXL (JPEG XL)");
     EXPECT_EQ(captions.front(), ".AVL (Vimbra Slideshow)");
     EXPECT_EQ(captions[3], ".JPG (JPEG images)");
-    EXPECT_EQ(captions.back(), ".WMF and .EMF (Windows MetaFile)");
+    EXPECT_EQ(captions[10], ".WMF and .EMF (Windows MetaFile)");
     // Order of the choice, duplicates and unknown lines dropped.
     EXPECT_EQ(MimeTypesOf({10, 3, 3, 42, -1}), (Argv{"image/wmf", "image/emf", "image/jpeg"}));
 }

@@ -9,12 +9,16 @@
 #include <new>
 #include <span>
 
+#include "imagefiles/codecs/avif_codec.h"
 #include "imagefiles/codecs/bmp_codec.h"
+#include "imagefiles/codecs/heif_codec.h"
+#include "imagefiles/codecs/jxl_codec.h"
 #include "imagefiles/codecs/pcx_codec.h"
 #include "imagefiles/codecs/png_codec.h"
 #include "imagefiles/codecs/psd_codec.h"
 #include "imagefiles/codecs/tga_codec.h"
 #include "imagefiles/codecs/tiff_codec.h"
+#include "imagefiles/codecs/webp_codec.h"
 #include "imagefiles/imglib/imglib.h"
 #include "imagefiles/imglib/photocd.h"
 #include "imagefiles/metafile.h"
@@ -48,12 +52,36 @@ std::optional<ImageReader> ReaderOfExtension(std::string_view ext) {
     if (ext == ".TGA") return ImageReader::Tga;
     if (ext == ".PSD") return ImageReader::Photoshop;
     if (ext == ".PCD") return ImageReader::PhotoCd;
+    if (ext == ".WEBP") return ImageReader::Webp;
+    if (ext == ".AVIF") return ImageReader::Avif;
+    if (ext == ".HEIC" || ext == ".HEIF") return ImageReader::Heif;
+    if (ext == ".JXL") return ImageReader::Jxl;
     return std::nullopt;
 }
 
 bool StartsWith(ByteSpan data, std::initializer_list<uint8_t> bytes, size_t at = 0) {
     if (data.size() < at + bytes.size()) return false;
     return std::equal(bytes.begin(), bytes.end(), data.begin() + long(at));
+}
+
+// An ISO base media file whose "ftyp" box names an AVIF or a HEIF brand.
+std::optional<ImageReader> SniffBrands(ByteSpan d) {
+    if (!StartsWith(d, {'f', 't', 'y', 'p'}, 4)) return std::nullopt;
+    const size_t boxSize = size_t(d[0]) << 24 | size_t(d[1]) << 16 | size_t(d[2]) << 8 | d[3];
+    const size_t end = std::min(boxSize, d.size());
+    if (end < 16) return std::nullopt;
+    const auto brand = [&](size_t at, std::string_view b) {
+        return std::equal(b.begin(), b.end(), d.begin() + long(at));
+    };
+    bool heif = false;
+    // The major brand at 8, then the compatible brands from 16 (the minor version between).
+    for (size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4) {
+        if (brand(at, "avif") || brand(at, "avis")) return ImageReader::Avif;
+        for (std::string_view b : {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"})
+            heif = heif || brand(at, b);
+    }
+    if (heif) return ImageReader::Heif;
+    return std::nullopt;
 }
 
 std::string LowerCase(std::string text) {
@@ -116,6 +144,27 @@ bool TiffNeedsLibrary(ByteSpan data) {
     }
 }
 
+// The newer formats' errors name the file, as the libraries' own words alone
+// would not tell which of many pictures failed.
+template <typename Read>
+auto Named(const Context& c, Read read) -> decltype(read()) {
+    try {
+        return read();
+    } catch (const ImageFileError& e) {
+        throw ImageFileError(FileNameOf(c.path) + ": " + e.what());
+    }
+}
+
+Bitmap DecodeModern(ImageReader r, const Context& c, PictureMetadata& metadata) {
+    const ModernReadOptions o{c.options.backColor, c.options.applyOrientation};
+    switch (r) {
+        case ImageReader::Webp: return DecodeWebp(c.data, o, &metadata);
+        case ImageReader::Avif: return DecodeAvif(c.data, o, &metadata);
+        case ImageReader::Heif: return DecodeHeif(c.data, o, &metadata);
+        default: return DecodeJxl(c.data, o, &metadata);
+    }
+}
+
 struct Probed {
     ImageInfo info;
     bool tiffViaLibrary = false;
@@ -152,6 +201,18 @@ Probed ProbeWith(ImageReader r, const Context& c) {
             p.info = {t.width, t.height, t.bitCount, TiffPageCount(c.data)};
             break;
         }
+        case ImageReader::Webp:
+            p.info = Named(c, [&] { return ReadWebpInfo(c.data); });
+            break;
+        case ImageReader::Avif:
+            p.info = Named(c, [&] { return ReadAvifInfo(c.data, c.options.applyOrientation); });
+            break;
+        case ImageReader::Heif:
+            p.info = Named(c, [&] { return ReadHeifInfo(c.data, c.options.applyOrientation); });
+            break;
+        case ImageReader::Jxl:
+            p.info = Named(c, [&] { return ReadJxlInfo(c.data, c.options.applyOrientation); });
+            break;
         case ImageReader::PhotoCd:
             // Only image packs; the overview and other packs of a disc are refused.
             if (LowerCase(c.path).find("img") == std::string::npos)
@@ -220,6 +281,12 @@ DecodedPicture DecodeWith(ImageReader r, const Context& c, int page) {
         case ImageReader::PhotoCd:
         case ImageReader::ImagingLibrary:
             b = PluginFor(r, c.plugins)->decode(ReadRequest{c.path, c.data, page, c.options});
+            break;
+        case ImageReader::Webp:
+        case ImageReader::Avif:
+        case ImageReader::Heif:
+        case ImageReader::Jxl:
+            b = Named(c, [&] { return DecodeModern(r, c, out.metadata); });
             break;
     }
     if (b.isEmpty()) throw ImageFileError(FileNameOf(c.path) + ": the file holds no picture.");
@@ -325,6 +392,12 @@ std::optional<ImageReader> SniffImageReader(ByteSpan d) {
     if (StartsWith(d, {'B', 'M'}) || StartsWith(d, {'B', 'A'})) return ImageReader::Bmp;
     if (StartsWith(d, {0xB1, 0x68, 0xDE, 0x3A})) return ImageReader::Dcx;
     if (StartsWith(d, {'8', 'B', 'P', 'S'})) return ImageReader::Photoshop;
+    if (StartsWith(d, {'R', 'I', 'F', 'F'}) && StartsWith(d, {'W', 'E', 'B', 'P'}, 8))
+        return ImageReader::Webp;
+    if (StartsWith(d, {0xFF, 0x0A}) ||
+        StartsWith(d, {0, 0, 0, 0x0C, 'J', 'X', 'L', ' ', 0x0D, 0x0A, 0x87, 0x0A}))
+        return ImageReader::Jxl;
+    if (auto brand = SniffBrands(d)) return brand;
     if (StartsWith(d, {'P', 'C', 'D', '_', 'I', 'P', 'I'}, 0x800)) return ImageReader::PhotoCd;
     // PCX has only a weak signature: maker 10, a known version and encoding.
     if (d.size() >= 128 && d[0] == 10 && (d[1] <= 5 && d[1] != 1) && d[2] <= 1 &&

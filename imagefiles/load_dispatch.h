@@ -32,7 +32,9 @@ FileKind ClassifyFile(std::string_view path);
 std::string UpperExtension(std::string_view path);
 
 // The ways a picture file can be read.
-enum class ImageReader { Bmp, Pcx, Dcx, Tga, Png, Jpeg, Tiff, Photoshop, PhotoCd, ImagingLibrary };
+enum class ImageReader {
+    Bmp, Pcx, Dcx, Tga, Png, Jpeg, Tiff, Photoshop, PhotoCd, ImagingLibrary, Webp, Avif, Heif, Jxl
+};
 
 // The reader the content's signature names, if any (TGA has none).
 std::optional<ImageReader> SniffImageReader(ByteSpan head);
@@ -76,7 +78,7 @@ struct LoadOptions {
     int jpegPalette = 3;       // 256-colour screens: 0 fixed + ordered .. 3 optimal + dithered
     int faxQuality = 0;        // 1-bit pages: 0 b/w, 1 4 shades, 2 16 shades, 3 64 shades
     int photoCdStep = 3;       // Photo CD resolution index
-    PaletteEntry backColor{};  // behind transparent PNG parts and metafiles
+    PaletteEntry backColor{};  // behind transparent PNG, WebP, AVIF, HEIF, JPEG XL parts and metafiles
     int viewWidth = 0, viewHeight = 0;       // viewing area for JPEG reduction
     int displayBitDepth = 24;                // LoadImageFile takes the workspace's DisplayBitDepth
     bool applyOrientation = true;            // turn tagged pictures upright while reading

@@ -7,13 +7,16 @@
 #include <new>
 
 #include "core/histogram.h"
+#include "imagefiles/codecs/avif_codec.h"
 #include "imagefiles/codecs/bmp_codec.h"
 #include "imagefiles/codecs/codec_common.h"
 #include "imagefiles/codecs/jpeg_codec.h"
+#include "imagefiles/codecs/jxl_codec.h"
 #include "imagefiles/codecs/pcx_codec.h"
 #include "imagefiles/codecs/png_codec.h"
 #include "imagefiles/codecs/tga_codec.h"
 #include "imagefiles/codecs/tiff_codec.h"
+#include "imagefiles/codecs/webp_codec.h"
 #include "imagefiles/jpeg_settings.h"
 #include "imagefiles/load_dispatch.h"
 #include "imagefiles/metadata_io.h"
@@ -28,7 +31,7 @@ struct FormatRow {
     const char* extension;
 };
 
-constexpr std::array<FormatRow, kSaveFormatCount> kFormats = {{
+constexpr std::array<FormatRow, kLastSaveFormat> kFormats = {{
     {"BMP (Windows Bitmap)", "bmp"},
     {"PCX (Zsoft Paintbrush)", "pcx"},
     {"PNG (Portable Network Graphics)", "png"},
@@ -41,12 +44,18 @@ constexpr std::array<FormatRow, kSaveFormatCount> kFormats = {{
     {"TIF (Fax-Group3 TIFF)", "tif"},
     {"TIF (Fax-Group4 TIFF)", "tif"},
     {"TIF (Packbits TIFF)", "tif"},
+    {"WEBP (WebP)", "webp"},
+    {"WEBP (Lossless WebP)", "webp"},
+    {"AVIF (AV1 Image)", "avif"},
+    {"AVIF (Lossless AV1 Image)", "avif"},
+    {"JXL (JPEG XL)", "jxl"},
+    {"JXL (Lossless JPEG XL)", "jxl"},
 }};
 
 const FormatRow& RowOf(SaveFormat f) {
     static constexpr FormatRow kNone = {"", ""};
     const int n = int(f);
-    return n >= 1 && n <= kSaveFormatCount ? kFormats[size_t(n - 1)] : kNone;
+    return n >= 1 && n <= kLastSaveFormat ? kFormats[size_t(n - 1)] : kNone;
 }
 
 std::optional<TiffCompression> TiffCompressionOf(SaveFormat f) {
@@ -123,6 +132,24 @@ std::vector<uint8_t> Encode(const Bitmap& b, SaveFormat format, const SaveOption
         }
         case SaveFormat::Tga:
             return EncodeTga(b);
+        case SaveFormat::Webp:
+        case SaveFormat::WebpLossless:
+        case SaveFormat::Avif:
+        case SaveFormat::AvifLossless:
+        case SaveFormat::Jxl:
+        case SaveFormat::JxlLossless: {
+            ModernWriteOptions m;
+            m.quality = LibjpegQuality(JpegQualityScale::SaveDialog, o.quality);
+            m.lossless = format == SaveFormat::WebpLossless || format == SaveFormat::AvifLossless ||
+                         format == SaveFormat::JxlLossless;
+            m.metadata = o.metadata;
+            if (format == SaveFormat::Webp || format == SaveFormat::WebpLossless) {
+                m.metadata = nullptr;  // WebP's chunks are the metadata writer's
+                return EncodeWebp(b, m);
+            }
+            if (format == SaveFormat::Avif || format == SaveFormat::AvifLossless) return EncodeAvif(b, m);
+            return EncodeJxl(b, m);
+        }
         default:
             break;
     }
@@ -135,7 +162,7 @@ std::vector<uint8_t> Encode(const Bitmap& b, SaveFormat format, const SaveOption
 }  // namespace
 
 std::optional<SaveFormat> SaveFormatFromNumber(int number) {
-    if (number < 1 || number > kSaveFormatCount) return std::nullopt;
+    if (number < 1 || number > kLastSaveFormat) return std::nullopt;
     return SaveFormat(number);
 }
 
@@ -143,10 +170,10 @@ const char* SaveFormatText(SaveFormat format) { return RowOf(format).text; }
 const char* DefaultExtension(SaveFormat format) { return RowOf(format).extension; }
 
 std::string SaveDialogFilter(int imageBitDepth) {
-    const int count = imageBitDepth == 1 ? kSaveFormatCount : 9;
     std::string filter;
-    for (int i = 0; i < count; ++i) {
-        if (i) filter += '|';
+    for (int i = 0; i < kLastSaveFormat; ++i) {
+        if (imageBitDepth != 1 && i >= 9 && i < kSaveFormatCount) continue;
+        if (!filter.empty()) filter += '|';
         filter += std::string(kFormats[size_t(i)].text) + "|*." + kFormats[size_t(i)].extension;
     }
     return filter;

@@ -1,5 +1,5 @@
 #pragma once
-// Writes the working picture in one of the twelve output variants: the depth
+// Writes the working picture in one of the output variants: the depth
 // each needs (prepared on a copy, never on the working picture), the extension
 // rule, the disk-space check, the atomic write and the failure messages.
 #include <cstdint>
@@ -28,15 +28,24 @@ enum class SaveFormat : int {
     TiffFaxG3 = 10,
     TiffFaxG4 = 11,
     TiffPackBits = 12,
+    // The newer formats come after the twelve, so scripts and settings keep their numbers.
+    Webp = 13,
+    WebpLossless = 14,
+    Avif = 15,
+    AvifLossless = 16,
+    Jxl = 17,
+    JxlLossless = 18,
 };
-inline constexpr int kSaveFormatCount = 12;
+inline constexpr int kSaveFormatCount = 12;  // the classic twelve, 1..12
+inline constexpr int kLastSaveFormat = 18;   // every variant: 1..kLastSaveFormat
 
 std::optional<SaveFormat> SaveFormatFromNumber(int number);
 // "BMP (Windows Bitmap)" ... "TIF (Packbits TIFF)".
 const char* SaveFormatText(SaveFormat format);
-// "bmp", "pcx", "png", "jpg", "tga" or "tif".
+// "bmp", "pcx", "png", "jpg", "tga", "tif", "webp", "avif" or "jxl".
 const char* DefaultExtension(SaveFormat format);
-// The save dialog's filter; the last three TIFF variants only for 1-bit pictures.
+// The save dialog's filter in variant order; the fax and PackBits TIFF
+// variants (10..12) only for 1-bit pictures.
 std::string SaveDialogFilter(int imageBitDepth);
 
 // Unless the name already ends in "." + the format's default extension (any
@@ -48,7 +57,8 @@ using FreeSpaceQuery = std::function<std::optional<uint64_t>(const std::string& 
 std::optional<uint64_t> FreeDiskSpace(const std::string& path);  // QStorageInfo
 
 struct SaveOptions {
-    // Save dialog quality (0..128, higher better; see LibjpegQuality) for 4 and 5.
+    // Save dialog quality (0..128, higher better; see LibjpegQuality) for 4 and 5,
+    // and through the same mapping for the lossy WebP, AVIF and JPEG XL variants.
     int quality = 75;
     // JPEG progressive; for PNG it means interlaced.
     bool progressive = false;

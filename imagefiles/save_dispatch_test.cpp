@@ -5,6 +5,7 @@
 
 #include "core/histogram.h"
 #include "imagefiles/codecs/codec_test_util.h"
+#include "imagefiles/codecs/modern_codec_test_util.h"
 #include "imagefiles/load_dispatch.h"
 
 namespace vimbra {
@@ -164,17 +165,61 @@ TEST(SaveDispatch, TablesAndDialogFilter) {
     EXPECT_STREQ(DefaultExtension(SaveFormat::JpegGrey), "jpg");
     EXPECT_STREQ(DefaultExtension(SaveFormat::TiffPackBits), "tif");
     EXPECT_EQ(SaveFormatFromNumber(0), std::nullopt);
-    EXPECT_EQ(SaveFormatFromNumber(13), std::nullopt);
+    EXPECT_EQ(SaveFormatFromNumber(19), std::nullopt);
+    const std::string newer =
+        "|WEBP (WebP)|*.webp|WEBP (Lossless WebP)|*.webp|AVIF (AV1 Image)|*.avif|AVIF (Lossless AV1 "
+        "Image)|*.avif|JXL (JPEG XL)|*.jxl|JXL (Lossless JPEG XL)|*.jxl";
     const std::string nine =
         "BMP (Windows Bitmap)|*.bmp|PCX (Zsoft Paintbrush)|*.pcx|PNG (Portable Network "
         "Graphics)|*.png|JPG (JPEG 8-bit gray)|*.jpg|JPG (JPEG 24-bit color)|*.jpg|TGA "
         "(Uncompressed Targa)|*.tga|TIF (Uncompressed TIFF)|*.tif|TIF (Deflated TIFF)|*.tif|TIF "
         "(Deflated Adobe TIFF)|*.tif";
-    EXPECT_EQ(SaveDialogFilter(24), nine);
-    EXPECT_EQ(SaveDialogFilter(8), nine);
+    EXPECT_EQ(SaveDialogFilter(24), nine + newer);
+    EXPECT_EQ(SaveDialogFilter(8), nine + newer);
     EXPECT_EQ(SaveDialogFilter(1), nine +
                                        "|TIF (Fax-Group3 TIFF)|*.tif|TIF (Fax-Group4 TIFF)|*.tif"
-                                       "|TIF (Packbits TIFF)|*.tif");
+                                       "|TIF (Packbits TIFF)|*.tif" + newer);
+}
+
+TEST(SaveDispatch, NewerFormatsNumberedAfterTheTwelve) {
+    struct Row {
+        int number;
+        SaveFormat format;
+        const char* extension;
+        bool lossless;
+    };
+    const Row rows[] = {{13, SaveFormat::Webp, "webp", false},  {14, SaveFormat::WebpLossless, "webp", true},
+                        {15, SaveFormat::Avif, "avif", false},  {16, SaveFormat::AvifLossless, "avif", true},
+                        {17, SaveFormat::Jxl, "jxl", false},    {18, SaveFormat::JxlLossless, "jxl", true}};
+    // The twelve keep their numbers.
+    EXPECT_EQ(int(SaveFormat::TiffPackBits), 12);
+    EXPECT_EQ(SaveFormatFromNumber(12), SaveFormat::TiffPackBits);
+    TempDir dir;
+    const Bitmap colour = Smooth();
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.number);
+        EXPECT_EQ(SaveFormatFromNumber(r.number), r.format);
+        EXPECT_STREQ(DefaultExtension(r.format), r.extension);
+        Workspace ws = Holding(colour);
+        SaveOptions o = PlentyOfSpace();
+        o.quality = 90;
+        const SaveResult saved = SaveImageFile(ws, dir.file("n" + std::to_string(r.number) + ".png"), r.format, o);
+        ASSERT_TRUE(saved.ok()) << saved.detail;
+        EXPECT_EQ(saved.path, dir.file("n" + std::to_string(r.number) + "." + r.extension));
+        Workspace back;
+        const LoadResult loaded = LoadImageFile(back, saved.path);
+        ASSERT_TRUE(loaded.ok) << loaded.message;
+        if (r.lossless)
+            EXPECT_EQ(back.Image, colour);
+        else
+            EXPECT_TRUE(testutil::CloseLook(back.Image, colour));
+    }
+    // The dialog's quality scale: out of range reads as 50, as for JPEG.
+    SaveOptions o;
+    o.quality = 200;
+    const auto outOfRange = EncodeForSave(colour, SaveFormat::Webp, o);
+    o.quality = 50;
+    EXPECT_EQ(EncodeForSave(colour, SaveFormat::Webp, o), outOfRange);
 }
 
 TEST(SaveDispatch, QualityAndProgressive) {

@@ -103,9 +103,9 @@ TEST(SaveFailures, AFailedWriteLeavesTheOldFileAndModified) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.png")));
     ExpectNothingChanged(ws, colour);
 
-    r = SaveImageFile(ws, dir.file("x.bmp"), SaveFormat(13), FreeBytes({}));
+    r = SaveImageFile(ws, dir.file("x.bmp"), SaveFormat(19), FreeBytes({}));
     EXPECT_EQ(r.status, SaveStatus::Failed);
-    EXPECT_EQ(r.message, "Vimbra 6.71 Write failure.\nSave Format=13\n" + dir.file("x.bmp"));
+    EXPECT_EQ(r.message, "Vimbra 6.71 Write failure.\nSave Format=19\n" + dir.file("x.bmp"));
     ExpectNothingChanged(ws, colour);
 
     Workspace empty;

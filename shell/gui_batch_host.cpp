@@ -10,6 +10,7 @@
 
 #include "imagefiles/jpeg_settings.h"
 #include "imagefiles/save_dispatch.h"
+#include "shell/save_options.h"
 #include "shell/script_window.h"
 #include "shell/picture_view.h"
 #include "shell/save_file_dialog.h"
@@ -70,11 +71,11 @@ BatchSaveResult GuiBatchHost::save(Workspace& ws, const SaveRequest& request) {
             filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
         QFileDialog dlg(&form_, QStringLiteral("Save Image As"), form_.saveDir_);
         dlg.setNameFilters(filters);
-        form_.saveFilter_ = std::clamp(form_.saveFilter_, 1, int(filters.size()));
-        dlg.selectNameFilter(filters[form_.saveFilter_ - 1]);
+        for (const QString& filter : filters)
+            if (SaveFormatOfFilter(filter) == form_.saveFilter_) dlg.selectNameFilter(filter);
         dlg.selectFile(QString::fromStdString(request.suggestedName));
         const QString chosen = ExecSaveDialog(dlg, [&](const QString& name) {
-            form_.saveFilter_ = int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+            form_.saveFilter_ = std::max(1, SaveFormatOfFilter(dlg.selectedNameFilter()));
             format = SaveFormatFromNumber(form_.saveFilter_).value_or(SaveFormat::Bmp);
             return QString::fromStdString(ApplyExtensionRule(name.toStdString(), format));
         });

@@ -23,15 +23,19 @@ namespace {
 QStringList OpenFilters() {
     return {
         QStringLiteral("All validated formats (*.jp? *.jpeg *.png *.bmp *.dib *.?cx *.pcd *.tif "
-                       "*.tga *.rtf *.avl *.txt *.wmf *.emf *.psd)"),
+                       "*.tga *.rtf *.avl *.txt *.wmf *.emf *.psd *.webp *.avif *.heic *.heif *.jxl)"),
+        QStringLiteral("AVIF (AV1 Image) (*.avif)"),
         QStringLiteral("BMP (Windows Bitmaps) (*.bmp *.dib)"),
+        QStringLiteral("HEIC (HEIF Image) (*.heic *.heif)"),
         QStringLiteral("JPG (JPEG/JFIF) (*.jp? *.jpeg)"),
+        QStringLiteral("JXL (JPEG XL) (*.jxl)"),
         QStringLiteral("PCD (Kodak Photo-CD) (*.pcd)"),
         QStringLiteral("PCX (ZSoft) (*.pcx)"),
         QStringLiteral("PNG (Portable Network Graphics) (*.png)"),
         QStringLiteral("PSD (Photoshop) (*.psd)"),
         QStringLiteral("TGA (Truevision Targa) (*.tga)"),
         QStringLiteral("TIF (Aldus TIFF) (*.tif)"),
+        QStringLiteral("WEBP (WebP) (*.webp)"),
         QStringLiteral("WMF (Windows Metafile) (*.wmf *.emf)"),
         QStringLiteral("All files (no validation) (*)"),
     };
@@ -222,7 +226,7 @@ void MainWindow::onSave() {
     setup.folder = InitialSaveFolder(saveDir_, history_->text(), QApplication::applicationDirPath());
     const std::string& current = ws_.CurrentFileName;
     setup.name = QFileInfo(QString::fromStdString(current)).completeBaseName();
-    setup.format = std::clamp(saveFilter_, 1, int(setup.filters.size()));
+    setup.format = std::clamp(saveFilter_, 1, kLastSaveFormat);
     setup.quality = saveQuality_;
     setup.progressive = saveProgressive_;
     const std::optional<SaveChoice> choice =

@@ -25,13 +25,13 @@ private:
 private slots:
     void init() { QFile::remove(fx_.path("settings.ini")); }
 
-    void offersNineVariantsOrTwelveForBlackAndWhite() {
+    void offersFifteenVariantsOrAllEighteenForBlackAndWhite() {
         auto form = fx_.formWith("colour.bmp");
         QVERIFY(form);
         fx_.answerSaveDialogs(*form, {});
         form->onSave();
         QCOMPARE(fx_.setups.size(), size_t(1));
-        QCOMPARE(fx_.setups[0].filters.size(), 9);
+        QCOMPARE(fx_.setups[0].filters.size(), 15);
         QCOMPARE(fx_.setups[0].filters[0], QStringLiteral("BMP (Windows Bitmap) (*.bmp)"));
         // PNG first; the name without its extension; no SaveDir yet: the file's folder.
         QCOMPARE(fx_.setups[0].format, 3);
@@ -46,7 +46,7 @@ private slots:
         QVERIFY(form->BtnOpenEx(monoPath));
         QCOMPARE(form->workspace().ImageBitDepth, 1);
         form->onSave();
-        QCOMPARE(fx_.setups.back().filters.size(), 12);
+        QCOMPARE(fx_.setups.back().filters.size(), 18);
         QCOMPARE(fx_.setups.back().filters[11], QStringLiteral("TIF (Packbits TIFF) (*.tif)"));
     }
 

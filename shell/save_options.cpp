@@ -20,6 +20,9 @@ SaveFormatControls ControlsFor(SaveFormat format) {
         case SaveFormat::JpegGrey:
         case SaveFormat::Jpeg: return {true, true};
         case SaveFormat::Png: return {false, true};
+        case SaveFormat::Webp:
+        case SaveFormat::Avif:
+        case SaveFormat::Jxl: return {true, false};
         default: return {};
     }
 }
@@ -31,6 +34,13 @@ QStringList SaveNameFilters(int imageBitDepth) {
     for (int i = 0; i + 1 < parts.size(); i += 2)
         filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
     return filters;
+}
+
+int SaveFormatOfFilter(const QString& filter) {
+    for (int n = 1; n <= kLastSaveFormat; ++n)
+        if (filter.startsWith(QString::fromUtf8(SaveFormatText(SaveFormat(n))) + QStringLiteral(" (")))
+            return n;
+    return 0;
 }
 
 QString InitialSaveFolder(const QString& saveDir, const QString& pathBoxText,
@@ -89,12 +99,19 @@ SaveAsDialog::SaveAsDialog(const SaveDialogSetup& setup, QWidget* parent)
     connect(Quality, &QSlider::valueChanged, this,
             [this](int v) { QualityLabel->setText(QualityText(v)); });
     connect(this, &QFileDialog::filterSelected, this, [this](const QString& filter) {
-        const qsizetype i = filters_.indexOf(filter);
-        if (i >= 0) setFormat(int(i) + 1);
+        if (const int f = SaveFormatOfFilter(filter)) setFormat(f);
     });
 
-    format_ = std::clamp(format_, 1, int(std::max<qsizetype>(1, filters_.size())));
-    if (!filters_.isEmpty()) selectNameFilter(filters_[format_ - 1]);
+    // The variant's own filter, or the nearest one below it that is offered
+    // (a fax variant remembered from a 1-bit picture).
+    int shown = 0;
+    for (const QString& filter : filters_) {
+        const int f = SaveFormatOfFilter(filter);
+        if (f <= format_ && f > shown) shown = f;
+    }
+    format_ = shown > 0 ? shown : int(SaveFormat::Png);
+    for (const QString& filter : filters_)
+        if (SaveFormatOfFilter(filter) == format_) selectNameFilter(filter);
     selectFile(setup.name);
     const SaveFormatControls c =
         ControlsFor(SaveFormatFromNumber(format_).value_or(SaveFormat::Png));

@@ -26,9 +26,11 @@ struct SaveFormatControls {
 };
 SaveFormatControls ControlsFor(SaveFormat format);
 
-// The dialog's filters in Qt's notation, in SaveFormat order: nine, or twelve
-// for 1-bit pictures.
+// The dialog's filters in Qt's notation, in SaveFormat order: fifteen, or all
+// eighteen for 1-bit pictures (the fax and PackBits TIFF variants 10..12).
 QStringList SaveNameFilters(int imageBitDepth);
+// The variant a filter of SaveNameFilters names; 0 for none.
+int SaveFormatOfFilter(const QString& filter);
 
 // The folder the dialog starts in: the remembered one while it exists, else
 // the folder of the path box's file, else the program's folder.
@@ -46,7 +48,7 @@ inline constexpr const char* kAdobeTiffWarning =
 struct SaveDialogSetup {
     QString folder, name;
     QStringList filters;
-    int format = int(SaveFormat::Png);  // filter index, 1-based
+    int format = int(SaveFormat::Png);  // SaveFormat number
     int quality = 75;
     bool progressive = false;
 };

@@ -16,17 +16,32 @@ TEST(SaveOptionsTest, ControlsByVariant) {
     for (SaveFormat f : {SaveFormat::Bmp, SaveFormat::Pcx, SaveFormat::Tga, SaveFormat::Tiff,
                          SaveFormat::TiffFaxG4, SaveFormat::TiffPackBits})
         EXPECT_EQ(ControlsFor(f), SaveFormatControls{}) << int(f);
+    // Lossy WebP, AVIF and JPEG XL take a quality; their lossless variants nothing.
+    for (SaveFormat f : {SaveFormat::Webp, SaveFormat::Avif, SaveFormat::Jxl})
+        EXPECT_EQ(ControlsFor(f), (SaveFormatControls{true, false})) << int(f);
+    for (SaveFormat f : {SaveFormat::WebpLossless, SaveFormat::AvifLossless, SaveFormat::JxlLossless})
+        EXPECT_EQ(ControlsFor(f), SaveFormatControls{}) << int(f);
 }
 
 TEST(SaveOptionsTest, FiltersInVariantOrder) {
     const QStringList colour = SaveNameFilters(24);
-    ASSERT_EQ(colour.size(), 9);
+    ASSERT_EQ(colour.size(), 15);
     EXPECT_EQ(colour[3], "JPG (JPEG 8-bit gray) (*.jpg)");
     EXPECT_EQ(colour[8], "TIF (Deflated Adobe TIFF) (*.tif)");
-    EXPECT_EQ(SaveNameFilters(8).size(), 9);
+    EXPECT_EQ(colour[9], "WEBP (WebP) (*.webp)");
+    EXPECT_EQ(SaveNameFilters(8).size(), 15);
     const QStringList mono = SaveNameFilters(1);
-    ASSERT_EQ(mono.size(), 12);
+    ASSERT_EQ(mono.size(), 18);
     EXPECT_EQ(mono[9], "TIF (Fax-Group3 TIFF) (*.tif)");
+    // Each filter names its variant, whatever its place in the list.
+    for (const QStringList* list : {&colour, &mono})
+        for (const QString& filter : *list)
+            EXPECT_EQ(QString::fromUtf8(SaveFormatText(SaveFormat(SaveFormatOfFilter(filter)))) +
+                          filter.mid(filter.indexOf(QStringLiteral(" (*."))),
+                      filter);
+    EXPECT_EQ(SaveFormatOfFilter(colour[9]), 13);
+    EXPECT_EQ(SaveFormatOfFilter(mono[17]), 18);
+    EXPECT_EQ(SaveFormatOfFilter(QStringLiteral("GIF (*.gif)")), 0);
 }
 
 TEST(SaveOptionsTest, StartFolder) {

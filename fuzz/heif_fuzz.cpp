@@ -1,0 +1,23 @@
+// Decodes arbitrary bytes as HEIF, metadata included: only ImageFileError may
+// come out. (A damaged file's decoded size may differ from its header's.)
+#include <cstdint>
+#include <cstdlib>
+
+#include "imagefiles/codecs/heif_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace vimbra;
+    const ByteSpan bytes(data, size);
+    try {
+        const bool transforms = (size & 1) != 0;
+        const ImageInfo info = ReadHeifInfo(bytes, transforms);
+        if (int64_t(info.width) * info.height > (int64_t(1) << 22)) return 0;  // fuzzer memory limit
+        ModernReadOptions options;
+        options.backgroundColor = {uint8_t(size), 40, 200, 0};
+        options.applyTransforms = transforms;
+        PictureMetadata metadata;
+        if (DecodeHeif(bytes, options, &metadata).isEmpty()) std::abort();
+    } catch (const ImageFileError&) {
+    }
+    return 0;
+}
