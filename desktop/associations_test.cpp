@@ -88,7 +88,8 @@ TEST(DesktopEntry, ExactText) {
               "Categories=Graphics;Viewer;RasterGraphics;2DGraphics;\n"
               "MimeType=application/x-vimbra-slideshow;image/bmp;image/x-dcx;image/jpeg;"
               "image/x-photo-cd;image/vnd.zbrush.pcx;image/png;image/vnd.adobe.photoshop;"
-              "image/x-tga;image/tiff;image/wmf;image/emf;\n");
+              "image/x-tga;image/tiff;image/wmf;image/emf;image/webp;image/avif;image/heic;"
+              "image/heif;image/jxl;\n");
     const std::string xml = MimePackageText();
     EXPECT_NE(xml.find("  <mime-type type=\"application/x-vimbra-slideshow\">\n"
                        "    <comment>Vimbra slideshow</comment>\n"
