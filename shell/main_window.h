@@ -191,7 +191,7 @@ public:
     void followFocusWindow(class QWindow* focus);
 
     // Stand-ins for the modal dialogs and the desktop's browser (tests).
-    std::function<int(const QString& title, const TScrollDlgParam&)> scrollDialogHook;
+    std::function<int(const QString& title, const ScrollDialogSettings&)> scrollDialogHook;
     std::function<ResizeResult(const QString& title, int width, int height, int maxWidth,
                                int maxHeight)>
         resizeDialogHook;
@@ -435,7 +435,7 @@ private:
     void updateMenuState();
     void updatePageControls();
     void presetDone(const char* handler, bool centre);
-    int runScrollDialog(const QString& title, const TScrollDlgParam& param,
+    int runScrollDialog(const QString& title, const ScrollDialogSettings& param,
                         const QString& lowLabel = {}, const QString& highLabel = {});
     // Runs an editing command: errors reported, then the view follows the
     // picture's new size or depth.

@@ -23,7 +23,7 @@ constexpr const char* kGammaQuestion =
 
 }  // namespace
 
-int MainWindow::runScrollDialog(const QString& title, const TScrollDlgParam& param,
+int MainWindow::runScrollDialog(const QString& title, const ScrollDialogSettings& param,
                                 const QString& lowLabel, const QString& highLabel) {
     if (scrollDialogHook) return scrollDialogHook(title, param);
     return ExecuteScrollDlg(this, title, lowLabel, highLabel, param);
@@ -70,7 +70,7 @@ void MainWindow::onViewGamma() {
         showState();
         return;
     }
-    TScrollDlgParam p;
+    ScrollDialogSettings p;
     p.Min = 100;
     p.Max = 300;
     p.Position = ViewGamma;

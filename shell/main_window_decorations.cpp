@@ -65,7 +65,7 @@ void MainWindow::onRandomNoise() {
 
 void MainWindow::onArtifacts() {
     if (ws_.Image.isEmpty() || ws_.CriticalProcess) return;
-    TScrollDlgParam p;
+    ScrollDialogSettings p;
     p.Min = ArtifactDialog::min;
     p.Max = ArtifactDialog::max;
     p.Position = std::clamp(ws_.remembered.Artifact, p.Min, p.Max);

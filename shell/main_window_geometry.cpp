@@ -93,7 +93,7 @@ void MainWindow::onRotate(int tag) {
     } else {
         // Normal counts whole degrees, Fine hundredths.
         const int32_t unit = tag == 2 ? 100 : 1;
-        TScrollDlgParam p;
+        ScrollDialogSettings p;
         p.Min = 1;
         p.Max = 360 * unit - 1;
         p.Position = 90 * unit;

@@ -103,9 +103,9 @@ private slots:
     void rotateNormalAndFineAskForTheAngle() {
         auto form = loaded(4, 3);
         QVERIFY(form);
-        std::vector<TScrollDlgParam> asked;
+        std::vector<ScrollDialogSettings> asked;
         std::vector<int> answers{270, kDialogCancelled, 18000};
-        form->scrollDialogHook = [&](const QString& title, const TScrollDlgParam& p) {
+        form->scrollDialogHook = [&](const QString& title, const ScrollDialogSettings& p) {
             if (title != QStringLiteral("Rotate image (deg.)")) return kDialogCancelled;
             asked.push_back(p);
             const int v = answers.front();

@@ -35,7 +35,7 @@ void MainWindow::onReduce(int tag) {
     const ReduceItem item = kReduceItems[tag];
     int method = ReductionMethodDialog::initial;
     if (NeedsReductionMethod(item)) {
-        TScrollDlgParam p;
+        ScrollDialogSettings p;
         p.Min = ReductionMethodDialog::min;
         p.Max = ReductionMethodDialog::max;
         p.Position = ReductionMethodDialog::initial;

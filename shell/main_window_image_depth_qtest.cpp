@@ -23,7 +23,7 @@ namespace {
 
 struct DialogCall {
     QString title;
-    TScrollDlgParam param;
+    ScrollDialogSettings param;
 };
 
 // The number of distinct colours of a 24-bit bitmap.
@@ -65,7 +65,7 @@ private:
         auto form = fx_.makeForm();
         if (!form || !form->BtnOpenEx(path)) return nullptr;
         dialogs_.clear();
-        form->scrollDialogHook = [this](const QString& title, const TScrollDlgParam& p) {
+        form->scrollDialogHook = [this](const QString& title, const ScrollDialogSettings& p) {
             dialogs_.push_back({title, p});
             return dialogAnswer_;
         };
@@ -260,7 +260,7 @@ private slots:
         form->action("onArtifacts")->trigger();
         QCOMPARE(dialogs_.size(), size_t(1));
         QCOMPARE(dialogs_[0].title, QStringLiteral("Add JPEG artifacts"));
-        const TScrollDlgParam& p = dialogs_[0].param;
+        const ScrollDialogSettings& p = dialogs_[0].param;
         QCOMPARE(std::vector<int>({p.Min, p.Max, p.Position, p.LargeStep, p.SmallStep}),
                  std::vector<int>({1, 255, 48, 8, 1}));
         QVERIFY(!p.ShowPresets && !p.UseTrackBar);

@@ -116,7 +116,7 @@ private slots:
         // A shortcut reaches its command.
         QVERIFY(ActivateForm(*form));
         int dialogs = 0;
-        form->scrollDialogHook = [&](const QString&, const TScrollDlgParam&) {
+        form->scrollDialogHook = [&](const QString&, const ScrollDialogSettings&) {
             ++dialogs;
             return kDialogCancelled;
         };

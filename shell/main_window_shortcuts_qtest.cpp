@@ -24,7 +24,7 @@ private:
         if (!form) return form;
         dialogs_ = 0;
         // Ctrl+G opens the screen gamma dialog: count it, cancel it.
-        form->scrollDialogHook = [this](const QString&, const TScrollDlgParam&) {
+        form->scrollDialogHook = [this](const QString&, const ScrollDialogSettings&) {
             ++dialogs_;
             return kDialogCancelled;
         };

@@ -122,7 +122,7 @@ void MainWindow::setZoom(int percent) {
 
 void MainWindow::onZoom() {
     if (FitToWindow) return;
-    TScrollDlgParam p;
+    ScrollDialogSettings p;
     p.Min = kZoomMin;
     p.Max = kZoomMax;
     p.Position = ZoomPercent;

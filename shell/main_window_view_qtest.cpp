@@ -62,9 +62,9 @@ private slots:
         auto form = formWith(a);
         QVERIFY(form);
         QString title;
-        TScrollDlgParam param;
+        ScrollDialogSettings param;
         int answer = 200, calls = 0;
-        form->scrollDialogHook = [&](const QString& t, const TScrollDlgParam& p) {
+        form->scrollDialogHook = [&](const QString& t, const ScrollDialogSettings& p) {
             title = t, param = p, ++calls;
             return answer;
         };

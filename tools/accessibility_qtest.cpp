@@ -92,7 +92,7 @@ private slots:
         p.EffectCode = 150;
         OptionsDialog options(SettingsRecord::Defaults(), OptionsPage::Viewer, false, 24);
         ExpectNamed(&options);
-        TScrollDlgParam zoom{25, 800, 100, 100, 25, {50, 75, 100, 200, 400, 800}, true, false};
+        ScrollDialogSettings zoom{25, 800, 100, 100, 25, {50, 75, 100, 200, 400, 800}, true, false};
         ScrollDialog scroll(QStringLiteral("Set Magnification (%)"), {}, {}, zoom);
         ExpectNamed(&scroll);
         ResizeDialog resize(0, 0, 640, 480, QStringLiteral("Image Resize"), 1, 16384, 16384);

@@ -47,7 +47,7 @@ private:
 
 }  // namespace
 
-ScrollTextResult ApplyScrollText(const QString& text, const TScrollDlgParam& p) {
+ScrollTextResult ApplyScrollText(const QString& text, const ScrollDialogSettings& p) {
     ScrollTextResult r;
     if (text.isEmpty()) {
         r.ignored = true;
@@ -87,7 +87,7 @@ QPoint CentreOnPointer(QSize dialog, QPoint pointer, QRect screen) {
 }
 
 ScrollDialog::ScrollDialog(const QString& title, const QString& lowLabel, const QString& highLabel,
-                     const TScrollDlgParam& param, QWidget* parent)
+                     const ScrollDialogSettings& param, QWidget* parent)
     : QDialog(parent), param_(param) {
     setWindowTitle(title);
     LabelMin = new QLabel(this);
@@ -212,7 +212,7 @@ void ScrollDialog::presetClicked(int index) {
 }
 
 int ExecuteScrollDlg(QWidget* parent, const QString& title, const QString& lowLabel,
-                     const QString& highLabel, const TScrollDlgParam& param) {
+                     const QString& highLabel, const ScrollDialogSettings& param) {
     ScrollDialog dlg(title, lowLabel, highLabel, param, parent);
     if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos()))
         dlg.move(CentreOnPointer(dlg.size(), QCursor::pos(), screen->availableGeometry()));

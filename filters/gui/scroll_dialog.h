@@ -16,7 +16,8 @@ class QSlider;
 
 namespace vimbra {
 
-struct TScrollDlgParam {
+// The range, steps and presets a scroll dialog opens with.
+struct ScrollDialogSettings {
     int32_t Min = 0, Max = 100, Position = 0;
     int32_t LargeStep = 10, SmallStep = 1;
     int32_t Presets[6] = {0, 0, 0, 0, 0, 0};
@@ -32,7 +33,7 @@ struct ScrollTextResult {
 };
 // Empty → ignored; above Max → "Max"; below Min → "Min"; not an integer →
 // Position back in the box.
-ScrollTextResult ApplyScrollText(const QString& text, const TScrollDlgParam& param);
+ScrollTextResult ApplyScrollText(const QString& text, const ScrollDialogSettings& param);
 // Eight upper-case hexadecimal digits.
 QString HexText(int32_t value);
 // "&a = 50" .. "&f = 800".
@@ -42,7 +43,7 @@ class ScrollDialog : public QDialog {
     Q_OBJECT
 public:
     ScrollDialog(const QString& title, const QString& lowLabel, const QString& highLabel,
-              const TScrollDlgParam& param, QWidget* parent = nullptr);
+              const ScrollDialogSettings& param, QWidget* parent = nullptr);
 
     // The scroll bar's position (the track bar's in the second form).
     int32_t value() const;
@@ -65,14 +66,14 @@ private:
     void applyText(const QString& text);
     void presetClicked(int index);
 
-    TScrollDlgParam param_;
+    ScrollDialogSettings param_;
     bool typing_ = false;
 };
 
 // Returns the chosen value, or −999 when cancelled. An empty label shows the
 // end's number.
 int ExecuteScrollDlg(QWidget* parent, const QString& title, const QString& lowLabel,
-                     const QString& highLabel, const TScrollDlgParam& param);
+                     const QString& highLabel, const ScrollDialogSettings& param);
 
 // Places a dialog of the given size centred on the pointer, inside the screen.
 QPoint CentreOnPointer(QSize dialog, QPoint pointer, QRect screen);

@@ -16,12 +16,12 @@
 namespace vimbra {
 namespace {
 
-TScrollDlgParam Zoom() {
+ScrollDialogSettings Zoom() {
     return {25, 800, 100, 100, 25, {50, 75, 100, 200, 400, 800}, true, false};
 }
 
 TEST(ScrollText, ClampsRestoresAndIgnores) {
-    const TScrollDlgParam p = Zoom();
+    const ScrollDialogSettings p = Zoom();
     ScrollTextResult r = ApplyScrollText("1000", p);
     EXPECT_EQ(r.value, 800);
     EXPECT_EQ(r.text, QString("800"));
@@ -97,7 +97,7 @@ TEST(ScrollDialog, OptionButtonsClearTheFrameCaption) {
 
 TEST(ScrollDialog, ScrollBarWritesTheBoxAndHex) {
     EnsureApp();
-    TScrollDlgParam p = Zoom();
+    ScrollDialogSettings p = Zoom();
     p.Max = 2000000;  // large enough for the hexadecimal label
     ScrollDialog dlg("t", "", "", p);
     EXPECT_FALSE(dlg.HexLabel->isHidden());
@@ -110,7 +110,7 @@ TEST(ScrollDialog, ScrollBarWritesTheBoxAndHex) {
 
 TEST(ScrollDialog, PresetClosesWithItsValue) {
     EnsureApp();
-    TScrollDlgParam rotate{1, 359, 90, 3, 1, {30, 45, 60, 90, 180, 270}, true, false};
+    ScrollDialogSettings rotate{1, 359, 90, 3, 1, {30, 45, 60, 90, 180, 270}, true, false};
     ScrollDialog dlg("Rotate image (deg.)", "", "", rotate);
     EXPECT_EQ(dlg.optionButtons->button(2)->text(), "&c = 60");
     dlg.optionButtons->button(2)->click();
@@ -120,7 +120,7 @@ TEST(ScrollDialog, PresetClosesWithItsValue) {
 
 TEST(ScrollDialog, NoPresetsMakesItShorter) {
     EnsureApp();
-    TScrollDlgParam artifacts{1, 255, 48, 8, 1, {}, false, false};
+    ScrollDialogSettings artifacts{1, 255, 48, 8, 1, {}, false, false};
     ScrollDialog dlg("Add JPEG artifacts", "1=(low)", "255=(high)", artifacts);
     ScrollDialog full("Set Magnification (%)", "", "", Zoom());
     EXPECT_TRUE(dlg.GroupOptions->isHidden());
@@ -132,7 +132,7 @@ TEST(ScrollDialog, NoPresetsMakesItShorter) {
 
 TEST(ScrollDialog, TrackBarForm) {
     EnsureApp();
-    TScrollDlgParam method{0, 2, 2, 1, 1, {}, false, true};
+    ScrollDialogSettings method{0, 2, 2, 1, 1, {}, false, true};
     ScrollDialog dlg("Color reduction method", "Standard", "Optimal", method);
     EXPECT_TRUE(dlg.CustomScrollBar->isHidden());
     EXPECT_FALSE(dlg.UserTrackBar->isHidden());
