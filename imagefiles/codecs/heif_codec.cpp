@@ -2,6 +2,7 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -122,6 +123,12 @@ ImageInfo ReadHeifInfo(ByteSpan data, bool applyTransforms) {
 Bitmap DecodeHeif(ByteSpan data, const ModernReadOptions& options, PictureMetadata* metadata) {
     const Primary p = Open(data);
     const heif_image_handle* h = p.handle.get();
+    // A grid or overlay names its canvas size in its own data, which libheif
+    // allocates before decoding any tile; hold it to the header's larger side
+    // so a small file cannot claim gigabytes. Coded sizes (the alpha plane's
+    // too) run up to a whole 64-pixel block past the header's.
+    const int side = std::max(heif_image_handle_get_ispe_width(h), heif_image_handle_get_ispe_height(h));
+    heif_context_set_maximum_image_size_limit(p.context.get(), std::min(side, Bitmap::kMaxSide) + 129);
     const bool alpha = heif_image_handle_has_alpha_channel(h) != 0;
     std::unique_ptr<heif_decoding_options, OptionsDeleter> o(heif_decoding_options_alloc());
     if (!o) throw std::bad_alloc();

@@ -93,6 +93,49 @@ TEST(HeifCodec, AlphaComposedAsThePngReaderComposesIt) {
               PngOver(ReadBytes(dir.file("back.png")), back));
 }
 
+// A box: 32-bit size, type, body; a full box adds version and flags.
+std::string Box(const char* type, const std::string& body) {
+    const uint32_t n = uint32_t(8 + body.size());
+    return std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n)} + type + body;
+}
+std::string Full(const char* type, const std::string& body) { return Box(type, std::string(4, '\0') + body); }
+std::string U16(unsigned v) { return {char(v >> 8), char(v)}; }
+std::string U32(uint32_t v) { return U16(v >> 16) + U16(v & 0xffff); }
+
+// One 'grid' item over one HEVC tile, both 64 x 64 by their headers, whose grid
+// data claims a canvas of canvasSide squared.
+std::vector<uint8_t> GridClaiming(unsigned canvasSide) {
+    const std::string gridData = std::string{0, 0, 0, 0} + U16(canvasSide) + U16(canvasSide);
+    const std::string tileData = "\0\0\0\0";
+    const std::string hvcC = Box("hvcC", std::string{1, 1} + U32(0x60000000) + std::string(6, '\0') +
+                                             std::string{90} + U16(0xf000) + std::string{char(0xfc), char(0xfd),
+                                             char(0xf8), char(0xf8)} + U16(0) + std::string{0x0f, 0});
+    const std::string ispe = Full("ispe", U32(64) + U32(64));
+    auto item = [](unsigned id, const char* type) { return Box("infe", std::string{2, 0, 0, 0} + U16(id) + U16(0) + type + std::string(1, '\0')); };
+    auto loc = [](unsigned id, uint32_t offset, uint32_t length) { return U16(id) + U16(1) + U16(0) + U16(1) + U32(offset) + U32(length); };
+    const std::string meta = Full("meta",
+        Full("hdlr", U32(0) + "pict" + std::string(13, '\0')) + Full("pitm", U16(1)) +
+        Full("iinf", U16(2) + item(1, "grid") + item(2, "hvc1")) +
+        Full("iref", Box("dimg", U16(1) + U16(1) + U16(2))) +
+        Box("iloc", std::string{1, 0, 0, 0} + std::string{0x44, 0} + U16(2) + loc(1, 0, 8) + loc(2, 8, 4)) +
+        Box("idat", gridData + tileData) +
+        Box("iprp", Box("ipco", ispe + hvcC) +
+                        Full("ipma", U32(2) + U16(1) + std::string{1, 1} + U16(2) + std::string{2, 1, char(0x82)})));
+    const std::string file = Box("ftyp", std::string("heic") + U32(0) + "mif1heic") + meta;
+    return std::vector<uint8_t>(file.begin(), file.end());
+}
+
+TEST(HeifCodec, GridCanvasHeldToTheHeaderSize) {
+    const std::vector<uint8_t> file = GridClaiming(4000);
+    EXPECT_EQ(ReadHeifInfo(ByteSpan(file.data(), file.size()), true).width, 64);
+    try {
+        DecodeHeif(ByteSpan(file.data(), file.size()));
+        FAIL() << "a canvas larger than the header was decoded";
+    } catch (const ImageFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("4000x4000"), std::string::npos) << e.what();
+    }
+}
+
 TEST(HeifCodec, DamagedFilesAreRefused) {
     VIMBRA_NEED_TOOL("heif-enc");
     TempDir dir;
