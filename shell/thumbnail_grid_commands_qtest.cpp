@@ -1,7 +1,8 @@
 // The grid's selection as the window's commands see it, offscreen: two of
 // three cells selected (the later one first, so grid order and click order
-// differ) are bookmarked, played as a slideshow and converted, from the grid's
-// context menu and from the window's own menu items.
+// differ) are bookmarked, played as a slideshow and converted (the batch
+// editor's script performed on each when it is open), from the grid's context
+// menu and from the window's own menu items.
 #include <QAccessible>
 #include <QAction>
 #include <QContextMenuEvent>
@@ -11,6 +12,7 @@
 
 #include "imagefiles/load_dispatch.h"
 #include "shell/main_window_test_util.h"
+#include "shell/script_window.h"
 #include "shell/thumbnail_grid.h"
 #include "slideshow/gui/show_window.h"
 
@@ -214,6 +216,33 @@ private slots:
         form->action("onThumbnails")->trigger();
         emit form->topMenu(QStringLiteral("&Tools"))->aboutToShow();
         QVERIFY(!form->action("onBatchConvert", 1)->isEnabled());
+    }
+
+    void conversionRunsTheEditorsScriptOnTheSelection() {
+        auto form = gridForm();
+        QVERIFY(form);
+        ThumbnailGrid* grid = form->thumbnailGrid();
+        form->listDialogHook = [](int, const QString&, QStringList& list) { return int(list.size()); };
+        const QString folder = fx_.path("negative");
+        QVERIFY(QDir().mkpath(folder));
+        form->folderHook = [&](const QString&, const QString&, const QString&) { return folder; };
+        form->action("onBatchEditor")->trigger();
+        form->scriptWindow(false)->setScript(QStringLiteral("NEGATIVE"));
+        QVERIFY(grid->isVisible());
+        selectFirstAndLast(grid);
+        fx_.asked.clear();
+        emit form->topMenu(QStringLiteral("&Tools"))->aboutToShow();
+        form->action("onBatchConvert", 2)->trigger();
+        // Asked whether to perform the script first; answered Yes.
+        QCOMPARE(fx_.asked.size(), size_t(1));
+        QVERIFY(QString::fromStdString(fx_.asked[0]).startsWith(QStringLiteral("Batch Editor is active.")));
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), (QStringList{"a1.png", "c3.png"}));
+        for (const auto& [name, blue] : {std::pair{"a1.png", 255}, std::pair{"c3.png", 255 - 80}}) {
+            Workspace ws;
+            QVERIFY(LoadImageFile(ws, (folder + QLatin1Char('/') + QLatin1String(name)).toStdString()).ok);
+            const uint8_t* p = ws.Image.scanLine(5) + 3 * 5;
+            QCOMPARE((std::vector<int>{p[0], p[1], p[2]}), (std::vector<int>{blue, 255 - 90, 255 - 200}));
+        }
     }
 };
 
