@@ -28,13 +28,17 @@ ThumbnailGridModel::~ThumbnailGridModel() {
 
 std::vector<ThumbnailGridModel::Cell> ThumbnailGridModel::CellsOf(std::vector<std::string> files) {
     std::vector<Cell> cells(files.size());
-    for (size_t i = 0; i < files.size(); ++i) {
-        const size_t slash = files[i].rfind('/');
-        const char* name = files[i].c_str() + (slash == std::string::npos ? 0 : slash + 1);
-        cells[i].name = QString::fromUtf8(name);
-        cells[i].path = std::move(files[i]);
-    }
+    for (size_t i = 0; i < files.size(); ++i) cells[i].path = std::move(files[i]);
     return cells;
+}
+
+const QString& ThumbnailGridModel::NameOf(const Cell& c) {
+    // Made when first asked for: most cells of a large folder never are.
+    if (c.name.isNull()) {
+        const size_t slash = c.path.rfind('/');
+        c.name = QString::fromUtf8(c.path.c_str() + (slash == std::string::npos ? 0 : slash + 1));
+    }
+    return c.name;
 }
 
 void ThumbnailGridModel::listFolder(const QString& folder) {
@@ -103,7 +107,7 @@ QVariant ThumbnailGridModel::data(const QModelIndex& index, int role) const {
     const Cell& c = cells_[size_t(index.row())];
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::AccessibleTextRole: return c.name;
+        case Qt::AccessibleTextRole: return NameOf(c);
         case Qt::ToolTipRole: return c.state == Failed ? c.reason : QString::fromStdString(c.path);
         case kPathRole: return QString::fromStdString(c.path);
         case kStateRole: return int(c.state);

@@ -58,7 +58,7 @@ private:
     // Made on the listing thread, so a folder's worth costs the UI thread nothing.
     struct Cell {
         std::string path;
-        QString name;
+        mutable QString name;  // see NameOf
         QString reason;  // why the picture cannot be read
         CellState state = Waiting;
         bool asked = false;
@@ -69,6 +69,7 @@ private:
         std::string path;
     };
     static std::vector<Cell> CellsOf(std::vector<std::string> files);
+    static const QString& NameOf(const Cell& c);
     void takeCells(std::vector<Cell> cells);
     void startWorkers();
     void work();
