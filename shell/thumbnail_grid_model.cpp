@@ -93,6 +93,7 @@ int ThumbnailGridModel::rowOf(const QString& path) const {
     });
     return it != cells_.end() && it->path == p ? int(it - cells_.begin()) : -1;
 }
+
 QString ThumbnailGridModel::pathAt(int row) const {
     return row >= 0 && size_t(row) < cells_.size() ? QString::fromStdString(cells_[size_t(row)].path)
                                                   : QString();
