@@ -118,6 +118,17 @@ private slots:
         item(menu, "ThumbnailBookmark")->trigger();
         menu->hide();
         QCOMPARE(bookmarks(*form), (QStringList{pics_[0], pics_[2], pics_[1]}));
+
+        // The menu key opens it at the current cell, the selection as it is.
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell(grid, 0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, cell(grid, 2));
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(1, 1), grid->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(grid, &key);
+        QVERIFY(menu->isVisible());
+        QVERIFY(menu->geometry().contains(grid->viewport()->mapToGlobal(cell(grid, 2))));
+        QVERIFY(!menu->geometry().contains(grid->mapToGlobal(QPoint(1, 1))));
+        QCOMPARE(grid->selectedFiles().size(), 2);
+        menu->hide();
     }
 
     void slideshowOverTheSelection() {
@@ -163,6 +174,12 @@ private slots:
         QCOMPARE(form->windowTitle(), "Slide 1 of 2 \n " + pics_[0]);
         QTest::keyClick(form->showWindow(), Qt::Key_Escape);
         QVERIFY(!form->showWindow());
+        // And so is Ctrl+R in the grid.
+        QVERIFY(ActivateForm(*form));
+        QTest::keyClick(grid, Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(form->showWindow());
+        QCOMPARE(form->windowTitle(), "Slide 1 of 2 \n " + pics_[0]);
+        QTest::keyClick(form->showWindow(), Qt::Key_Escape);
 
         // Back in the viewer the show is the bookmarks' again: one, so none.
         form->action("onThumbnails")->trigger();
