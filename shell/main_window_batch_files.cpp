@@ -121,10 +121,12 @@ void MainWindow::clearAfterBatch() {
 }
 
 void MainWindow::updateBatchMenu() {
+    const bool many = bookmarks_.size() > 1;
+    // Conversion takes the thumbnail grid's selection while the grid is shown.
     const auto chosen = gridSelection();
-    const bool many = (chosen ? chosen->size() : bookmarks_.size()) > 1;
+    const bool manyToConvert = chosen ? chosen->size() > 1 : many;
     for (int format = 0; format <= 5; ++format)
-        if (QAction* a = action("onBatchConvert", format)) a->setEnabled(many);
+        if (QAction* a = action("onBatchConvert", format)) a->setEnabled(manyToConvert);
     for (const char* h : {"onBatchRename", "onBatchMove", "onBatchDelete"})
         if (QAction* a = action(h)) a->setEnabled(many);
     if (QAction* a = action("onJpegCompress")) a->setEnabled(!bookmarks_.empty());
