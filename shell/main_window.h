@@ -479,6 +479,12 @@ private:
     QScrollArea* scrollBox_ = nullptr;
     class ThumbnailGrid* thumbnailGrid_ = nullptr;  // made on first use
     class QStackedWidget* centralStack_ = nullptr;  // the picture and the grid
+    // While the grid is shown its selection (in grid order) stands in for the
+    // bookmarks of the bookmark show and batch conversion; nullopt otherwise.
+    std::optional<std::vector<std::string>> gridSelection() const;
+    void bookmarkGridSelection();
+    // The show's items enabled by the grid's selection while it is shown.
+    void updateGridCommands();
     QToolBar* toolBar1_ = nullptr;
     QToolBar* pathBar_ = nullptr;
     QLineEdit* history_ = nullptr;

@@ -69,11 +69,13 @@ QString AppDataFolder() {
 
 QString NameOnly(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName(); }
 
-QStringList EntriesOf(const Bookmarks& marks) {
+QStringList EntriesOf(const std::vector<std::string>& entries) {
     QStringList list;
-    for (const std::string& e : marks.entries()) list << QString::fromStdString(e);
+    for (const std::string& e : entries) list << QString::fromStdString(e);
     return list;
 }
+
+QStringList EntriesOf(const Bookmarks& marks) { return EntriesOf(marks.entries()); }
 
 // The failures of an operation in one warning.
 void ReportFailures(GuiFrameHost& host, const BatchOutcome& out) {
@@ -120,17 +122,22 @@ void MainWindow::clearAfterBatch() {
 
 void MainWindow::updateBatchMenu() {
     const bool many = bookmarks_.size() > 1;
+    // Conversion takes the thumbnail grid's selection while the grid is shown.
+    const auto chosen = gridSelection();
+    const bool manyToConvert = chosen ? chosen->size() > 1 : many;
     for (int format = 0; format <= 5; ++format)
-        if (QAction* a = action("onBatchConvert", format)) a->setEnabled(many);
+        if (QAction* a = action("onBatchConvert", format)) a->setEnabled(manyToConvert);
     for (const char* h : {"onBatchRename", "onBatchMove", "onBatchDelete"})
         if (QAction* a = action(h)) a->setEnabled(many);
     if (QAction* a = action("onJpegCompress")) a->setEnabled(!bookmarks_.empty());
 }
 
 void MainWindow::onBatchConvert(int format) {
-    if (format < 0 || format > 5 || ws_.CriticalProcess || bookmarks_.size() < 2) return;
+    // While the thumbnail grid is shown the conversion takes its selection.
+    const std::optional<std::vector<std::string>> chosen = gridSelection();
+    const size_t n = chosen ? chosen->size() : bookmarks_.size();
+    if (format < 0 || format > 5 || ws_.CriticalProcess || n < 2) return;
     const auto fmt = ConvertFormat(format);
-    const size_t n = bookmarks_.size();
     if (!LongListConfirmed(host_, n)) return;
     // The conversion loads every picture into the working image.
     if (ws_.Modified && CloseNow() != 6) return;
@@ -143,7 +150,7 @@ void MainWindow::onBatchConvert(int format) {
         script_->hide();
     }
     ws_.BatchRunning = true;
-    QStringList list = EntriesOf(bookmarks_);
+    QStringList list = chosen ? EntriesOf(*chosen) : EntriesOf(bookmarks_);
     if (runListDialog(ConvertListMode(fmt), QStringLiteral("Batch Source Files to be Converted"), list) < 2) {
         ws_.BatchRunning = false;
         return;

@@ -182,6 +182,7 @@ void MainWindow::HistoryControls() {
     if (QAction* a = action("onHistorySort")) a->setEnabled(many);
     if (QAction* a = action("onHistorySlideshow")) a->setEnabled(many);
     if (QToolButton* t = buttons_[QStringLiteral("Instant slideshow")]) t->setEnabled(many);
+    updateGridCommands();
     // Every load and every change of the list passes here.
     schedulePreload();
 }

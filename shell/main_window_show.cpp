@@ -20,6 +20,7 @@
 #include "shell/picture_ratio.h"
 #include "shell/script_window.h"
 #include "shell/show_states.h"
+#include "shell/thumbnail_grid.h"
 #include "slideshow/avl_running.h"
 #include "slideshow/effect_table.h"
 #include "slideshow/gui/show_window.h"
@@ -51,6 +52,7 @@ struct MainWindow::BeforeShow {
     std::vector<std::pair<QMenu*, bool>> menus;
     std::string avlPath;
     bool closing = false;  // the window closes: nothing is opened after the show
+    bool gridShow = false;  // over the thumbnail grid's selection: the bookmarks stay as they are
 };
 
 void MainWindow::onHistorySlideshow() {
@@ -81,8 +83,11 @@ bool MainWindow::startShow(const std::string& avlPath) {
     options.media = {settings_.avlJukebox, settings_.autoSizeVideo, settings_.textPosition, cdDeviceFactory};
     auto* window = new ShowWindow(options, {}, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    const QString refusal = avl ? window->startAvl(QString::fromStdString(avlPath))
-                                : window->startBookmarks(bookmarks_.entries(), size_t(bookmarks_.BookmarkIndex()));
+    // From the thumbnail grid the show runs over its selection, from the first.
+    const std::optional<std::vector<std::string>> chosen = avl ? std::nullopt : gridSelection();
+    const QString refusal = avl      ? window->startAvl(QString::fromStdString(avlPath))
+                            : chosen ? window->startBookmarks(*chosen, 0)
+                                     : window->startBookmarks(bookmarks_.entries(), size_t(bookmarks_.BookmarkIndex()));
     if (!refusal.isEmpty()) {
         delete window;
         if (refusal == QLatin1String(kTwoSlidesRequired)) {
@@ -109,6 +114,7 @@ bool MainWindow::startShow(const std::string& avlPath) {
     ws_.CriticalProcess = true;
     hideForShow();
     beforeShow_->avlPath = avlPath;
+    beforeShow_->gridShow = chosen.has_value();
     connect(window, &ShowWindow::finished, this, [this, avl](const QString& message) { endShow(message, avl); });
     showSkipped_.clear();
     connect(window, &ShowWindow::slideSkipped, this, [this](const QString& message) {
@@ -205,6 +211,7 @@ void MainWindow::endShow(const QString& message, bool avl) {
     if (avlLock_) avlLock_->release();
     const std::string avlPath = beforeShow_ ? beforeShow_->avlPath : std::string();
     const bool closing = beforeShow_ && beforeShow_->closing;
+    const bool gridShow = beforeShow_ && beforeShow_->gridShow;
     restoreAfterShow();
     activateWindow();
     if (closing) return;
@@ -214,6 +221,8 @@ void MainWindow::endShow(const QString& message, bool avl) {
     }
     if (avl) {
         ShowBlankImage(true);
+    } else if (gridShow) {
+        if (thumbnailGrid_) thumbnailGrid_->setFocus();
     } else {
         bookmarks_.setBookmarkIndex(int32_t(index));
         if (index < bookmarks_.size() && message.isEmpty()) {

@@ -1,10 +1,16 @@
 // View > Thumbnails: the grid takes the picture's place in the window, and Enter
-// or a double click brings the picture chosen back into the viewer.
+// or a double click brings the picture chosen back into the viewer. While it is
+// shown, its selection is what the bookmark show and batch conversion work on.
 #include <QAction>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolButton>
+#include <filesystem>
+#include <unordered_set>
 
 #include "shell/main_window.h"
 #include "shell/thumbnail_grid.h"
@@ -39,12 +45,22 @@ void MainWindow::onThumbnails() {
                     ws_.StatusText = "Thumbnails kept in memory only: " + why.toStdString();
                     refreshStatusBar();
                 });
+        // The context menu reaches the same commands as the menus.
+        connect(thumbnailGrid_, &ThumbnailGrid::bookmarkRequested, this, &MainWindow::bookmarkGridSelection);
+        connect(thumbnailGrid_, &ThumbnailGrid::slideshowRequested, this, &MainWindow::onHistorySlideshow);
+        for (int format = 0; format < 16; ++format)
+            if (QAction* a = action("onBatchConvert", format)) thumbnailGrid_->convertMenu()->addAction(a);
+        connect(thumbnailGrid_->contextMenu(), &QMenu::aboutToShow, this, &MainWindow::updateBatchMenu);
+        connect(thumbnailGrid_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                &MainWindow::updateGridCommands);
     }
     const bool show = centralStack_->currentWidget() != thumbnailGrid_;
     if (QAction* a = action("onThumbnails")) a->setChecked(show);
     if (!show) {
         centralStack_->setCurrentWidget(scrollBox_);
         scrollBox_->setFocus();
+        HistoryControls();  // the bookmarks' enabling again
+        updateBatchMenu();
         return;
     }
     const QString current = QString::fromStdString(ws_.CurrentFileName);
@@ -53,6 +69,45 @@ void MainWindow::onThumbnails() {
     thumbnailGrid_->showFolder(folder, info.isFile() ? info.absoluteFilePath() : QString());
     centralStack_->setCurrentWidget(thumbnailGrid_);
     thumbnailGrid_->setFocus();
+    updateGridCommands();
+}
+
+std::optional<std::vector<std::string>> MainWindow::gridSelection() const {
+    if (!centralStack_ || centralStack_->currentWidget() != thumbnailGrid_) return std::nullopt;
+    std::vector<std::string> files;
+    for (const QString& f : thumbnailGrid_->selectedFiles()) files.push_back(f.toStdString());
+    return files;
+}
+
+void MainWindow::bookmarkGridSelection() {
+    const auto chosen = gridSelection();
+    if (!chosen || chosen->empty()) return;
+    // Appended in grid order; a picture bookmarked already keeps its place.
+    std::vector<std::string> entries = bookmarks_.entries();
+    std::unordered_set<std::string> known;
+    for (const std::string& e : entries) known.insert(std::filesystem::path(e).lexically_normal().string());
+    size_t added = 0;
+    for (const std::string& f : *chosen) {
+        if (!known.insert(f).second) continue;
+        entries.push_back(f);
+        ++added;
+    }
+    bookmarks_.replace(std::move(entries), bookmarks_.BookmarkIndex());
+    HistoryControls();
+    UpdateHistoryEdit();
+    statusBar()->showMessage(QStringLiteral("%1 picture(s) bookmarked, %2 in the list.")
+                                 .arg(added)
+                                 .arg(bookmarks_.size()),
+                             5000);
+}
+
+void MainWindow::updateGridCommands() {
+    const auto chosen = gridSelection();
+    if (!chosen) return;  // the bookmarks decide, as HistoryControls set them
+    const bool many = chosen->size() > 1;
+    if (QAction* a = action("onHistorySlideshow")) a->setEnabled(many);
+    if (QToolButton* t = buttons_[QStringLiteral("Instant slideshow")]) t->setEnabled(many);
+    updateBatchMenu();
 }
 
 }  // namespace vimbra

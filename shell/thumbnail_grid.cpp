@@ -1,8 +1,12 @@
 #include "shell/thumbnail_grid.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace vimbra {
 namespace {
@@ -71,6 +75,61 @@ ThumbnailGrid::ThumbnailGrid(QWidget* parent, thumbs::ThumbnailCache cache, thum
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {
         if (i.isValid()) emit openRequested(model_->pathAt(i.row()));
     });
+    buildMenu();
+}
+
+void ThumbnailGrid::buildMenu() {
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("ThumbnailMenu"));
+    menu_->setAccessibleName(QStringLiteral("Thumbnail commands"));
+    const auto item = [this](const char* name, const QString& text) {
+        QAction* a = menu_->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    open_ = item("ThumbnailOpen", QStringLiteral("&Open"));
+    bookmark_ = item("ThumbnailBookmark", QStringLiteral("&Bookmark"));
+    slideshow_ = item("ThumbnailSlideshow", QStringLiteral("&Slideshow"));
+    convertMenu_ = menu_->addMenu(QStringLiteral("&Convert"));
+    convertMenu_->setObjectName(QStringLiteral("ThumbnailConvert"));
+    convertMenu_->setAccessibleName(QStringLiteral("Convert"));
+    menu_->addSeparator();
+    delete_ = item("ThumbnailDelete", QStringLiteral("&Delete"));
+    connect(open_, &QAction::triggered, this, [this] { emit openRequested(currentFile()); });
+    connect(bookmark_, &QAction::triggered, this, &ThumbnailGrid::bookmarkRequested);
+    connect(slideshow_, &QAction::triggered, this, &ThumbnailGrid::slideshowRequested);
+    connect(delete_, &QAction::triggered, this, [this] { emit deleteRequested(currentFile()); });
+}
+
+void ThumbnailGrid::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        // A click beside the selection acts on the cell clicked, as file managers do.
+        const QModelIndex hit = indexAt(event->pos());
+        if (hit.isValid() && !selectionModel()->isSelected(hit))
+            selectionModel()->setCurrentIndex(hit, QItemSelectionModel::ClearAndSelect);
+    } else if (currentIndex().isValid()) {
+        at = viewport()->mapToGlobal(visualRect(currentIndex()).center());
+    }
+    const qsizetype chosen = selectedFiles().size();
+    const bool current = currentIndex().isValid();
+    open_->setEnabled(current);
+    delete_->setEnabled(current);
+    bookmark_->setEnabled(chosen > 0);
+    // A show and a batch need two pictures.
+    slideshow_->setEnabled(chosen > 1);
+    convertMenu_->setEnabled(chosen > 1);
+    menu_->popup(at);
+}
+
+QStringList ThumbnailGrid::selectedFiles() const {
+    QModelIndexList chosen = selectionModel()->selectedIndexes();
+    std::sort(chosen.begin(), chosen.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QStringList out;
+    for (const QModelIndex& i : chosen) out << model_->pathAt(i.row());
+    return out;
 }
 
 void ThumbnailGrid::showFolder(const QString& folder, const QString& current) {
@@ -90,7 +149,8 @@ void ThumbnailGrid::selectFile(const QString& path) {
     }
     pendingSelection_.clear();
     const QModelIndex i = model_->index(row);
-    setCurrentIndex(i);  // selects it alone
+    // Alone, whatever keys the last click held.
+    selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
     scrollTo(i, QAbstractItemView::EnsureVisible);
 }
 
@@ -106,7 +166,7 @@ QString ThumbnailGrid::currentFile() const {
 void ThumbnailGrid::onListed(int count, const QString& error) {
     if (count > 0) {
         const int row = std::max(0, model_->rowOf(pendingSelection_));
-        setCurrentIndex(model_->index(row));
+        selectionModel()->setCurrentIndex(model_->index(row), QItemSelectionModel::ClearAndSelect);
         scrollTo(model_->index(row), QAbstractItemView::EnsureVisible);
     }
     pendingSelection_.clear();

@@ -16,24 +16,46 @@ ThumbnailGridModel::ThumbnailGridModel(thumbs::ThumbnailCache cache, thumbs::Thu
 }
 
 ThumbnailGridModel::~ThumbnailGridModel() {
-    // Results posted after this are dropped with the object's events.
+    // Workers stop at their next job; results posted after this are dropped
+    // with the object's events.
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.clear();
+    }
     pool_.clear();
     pool_.waitForDone();
+}
+
+std::vector<ThumbnailGridModel::Cell> ThumbnailGridModel::CellsOf(std::vector<std::string> files) {
+    std::vector<Cell> cells(files.size());
+    for (size_t i = 0; i < files.size(); ++i) cells[i].path = std::move(files[i]);
+    return cells;
+}
+
+const QString& ThumbnailGridModel::NameOf(const Cell& c) {
+    // Made when first asked for: most cells of a large folder never are.
+    if (c.name.isNull()) {
+        const size_t slash = c.path.rfind('/');
+        c.name = QString::fromUtf8(c.path.c_str() + (slash == std::string::npos ? 0 : slash + 1));
+    }
+    return c.name;
 }
 
 void ThumbnailGridModel::listFolder(const QString& folder) {
     folder_ = folder;
     const uint64_t generation = ++generation_;
     listing_ = true;
-    pool_.start([this, generation, folder = folder.toStdString()] {
+    // Normal form, so that the cells' paths are too and rowOf can search them.
+    const std::string root = std::filesystem::path(folder.toStdString()).lexically_normal().string();
+    pool_.start([this, generation, root] {
         std::string error;
-        std::vector<std::string> files = thumbs::FolderPictures(folder, &error);
+        std::vector<Cell> cells = CellsOf(thumbs::FolderPictures(root, &error));
         QMetaObject::invokeMethod(
             this,
-            [this, generation, files = std::move(files), error]() mutable {
+            [this, generation, cells = std::move(cells), error]() mutable {
                 if (generation != generation_) return;
                 listing_ = false;
-                setFiles(std::move(files));
+                takeCells(std::move(cells));
                 emit listed(rowCount(), QString::fromStdString(error));
             },
             Qt::QueuedConnection);
@@ -41,28 +63,35 @@ void ThumbnailGridModel::listFolder(const QString& folder) {
 }
 
 void ThumbnailGridModel::setFiles(std::vector<std::string> files) {
+    std::sort(files.begin(), files.end(),
+              [](const std::string& a, const std::string& b) { return PathLessIgnoringCase(a, b); });
+    takeCells(CellsOf(std::move(files)));
+}
+
+void ThumbnailGridModel::takeCells(std::vector<Cell> cells) {
     beginResetModel();
     ++generation_;  // also drops a listing still under way
     listing_ = false;
-    queue_.clear();
-    kept_.clear();
-    cells_.clear();
-    cells_.reserve(files.size());
-    for (std::string& f : files) {
-        Cell c;
-        c.name = QString::fromStdString(std::filesystem::path(f).filename().string());
-        c.path = std::move(f);
-        cells_.push_back(std::move(c));
+    {
+        std::lock_guard lock(mutex_);
+        outstanding_ -= int(jobs_.size());
+        jobs_.clear();
     }
+    kept_.clear();
+    pixmaps_.clear();
+    cells_ = std::move(cells);
     unwritableReported_ = false;
     endResetModel();
 }
 
 int ThumbnailGridModel::rowOf(const QString& path) const {
-    const std::string p = path.toStdString();
-    for (size_t i = 0; i < cells_.size(); ++i)
-        if (SamePath(cells_[i].path, p)) return int(i);
-    return -1;
+    if (path.isEmpty()) return -1;
+    // The cells are in PathLessIgnoringCase order and in normal form.
+    const std::string p = std::filesystem::path(path.toStdString()).lexically_normal().string();
+    const auto it = std::lower_bound(cells_.begin(), cells_.end(), p, [](const Cell& c, const std::string& v) {
+        return PathLessIgnoringCase(c.path, v);
+    });
+    return it != cells_.end() && it->path == p ? int(it - cells_.begin()) : -1;
 }
 
 QString ThumbnailGridModel::pathAt(int row) const {
@@ -79,12 +108,13 @@ QVariant ThumbnailGridModel::data(const QModelIndex& index, int role) const {
     const Cell& c = cells_[size_t(index.row())];
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::AccessibleTextRole: return c.name;
+        case Qt::AccessibleTextRole: return NameOf(c);
         case Qt::ToolTipRole: return c.state == Failed ? c.reason : QString::fromStdString(c.path);
         case kPathRole: return QString::fromStdString(c.path);
         case kStateRole: return int(c.state);
         case Qt::DecorationRole:
-            return c.state == Ready ? c.pixmap : placeholder(c.state == Failed);
+            if (c.state == Ready) return pixmaps_.at(index.row());
+            return placeholder(c.state == Failed);
         default: return {};
     }
 }
@@ -92,57 +122,76 @@ QVariant ThumbnailGridModel::data(const QModelIndex& index, int role) const {
 void ThumbnailGridModel::want(int row) {
     if (row < 0 || size_t(row) >= cells_.size() || cells_[size_t(row)].asked) return;
     cells_[size_t(row)].asked = true;
-    queue_.push_back(row);
-    pump();
+    ++outstanding_;
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back({generation_, row, cells_[size_t(row)].path});
+    }
+    startWorkers();
 }
 
-void ThumbnailGridModel::pump() {
-    while (running_ < pool_.maxThreadCount() && !queue_.empty()) {
-        const int row = queue_.back();
-        queue_.pop_back();
-        ++running_;
-        pool_.start([this, generation = generation_, row, path = cells_[size_t(row)].path] {
-            thumbs::ThumbnailResult r;
-            try {
-                r = cache_.get(path, size_);
-            } catch (const std::exception& e) {
-                r.message = e.what();
+void ThumbnailGridModel::startWorkers() {
+    std::lock_guard lock(mutex_);
+    const int wanted = std::min<int>(pool_.maxThreadCount(), int(jobs_.size()));
+    for (; workers_ < wanted; ++workers_) pool_.start([this] { work(); });
+}
+
+void ThumbnailGridModel::work() {
+    for (;;) {
+        Job job;
+        {
+            std::lock_guard lock(mutex_);
+            if (jobs_.empty()) {
+                --workers_;
+                return;
             }
-            QMetaObject::invokeMethod(
-                this, [this, generation, row, r = std::move(r)]() mutable { finished(generation, row, std::move(r)); },
-                Qt::QueuedConnection);
-        });
+            job = std::move(jobs_.back());
+            jobs_.pop_back();
+        }
+        thumbs::ThumbnailResult r;
+        try {
+            r = cache_.get(job.path, size_);
+            // Converted here: the UI thread's pixmap is then a plain copy.
+            if (r.ok()) r.image = r.image.convertToFormat(QImage::Format_RGB32);
+        } catch (const std::exception& e) {
+            r = {};
+            r.message = e.what();
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation = job.generation, row = job.row, r = std::move(r)]() mutable {
+                finished(generation, row, std::move(r));
+            },
+            Qt::QueuedConnection);
     }
 }
 
 void ThumbnailGridModel::finished(uint64_t generation, int row, thumbs::ThumbnailResult r) {
-    --running_;
-    if (generation == generation_ && size_t(row) < cells_.size()) {
-        Cell& c = cells_[size_t(row)];
-        if (r.ok()) {
-            c.state = Ready;
-            c.pixmap = QPixmap::fromImage(r.image);
-            kept_.push_back(row);
-            if (kept_.size() > kKeptThumbnails) evictOldest();
-            if (!r.storeError.empty() && !unwritableReported_) {
-                unwritableReported_ = true;
-                emit cacheUnwritable(QString::fromStdString(r.storeError));
-            }
-        } else {
-            c.state = Failed;
-            c.reason = QString::fromStdString(r.message);
+    --outstanding_;
+    if (generation != generation_ || size_t(row) >= cells_.size()) return;
+    Cell& c = cells_[size_t(row)];
+    if (r.ok()) {
+        c.state = Ready;
+        pixmaps_[row] = QPixmap::fromImage(std::move(r.image));
+        kept_.push_back(row);
+        if (kept_.size() > kKeptThumbnails) evictOldest();
+        if (!r.storeError.empty() && !unwritableReported_) {
+            unwritableReported_ = true;
+            emit cacheUnwritable(QString::fromStdString(r.storeError));
         }
-        const QModelIndex i = index(row);
-        emit dataChanged(i, i, {Qt::DecorationRole, Qt::ToolTipRole, kStateRole});
+    } else {
+        c.state = Failed;
+        c.reason = QString::fromStdString(r.message);
     }
-    pump();
+    const QModelIndex i = index(row);
+    emit dataChanged(i, i, {Qt::DecorationRole, Qt::ToolTipRole, kStateRole});
 }
 
 void ThumbnailGridModel::evictOldest() {
     const int row = kept_.front();
     kept_.erase(kept_.begin());
+    pixmaps_.erase(row);
     Cell& c = cells_[size_t(row)];
-    c.pixmap = QPixmap();
     c.state = Waiting;
     c.asked = false;
 }

@@ -1,13 +1,16 @@
 #pragma once
 // The cells of the thumbnail grid: one per picture of a folder, each asking for
-// its thumbnail the first time the view paints it (so visible cells come first),
-// the thumbnails made on a pool of threads and handed back to the UI thread.
+// its thumbnail the first time the view paints it (so visible cells come first).
+// The pool's threads take the rows asked for from a queue themselves and hand
+// the thumbnails back to the UI thread, which never waits for one.
 #include <QAbstractListModel>
 #include <QImage>
 #include <QPixmap>
 #include <QThreadPool>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "thumbnails/thumbnail_cache.h"
@@ -29,6 +32,7 @@ public:
 
     // Lists the folder's pictures on the pool; `listed` follows on this thread.
     void listFolder(const QString& folder);
+    // Cells for these files (absolute, in normal form), in the bookmark sort's order.
     void setFiles(std::vector<std::string> files);
     const QString& folder() const { return folder_; }
 
@@ -36,7 +40,7 @@ public:
     QString pathAt(int row) const;
     int side() const { return thumbs::PixelsOf(size_); }
     // Nothing listed, made or waiting to be made (tests).
-    bool idle() const { return running_ == 0 && queue_.empty() && !listing_; }
+    bool idle() const { return outstanding_ == 0 && !listing_; }
 
     // Asks for the row's thumbnail unless it was asked for: the grid calls it
     // for each cell it paints, so visible cells come first.
@@ -51,15 +55,24 @@ signals:
     void cacheUnwritable(const QString& message);
 
 private:
+    // Made on the listing thread, so a folder's worth costs the UI thread nothing.
     struct Cell {
         std::string path;
-        QString name;
-        QPixmap pixmap;
+        mutable QString name;  // see NameOf
         QString reason;  // why the picture cannot be read
         CellState state = Waiting;
         bool asked = false;
     };
-    void pump();
+    struct Job {
+        uint64_t generation = 0;
+        int row = 0;
+        std::string path;
+    };
+    static std::vector<Cell> CellsOf(std::vector<std::string> files);
+    static const QString& NameOf(const Cell& c);
+    void takeCells(std::vector<Cell> cells);
+    void startWorkers();
+    void work();
     void finished(uint64_t generation, int row, thumbs::ThumbnailResult result);
     void evictOldest();
     QPixmap placeholder(bool failed) const;
@@ -68,13 +81,17 @@ private:
     thumbs::ThumbSize size_;
     QString folder_;
     std::vector<Cell> cells_;
-    std::vector<int> queue_;  // rows asked for; the last asked is made first
-    std::vector<int> kept_;   // rows holding a thumbnail, oldest first
-    int running_ = 0;
+    std::unordered_map<int, QPixmap> pixmaps_;  // the Ready rows' thumbnails
+    std::vector<int> kept_;  // rows holding a thumbnail, oldest first
+    int outstanding_ = 0;    // rows asked for whose result has not come back
     bool listing_ = false;
     bool unwritableReported_ = false;
     uint64_t generation_ = 0;
     mutable QPixmap waitingPixmap_, failedPixmap_;
+
+    std::mutex mutex_;       // guards jobs_ and workers_
+    std::vector<Job> jobs_;  // the last asked is made first
+    int workers_ = 0;
     QThreadPool pool_;  // last: waited for before the rest goes
 };
 

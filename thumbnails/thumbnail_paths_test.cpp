@@ -4,8 +4,10 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "batch/bookmarks.h"
 #include "thumbnails/folder_pictures.h"
 #include "batch/temp_folder_test_util.h"
 #include "thumbnails/thumbnail_test_util.h"
@@ -93,6 +95,15 @@ TEST_F(FolderPicturesTest, PicturesByNameIgnoringCase) {
     for (const auto& p : list) names.push_back(std::filesystem::path(p).filename().string());
     EXPECT_EQ(names, (std::vector<std::string>{"a.PCX", "A.png", "b.JPG", "c.tif", "drawing.wmf", "link.bmp"}));
     EXPECT_EQ(error, "");
+    // The bookmark sort's order of the whole paths, however the folder is spelt.
+    EXPECT_TRUE(std::is_sorted(list.begin(), list.end(), [](const std::string& a, const std::string& b) {
+        return PathLessIgnoringCase(a, b);
+    }));
+    for (const std::string& spelt : {dir_.string() + "/", dir_.string() + "/./"}) {
+        std::vector<std::string> again;
+        for (const auto& p : FolderPictures(spelt)) again.push_back(std::filesystem::path(p).filename().string());
+        EXPECT_EQ(again, names) << spelt;
+    }
     EXPECT_EQ(FolderPictures(dir_.string(), nullptr, 2).size(), 2u);
     EXPECT_TRUE(FolderPictures(missing("gone"), &error).empty());
     EXPECT_NE(error.find("gone"), std::string::npos);
