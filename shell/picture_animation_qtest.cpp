@@ -140,6 +140,16 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(form->sky()->animation()->frameIndex() > 0, 2000);
         QVERIFY(form->BtnOpenEx(fx.path("flat.bmp").toStdString()));
         QVERIFY(!form->sky()->animation());
+        // A GIF, read through Qt's reader as its still is.
+        const std::string im = testutil::ImageMagick();
+        if (im.empty()) return;
+        const std::string gif = fx.path("anim.gif").toStdString();
+        QVERIFY(testutil::RunTool(im, "-delay 5 " + testutil::Q(dir_.filePath(QStringLiteral("f0.png")).toStdString()) +
+                                          " " + testutil::Q(dir_.filePath(QStringLiteral("f1.png")).toStdString()) +
+                                          " -loop 0 " + testutil::Q(gif)));
+        QVERIFY(form->BtnOpenEx(gif));
+        QVERIFY(form->sky()->animation());
+        QTRY_COMPARE_WITH_TIMEOUT(Shown(*form->sky()), kColours[1], 2000);
     }
 };
 
