@@ -37,16 +37,21 @@ std::string ProfileDescription(ByteSpan icc) {
     return n > 0 ? std::string(text) : std::string();
 }
 
-void ConvertToSrgb(Bitmap& picture, ByteSpan icc) {
+void ConvertToSrgb(Bitmap& picture, ByteSpan icc) { ConvertColours(picture, icc, {}); }
+
+void ConvertColours(Bitmap& picture, ByteSpan icc, ByteSpan target) {
     const Profile in = Open(icc);
     if (!in) throw ImageFileError("The colour profile cannot be read.");
     if (cmsGetColorSpace(in.get()) != cmsSigRgbData)
         throw ImageFileError("Only RGB colour profiles can be converted to sRGB.");
-    const Profile srgb(cmsCreate_sRGBProfile());
+    const Profile out = target.empty() ? Profile(cmsCreate_sRGBProfile()) : Open(target);
+    if (!out) throw ImageFileError("The display's colour profile cannot be read.");
+    if (cmsGetColorSpace(out.get()) != cmsSigRgbData)
+        throw ImageFileError("The display's colour profile is not an RGB one.");
     const bool indexed = picture.depth() <= 8;
     // Palette entries are red, green, blue and a flags byte; pixels blue, green, red.
     const cmsUInt32Number format = indexed ? TYPE_RGBA_8 : TYPE_BGR_8;
-    const Transform t(cmsCreateTransform(in.get(), format, srgb.get(), format,
+    const Transform t(cmsCreateTransform(in.get(), format, out.get(), format,
                                          INTENT_RELATIVE_COLORIMETRIC, 0));
     if (!t) throw ImageFileError("The colour profile cannot be used.");
     if (indexed) {

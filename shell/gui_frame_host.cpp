@@ -120,7 +120,7 @@ void GuiFrameHost::Undo(Workspace& ws) {
 
 int GuiFrameHost::ExecuteEffectsDlg(Workspace& ws, const FilterDlgParam& param) {
     if (effectsHook) return effectsHook(ws, param);
-    return ExecuteEffectsDialog(parent_, ws, param, effectsDriver, onHistogram);
+    return ExecuteEffectsDialog(parent_, ws, param, effectsDriver, onHistogram, colourManage);
 }
 
 void GuiFrameHost::ShowBusy(Workspace& ws, std::string_view message) {

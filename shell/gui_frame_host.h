@@ -67,6 +67,7 @@ public:
     std::function<void(int)> onProgress;               // -1 hides the bar
     std::function<bool(std::string_view)> onRecord;    // false: no script window open
     std::function<void(const QString&)> onHistogram;   // the effects dialog's extra button
+    bool colourManage = true;  // the effects dialog's views in display colours
 
 private:
     QWidget* parent_;

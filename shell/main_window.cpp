@@ -145,6 +145,7 @@ void MainWindow::applySettingsLayout() {
     // Showing the tool bar switches its captions on: keep the recorded choice.
     const bool buttonText = settings_.buttonText;
     sky_->setColourProfile(settings_.colourManage ? &ws_.Metadata.icc : nullptr);
+    host_.colourManage = settings_.colourManage;
     setMergedToolBar(settings_.mergeToolBar);
     setMenuBarShown(settings_.menuBar);
     setToolBarShown(settings_.toolBar);

@@ -141,6 +141,8 @@ void MainWindow::FinishLoad(const std::string& path, const LoadedFile& file) {
     HistoryControls();
     if (QAction* a = action("onReload")) a->setEnabled(ws_.CurrentFileName != "Untitled");
     sky_->refresh();
+    // An animation plays while it is shown; the working picture is its first frame.
+    if (!ws_.BatchRunning && file.pageCount == 1) sky_->playAnimation(path, loadOptions().backColor);
     ChangeView();
     UpdateCaption();
     refreshStatusBar();

@@ -29,7 +29,8 @@ void MainWindow::onCompress() {
     // nothing to undo afterwards (and a batch keeps its picture).
     ExecuteJpegWizard(
         this, ws_, param, jpegWizard_,
-        [this](const std::vector<uint8_t>& stream) { saveCompressed(stream); }, host_.effectsDriver);
+        [this](const std::vector<uint8_t>& stream) { saveCompressed(stream); }, host_.effectsDriver,
+        host_.colourManage);
     StatusReady();
 }
 

@@ -80,6 +80,7 @@ bool MainWindow::startShow(const std::string& avlPath) {
     // colour, so no palette is realised or reduced to ("SVGA Palette" is kept, unused).
     options.background = QColorToBackColor(scrollBox_->palette().color(QPalette::Base));
     std::tie(options.aspectWidth, options.aspectHeight) = AspectRatioOf(AspectMode);
+    options.colourManage = settings_.colourManage;
     options.media = {settings_.avlJukebox, settings_.autoSizeVideo, settings_.textPosition, cdDeviceFactory};
     auto* window = new ShowWindow(options, {}, this);
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -4,7 +4,8 @@
 #include <QPainter>
 #include <QPaintEvent>
 
-#include "imagefiles/colour_profile.h"
+#include "shell/display_colours.h"
+#include "shell/picture_animation.h"
 #include "imagefiles/qimage_bitmap.h"
 
 namespace vimbra {
@@ -16,16 +17,39 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::ClickFocus);
 }
 
+PictureView::~PictureView() = default;
+
 void PictureView::setBitmap(const Bitmap* bitmap) {
     bitmap_ = bitmap;
     refresh();
 }
 
 void PictureView::refresh() {
+    animation_.reset();
+    dropDerived();
+}
+
+void PictureView::dropDerived() {
     wrappedValid_ = false;
     wrapped_ = QImage();
     reduced_ = QImage();
     update();
+}
+
+bool PictureView::playAnimation(const std::string& path, PaletteEntry back) {
+    animation_.reset();
+    if (!bitmap_) return false;
+    animation_ = PictureAnimation::Start(path, *bitmap_, back, profile_);
+    if (!animation_) return false;
+    connect(animation_.get(), &PictureAnimation::frameChanged, this, &PictureView::dropDerived);
+    dropDerived();
+    return true;
+}
+
+void PictureView::stopAnimation() {
+    if (!animation_) return;
+    animation_.reset();
+    dropDerived();
 }
 
 void PictureView::setColourProfile(const std::vector<uint8_t>* icc) {
@@ -52,13 +76,16 @@ QImage PictureView::WrapBitmap(const Bitmap& b) { return vimbra::WrapBitmap(b); 
 const QImage& PictureView::image() {
     if (!wrappedValid_) {
         converted_.clear();
+        if (animation_) {
+            // Frames come in display colours.
+            wrapped_ = WrapBitmap(animation_->frame());
+            wrappedValid_ = true;
+            return wrapped_;
+        }
         if (bitmap_ && profile_ && !profile_->empty() && !bitmap_->isEmpty()) {
-            try {
-                converted_ = *bitmap_;
-                ConvertToSrgb(converted_, *profile_);
-            } catch (const std::exception&) {
-                converted_.clear();  // a profile that cannot be used: the values as they are
-            }
+            converted_ = *bitmap_;
+            // A profile that cannot be used: the values as they are.
+            if (!ToDisplayColours(converted_, *profile_)) converted_.clear();
         }
         const Bitmap* shown = converted_.isEmpty() ? bitmap_ : &converted_;
         wrapped_ = shown ? WrapBitmap(*shown) : QImage();

@@ -7,25 +7,37 @@
 #include <QRect>
 #include <QWidget>
 
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "core/bitmap.h"
 
 namespace vimbra {
 
+class PictureAnimation;
+
 class PictureView : public QWidget {
     Q_OBJECT
 public:
     explicit PictureView(QWidget* parent = nullptr);
+    ~PictureView() override;
 
     // The picture shown (not owned; the workspace owns it). Null shows nothing.
     void setBitmap(const Bitmap* bitmap);
     const Bitmap* bitmap() const { return bitmap_; }
-    // The picture's pixels or size changed: drop what was derived from them.
+    // The picture's pixels or size changed: drop what was derived from them
+    // (an animation playing stops).
     void refresh();
+
+    // Plays `path` when it is an animated WebP or GIF whose first frame is the
+    // picture shown, until the next refresh. The picture itself stays as it is.
+    bool playAnimation(const std::string& path, PaletteEntry back);
+    void stopAnimation();
+    PictureAnimation* animation() const { return animation_.get(); }
     // Where the colour profile of the picture's values is kept (not owned;
     // the workspace's metadata), read at each refresh: a picture with one is
-    // shown converted to the display's (sRGB). Null shows the values as they are.
+    // shown converted to the display's. Null shows the values as they are.
     void setColourProfile(const std::vector<uint8_t>* icc);
 
     // Nothing is painted while set (loads, view changes, full-screen switches).
@@ -58,10 +70,12 @@ protected:
 
 private:
     const QImage& image();
+    void dropDerived();
 
     const Bitmap* bitmap_ = nullptr;
     const std::vector<uint8_t>* profile_ = nullptr;
     Bitmap converted_;  // the picture in display colours, while a profile is set
+    std::unique_ptr<PictureAnimation> animation_;
     QImage wrapped_;
     bool wrappedValid_ = false;
     QImage reduced_;  // smooth reduction cached for the current size

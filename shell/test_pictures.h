@@ -1,6 +1,8 @@
 #pragma once
 // For tests: a 24-bit picture whose neighbouring pixels all differ, written to
-// disk through the save dispatch.
+// disk through the save dispatch; a picture of one colour.
+#include <QColor>
+
 #include <string>
 
 #include "imagefiles/save_dispatch.h"
@@ -23,6 +25,16 @@ inline std::string WriteTexturedPicture(const std::string& path, int w, int h, i
     SaveOptions o;
     o.quality = 100;
     return SaveImageFile(ws, path, format, o).path;
+}
+
+inline Bitmap FlatPicture(int w, int h, QColor c) {
+    Bitmap b(w, h, 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = b.scanLine(y) + 3 * x;
+            p[0] = uint8_t(c.blue()), p[1] = uint8_t(c.green()), p[2] = uint8_t(c.red());
+        }
+    return b;
 }
 
 }  // namespace vimbra::testing

@@ -16,6 +16,7 @@
 #include "core/tone_curves.h"
 #include "core/workspace.h"
 #include "filters/jpeg_wizard.h"
+#include "shell/display_colours.h"
 #include "shell/picture_view.h"
 #include "tools/jpeg_compressor_group.h"
 
@@ -43,6 +44,29 @@ BeforeView::BeforeView(const Bitmap& picture, QWidget* parent)
     viewport()->setCursor(Qt::CrossCursor);
     setFixedSize(kViewSize, 192);
     updateRanges();
+}
+
+void BeforeView::setColourProfile(const std::vector<uint8_t>* icc) {
+    profile_ = icc;
+    converted_ = QImage();
+    convertedPart_ = QRect();
+    viewport()->update();
+}
+
+const QImage& BeforeView::displayed(const QRect& part) {
+    if (!profile_ || profile_->empty()) return image_;
+    if (part != convertedPart_) {
+        convertedPart_ = part;
+        // Only the part in view is converted; a palette converts as a whole.
+        const bool rows = picture_.depth() == 24;
+        Bitmap shown = rows ? CopyRegion(picture_, {part.x(), part.y(), part.width(), part.height()})
+                            : picture_;
+        const bool ok = ToDisplayColours(shown, *profile_);
+        converted_ = !ok ? QImage()
+                         : rows ? PictureView::WrapBitmap(shown).copy()
+                                : PictureView::WrapBitmap(shown).copy(part);
+    }
+    return converted_.isNull() ? image_ : converted_;
 }
 
 QPoint BeforeView::scrollPosition() const {
@@ -73,8 +97,10 @@ void BeforeView::paintEvent(QPaintEvent*) {
     if (image_.isNull()) return;
     // Only the part in view is drawn, whatever the picture's size.
     const QPoint s = scrollPosition();
-    const QRect source(s, viewport()->size());
-    painter.drawImage(QPoint(0, 0), image_, source.intersected(image_.rect()));
+    const QRect part = QRect(s, viewport()->size()).intersected(image_.rect());
+    const QImage& shown = displayed(part);
+    if (&shown == &image_) painter.drawImage(QPoint(0, 0), image_, part);
+    else painter.drawImage(QPoint(0, 0), shown);
 }
 
 void BeforeView::mouseReleaseEvent(QMouseEvent* event) {
@@ -86,9 +112,10 @@ void BeforeView::mouseReleaseEvent(QMouseEvent* event) {
 // ---- Dialog ----------------------------------------------------------------
 
 EffectsDialog::EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget* parent,
-                             JpegWizardSettings* jpeg)
+                             JpegWizardSettings* jpeg, bool colourManage)
     : QDialog(parent),
       ws_(ws),
+      colourManage_(colourManage),
       session_(std::make_unique<EffectSession>(param, ws)),
       jpeg_(IsJpegCode(param.EffectCode) ? jpeg : nullptr) {
     setWindowTitle(QString::fromStdString(param.title));
@@ -102,6 +129,7 @@ EffectsDialog::EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget
     chkScrollbars_ = new QCheckBox(QStringLiteral("Show scroll bars"), this);
     chkScrollbars_->setChecked(true);
     before_ = new BeforeView(source(), this);
+    if (colourManage_) before_->setColourProfile(&ws_.Metadata.icc);
     connect(before_, &BeforeView::picked, this, &EffectsDialog::pickAt);
     connect(chkScrollbars_, &QCheckBox::toggled, this, [this](bool on) {
         const Qt::ScrollBarPolicy policy = on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
@@ -322,7 +350,15 @@ void EffectsDialog::showCompressed() {
     // Only the part in view is copied, whatever the picture's size.
     const QRect part = QRect(before_->scrollPosition(), after_->size()).intersected(compressed_.rect());
     preview_ = compressed_.copy(part);
-    after_->setPixmap(QPixmap::fromImage(preview_));
+    showAfter(CopyRegion(decoded_, {part.x(), part.y(), part.width(), part.height()}));
+}
+
+void EffectsDialog::showAfter(Bitmap part) {
+    if (part.isEmpty() || !colourManage_ || !ToDisplayColours(part, ws_.Metadata.icc)) {
+        after_->setPixmap(QPixmap::fromImage(preview_));
+        return;
+    }
+    after_->setPixmap(QPixmap::fromImage(PictureView::WrapBitmap(part)));
 }
 
 void EffectsDialog::done(int r) {
@@ -351,7 +387,7 @@ void EffectsDialog::test(bool maskVariant) {
         duplicate = CopyRegion(ws_.DuplicateBitmap, region_);
     session_->test(region, std::move(duplicate), maskVariant);
     preview_ = region.isEmpty() ? QImage() : PictureView::WrapBitmap(region).copy();
-    after_->setPixmap(QPixmap::fromImage(preview_));
+    showAfter(std::move(region));
     btnOK_->setEnabled(true);
     QApplication::restoreOverrideCursor();
 }
@@ -404,8 +440,9 @@ void EffectsDialog::extraClicked() {
 
 int ExecuteEffectsDialog(QWidget* parent, Workspace& ws, const FilterDlgParam& param,
                          const std::function<void(EffectsDialog&)>& driver,
-                         const std::function<void(const QString&)>& histogram) {
-    EffectsDialog dlg(ws, param, parent);
+                         const std::function<void(const QString&)>& histogram,
+                         bool colourManage) {
+    EffectsDialog dlg(ws, param, parent, nullptr, colourManage);
     dlg.onHistogram = histogram;
     if (driver)
         driver(dlg);
@@ -417,8 +454,8 @@ int ExecuteEffectsDialog(QWidget* parent, Workspace& ws, const FilterDlgParam& p
 int ExecuteJpegWizard(QWidget* parent, Workspace& ws, const FilterDlgParam& param,
                       JpegWizardSettings& settings,
                       const std::function<void(const std::vector<uint8_t>&)>& saveAs,
-                      const std::function<void(EffectsDialog&)>& driver) {
-    EffectsDialog dlg(ws, param, parent, &settings);
+                      const std::function<void(EffectsDialog&)>& driver, bool colourManage) {
+    EffectsDialog dlg(ws, param, parent, &settings, colourManage);
     dlg.onSaveAs = saveAs;
     if (driver) {
         driver(dlg);

@@ -31,6 +31,9 @@ class BeforeView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit BeforeView(const Bitmap& picture, QWidget* parent = nullptr);
+    // The profile of the picture's values (not owned); the part in view is
+    // drawn converted to the display's. Null draws the values.
+    void setColourProfile(const std::vector<uint8_t>* icc);
     QPoint scrollPosition() const;
     void scrollTo(QPoint topLeft);
 
@@ -44,8 +47,12 @@ protected:
 
 private:
     void updateRanges();
+    const QImage& displayed(const QRect& part);
     const Bitmap& picture_;
     QImage image_;
+    const std::vector<uint8_t>* profile_ = nullptr;
+    QImage converted_;  // `convertedPart_` of the picture in display colours
+    QRect convertedPart_;
 };
 
 class JpegCompressorGroup;
@@ -54,9 +61,10 @@ class EffectsDialog : public QDialog {
     Q_OBJECT
 public:
     // `jpeg`: the wizard's settings, shown at the start and stored at the
-    // close (JPEG mode, codes 998 and 999 only).
+    // close (JPEG mode, codes 998 and 999 only). With `colourManage` a picture
+    // carrying a profile is shown in display colours in both views.
     EffectsDialog(Workspace& ws, const FilterDlgParam& param, QWidget* parent = nullptr,
-                  JpegWizardSettings* jpeg = nullptr);
+                  JpegWizardSettings* jpeg = nullptr, bool colourManage = true);
     ~EffectsDialog() override;
 
     EffectSession& session() { return *session_; }
@@ -111,8 +119,11 @@ private:
     void jpegTest();
     bool jpegStale() const;
     void showCompressed();
+    // The after view shows `part` (values as computed) in display colours.
+    void showAfter(Bitmap part);
 
     Workspace& ws_;
+    bool colourManage_ = true;
     std::unique_ptr<EffectSession> session_;
     BeforeView* before_ = nullptr;
     QLabel* after_ = nullptr;
@@ -144,7 +155,8 @@ private:
 // the user (tests, scripted demonstrations) and the dialog is not shown.
 int ExecuteEffectsDialog(QWidget* parent, Workspace& ws, const FilterDlgParam& param,
                          const std::function<void(EffectsDialog&)>& driver = {},
-                         const std::function<void(const QString&)>& histogram = {});
+                         const std::function<void(const QString&)>& histogram = {},
+                         bool colourManage = true);
 
 // The JPEG Compression Wizard (code 998 in a batch: settings only; 999: with
 // Save As). Returns slider 1's position however it was closed; `settings`
@@ -152,6 +164,7 @@ int ExecuteEffectsDialog(QWidget* parent, Workspace& ws, const FilterDlgParam& p
 int ExecuteJpegWizard(QWidget* parent, Workspace& ws, const FilterDlgParam& param,
                       JpegWizardSettings& settings,
                       const std::function<void(const std::vector<uint8_t>&)>& saveAs,
-                      const std::function<void(EffectsDialog&)>& driver = {});
+                      const std::function<void(EffectsDialog&)>& driver = {},
+                      bool colourManage = true);
 
 }  // namespace vimbra

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "imagefiles/load_dispatch.h"
+#include "shell/display_colours.h"
 #include "slideshow/avl_paths.h"
 
 namespace vimbra {
@@ -113,6 +114,7 @@ void ShowWindow::showPicture(const SlideStep& step) {
                                                           step.path.substr(slash + 1))));
         return;
     }
+    if (settings_.colourManage) ToDisplayColours(picture.bitmap, picture.metadata.icc);
     const int w = std::max(width(), 1), h = std::max(height(), 1);
     SlideLook look = LookOfSlide(step.slide, w, h, settings_.background);
     if (!runner_.avlMode()) look.gamma = settings_.screenGamma;

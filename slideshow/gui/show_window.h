@@ -25,6 +25,7 @@ struct ShowSettings {
     int delayMs = 500;                       // "Delay", bookmark shows
     int aspectWidth = 0, aspectHeight = 0;   // the viewer's aspect correction (0: off)
     ShowMediaOptions media;                  // sound, video, CD and text slides
+    bool colourManage = true;                // pictures with a profile drawn in display colours
 };
 
 class ShowWindow : public QWidget {
