@@ -4,6 +4,7 @@
 #include <string>
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
 #include "core/color_adjust.h"
 #include "core/histogram.h"
 #include "core/tone_curves.h"
@@ -155,17 +156,17 @@ void NegativeRun(Workspace& ws, PassTarget target) {
 std::string NegativeLine(const Workspace&) { return keyword::NEGATIVE; }
 
 const std::array<EditCommand, 9> kCommands{{
-    {"onHls", HlsDialog, "Adjusting HLS ...", HlsRun, HlsLine},
-    {"onParametricEqAll", EqDialog<-1>, "Parametric EQ ...", EqRun<-1>, EqLine<-1>},
-    {"onParametricEqRed", EqDialog<0>, "Parametric EQ ...", EqRun<0>, EqLine<0>},
-    {"onParametricEqGreen", EqDialog<1>, "Parametric EQ ...", EqRun<1>, EqLine<1>},
-    {"onParametricEqBlue", EqDialog<2>, "Parametric EQ ...", EqRun<2>, EqLine<2>},
-    {"onWhiteBalance", BalanceDialog, "White balance ...", BalanceRun, BalanceLine, true,
+    {HandlerName(EditId::Hls), HlsDialog, "Adjusting HLS ...", HlsRun, HlsLine},
+    {HandlerName(EditId::ParametricEqAll), EqDialog<-1>, "Parametric EQ ...", EqRun<-1>, EqLine<-1>},
+    {HandlerName(EditId::ParametricEqRed), EqDialog<0>, "Parametric EQ ...", EqRun<0>, EqLine<0>},
+    {HandlerName(EditId::ParametricEqGreen), EqDialog<1>, "Parametric EQ ...", EqRun<1>, EqLine<1>},
+    {HandlerName(EditId::ParametricEqBlue), EqDialog<2>, "Parametric EQ ...", EqRun<2>, EqLine<2>},
+    {HandlerName(EditId::WhiteBalance), BalanceDialog, "White balance ...", BalanceRun, BalanceLine, true,
      true, BalanceChosen},
-    {"onPosterize", PosterizeDialog, nullptr, PosterizeRun, PosterizeLine, true, true,
+    {HandlerName(EditId::Posterize), PosterizeDialog, nullptr, PosterizeRun, PosterizeLine, true, true,
      PosterizeChosen},
-    {"onRgbMax", nullptr, nullptr, RgbMaxRun, RgbMaxLine, false, false},
-    {"onNegative", nullptr, nullptr, NegativeRun, NegativeLine, false},
+    {HandlerName(EditId::RgbMax), nullptr, nullptr, RgbMaxRun, RgbMaxLine, false, false},
+    {HandlerName(EditId::Negative), nullptr, nullptr, NegativeRun, NegativeLine, false},
 }};
 
 }  // namespace
@@ -180,13 +181,13 @@ const EditCommand* FindColorMenuCommand(std::string_view name) {
 
 void BipWhiteBalance(Workspace& ws) { BalanceRun(ws, Main(ws)); }
 
-void BipNegative(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand("onNegative")); }
+void BipNegative(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand(HandlerName(EditId::Negative))); }
 
 void BipHLS(Workspace& ws) {
     ColorTuneHLS(ws, Main(ws), ws.EffectValue1, ws.EffectValue2, SaturationShift(ws.EffectValue3));
 }
 
-void BipRGBMax(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand("onRgbMax")); }
+void BipRGBMax(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand(HandlerName(EditId::RgbMax))); }
 
 void BipPosterize(Workspace& ws) {
     if (ws.EffectValue1 >= 2 && ws.EffectValue1 <= 7)

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
 #include "filters/composite_masks.h"
 #include "filters/composition.h"
 
@@ -205,25 +206,25 @@ std::string MaskEdgesLine(const Workspace& ws) {
 }
 
 const std::array<EditCommand, 1> kCommands{{
-    {"onMaskEdges", MaskEdgesDialog, "Masking edges ...", MaskEdgesRun, MaskEdgesLine,
+    {HandlerName(EditId::MaskEdges), MaskEdgesDialog, "Masking edges ...", MaskEdgesRun, MaskEdgesLine,
      true, true, MaskEdgesChosen},
 }};
 
 const std::array<CustomMenuCommand, 14> kCustomCommands{{
-    {"onDuplicate", DuplicateCommand},
-    {"onSwap", SwapCommand},
-    {"onAverage", AverageCommand},
-    {"onInterlace", InterlaceCommand},
-    {"onMaskShadows", MaskCommand<MaskCommandKind::Shadows>},
-    {"onMaskHighlights", MaskCommand<MaskCommandKind::Highlights>},
-    {"onMaskMidtones", MaskCommand<MaskCommandKind::Midtones>},
-    {"onMaskGrayscale", MaskGrayscaleCommand},
-    {"onMaskContrast", MaskCommand<MaskCommandKind::Contrast>},
-    {"onMultiply", ArithmeticCommand<Arithmetic::Multiply>},
-    {"onMinimum", ArithmeticCommand<Arithmetic::Minimum>},
-    {"onMaximum", ArithmeticCommand<Arithmetic::Maximum>},
-    {"onDifference", ArithmeticCommand<Arithmetic::Difference>},
-    {"onSubtract", ArithmeticCommand<Arithmetic::Subtract>},
+    {HandlerName(EditId::Duplicate), DuplicateCommand},
+    {HandlerName(EditId::Swap), SwapCommand},
+    {HandlerName(EditId::Average), AverageCommand},
+    {HandlerName(EditId::Interlace), InterlaceCommand},
+    {HandlerName(EditId::MaskShadows), MaskCommand<MaskCommandKind::Shadows>},
+    {HandlerName(EditId::MaskHighlights), MaskCommand<MaskCommandKind::Highlights>},
+    {HandlerName(EditId::MaskMidtones), MaskCommand<MaskCommandKind::Midtones>},
+    {HandlerName(EditId::MaskGrayscale), MaskGrayscaleCommand},
+    {HandlerName(EditId::MaskContrast), MaskCommand<MaskCommandKind::Contrast>},
+    {HandlerName(EditId::Multiply), ArithmeticCommand<Arithmetic::Multiply>},
+    {HandlerName(EditId::Minimum), ArithmeticCommand<Arithmetic::Minimum>},
+    {HandlerName(EditId::Maximum), ArithmeticCommand<Arithmetic::Maximum>},
+    {HandlerName(EditId::Difference), ArithmeticCommand<Arithmetic::Difference>},
+    {HandlerName(EditId::Subtract), ArithmeticCommand<Arithmetic::Subtract>},
 }};
 
 }  // namespace

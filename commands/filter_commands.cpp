@@ -4,6 +4,7 @@
 #include <string>
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
 #include "filters/convolution.h"
 #include "filters/defog.h"
 #include "filters/library_failure.h"
@@ -106,30 +107,30 @@ std::string TwoValues(const Workspace& ws) {
 
 
 const std::array<EditCommand, 12> kCommands{{
-    {"onGaussian", Dialog<kGaussian>, "Blurring ...", GaussianRun, OneValue<keyword::GAUSSIAN>,
+    {HandlerName(EditId::Gaussian), Dialog<kGaussian>, "Blurring ...", GaussianRun, OneValue<keyword::GAUSSIAN>,
      true, true, Chosen<kGaussian>},
-    {"onOutlier", Dialog<kOutlier>, "Cleaning ...", OutlierRun, OneValue<keyword::OUTLIER>, true,
+    {HandlerName(EditId::Outlier), Dialog<kOutlier>, "Cleaning ...", OutlierRun, OneValue<keyword::OUTLIER>, true,
      true, Chosen<kOutlier>},
-    {"onDefocus", Dialog<kDefocus>, "Defocusing ...", DefocusRun, OneValue<keyword::DEFOCUS>,
+    {HandlerName(EditId::Defocus), Dialog<kDefocus>, "Defocusing ...", DefocusRun, OneValue<keyword::DEFOCUS>,
      true, true, Chosen<kDefocus>},
-    {"onSoften", Dialog<kSoften>, "Softening ...", SoftenRun, OneValue<keyword::SOFTEN>, true,
+    {HandlerName(EditId::Soften), Dialog<kSoften>, "Softening ...", SoftenRun, OneValue<keyword::SOFTEN>, true,
      true, Chosen<kSoften>},
-    {"onDespeckle", Dialog<kDespeckle>, "Cleaning ...", DespeckleRun,
+    {HandlerName(EditId::Despeckle), Dialog<kDespeckle>, "Cleaning ...", DespeckleRun,
      OneValue<keyword::DESPECKLE>, true, true, Chosen<kDespeckle>},
-    {"onUnspot", Dialog<kUnSpot>, "Cleaning ...", UnSpotRun, OneValue<keyword::UNSPOT>, true,
+    {HandlerName(EditId::Unspot), Dialog<kUnSpot>, "Cleaning ...", UnSpotRun, OneValue<keyword::UNSPOT>, true,
      true, Chosen<kUnSpot>},
-    {"onMeanRemoval", Dialog<kMeanRemoval>, "Sharpening ...", MeanRemovalRun,
+    {HandlerName(EditId::MeanRemoval), Dialog<kMeanRemoval>, "Sharpening ...", MeanRemovalRun,
      OneValue<keyword::MEANREMOVAL>, true, true, Chosen<kMeanRemoval>},
-    {"onHighPassMedium", Dialog<kHighpassMedium>, "Sharpening ...", HighpassMediumRun,
+    {HandlerName(EditId::HighPassMedium), Dialog<kHighpassMedium>, "Sharpening ...", HighpassMediumRun,
      OneValue<keyword::HIGHPASSMEDIUM>, true, true, Chosen<kHighpassMedium>},
-    {"onHighPassLight", Dialog<kHighpassLight>, "Sharpening ...", HighpassLightRun,
+    {HandlerName(EditId::HighPassLight), Dialog<kHighpassLight>, "Sharpening ...", HighpassLightRun,
      OneValue<keyword::HIGHPASSLIGHT>, true, true, Chosen<kHighpassLight>},
     // The Unsharp mask, Clean and DeFog items share one handler in the menu.
-    {"onUnsharpMask", Dialog<kUnsharp>, "Unsharp mask ...", UnsharpRun,
+    {HandlerName(EditId::UnsharpMask), Dialog<kUnsharp>, "Unsharp mask ...", UnsharpRun,
      TwoValues<keyword::UNSHARPMASK>, true, true, Chosen<kUnsharp>},
-    {"onClean", Dialog<kClean>, "Cleaning mask ...", CleanRun, TwoValues<keyword::CLEAN>, true,
+    {HandlerName(EditId::Clean), Dialog<kClean>, "Cleaning mask ...", CleanRun, TwoValues<keyword::CLEAN>, true,
      true, Chosen<kClean>},
-    {"onDefog", Dialog<kDefog>, "Defogging ...", DefogRun, TwoValues<keyword::DEFOG>, true, true,
+    {HandlerName(EditId::Defog), Dialog<kDefog>, "Defogging ...", DefogRun, TwoValues<keyword::DEFOG>, true, true,
      Chosen<kDefog>},
 }};
 
@@ -172,14 +173,14 @@ void AutoCleanCommand(Workspace& ws) { AutoFilter(ws, false); }
 void AutoSharpenCommand(Workspace& ws) { AutoFilter(ws, true); }
 
 const std::array<CustomMenuCommand, 8> kCustom{{
-    {"onDescreenLight", DescreenCommand<-1>},
-    {"onDescreenMedium", DescreenCommand<0>},
-    {"onDescreenStrong", DescreenCommand<1>},
-    {"onDescreenHigh", DescreenCommand<2>},
-    {"onDelace", DelaceCommand},
-    {"onEnrich", EnrichCommand},
-    {"onAutoClean", AutoCleanCommand},
-    {"onAutoSharpen", AutoSharpenCommand},
+    {HandlerName(EditId::DescreenLight), DescreenCommand<-1>},
+    {HandlerName(EditId::DescreenMedium), DescreenCommand<0>},
+    {HandlerName(EditId::DescreenStrong), DescreenCommand<1>},
+    {HandlerName(EditId::DescreenHigh), DescreenCommand<2>},
+    {HandlerName(EditId::Delace), DelaceCommand},
+    {HandlerName(EditId::Enrich), EnrichCommand},
+    {HandlerName(EditId::AutoClean), AutoCleanCommand},
+    {HandlerName(EditId::AutoSharpen), AutoSharpenCommand},
 }};
 
 // Reports a failed library call and stops a running batch.

@@ -1,6 +1,7 @@
 #include "commands/geometry_commands.h"
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
 #include "filters/library_failure.h"
 
 #include <array>
@@ -42,7 +43,7 @@ void MosaicRun(Workspace& ws, PassTarget target) {
 std::string MosaicCommandLine(const Workspace& ws) { return MosaicLine(ws.EffectValue1); }
 
 const std::array<EditCommand, 1> kCommands{{
-    {"onMosaic", MosaicDialog, "Tiling ...", MosaicRun, MosaicCommandLine, true, true,
+    {HandlerName(EditId::Mosaic), MosaicDialog, "Tiling ...", MosaicRun, MosaicCommandLine, true, true,
      MosaicChosen},
 }};
 

@@ -276,6 +276,15 @@ MenuCommandRef FindMenuCommand(std::string_view id) {
     return {};
 }
 
+MenuCommandRef FindMenuCommand(EditId id) {
+    static const std::array<MenuCommandRef, kEditIdCount> byId = [] {
+        std::array<MenuCommandRef, kEditIdCount> out{};
+        for (size_t i = 0; i < kEditIdCount; ++i) out[i] = FindMenuCommand(kEditHandlers[i]);
+        return out;
+    }();
+    return size_t(id) < byId.size() ? byId[size_t(id)] : MenuCommandRef{};
+}
+
 BipDispatch DispatchBipKeyword(std::string_view keyword, Workspace& ws) {
     if (keyword.empty()) return {BipOutcome::Skipped};
     const Command* command = FindBipCommand(keyword);

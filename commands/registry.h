@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/menu_ids.h"
 #include "core/frame.h"
 
 namespace vimbra {
@@ -128,6 +129,8 @@ struct MenuCommandRef {
     explicit operator bool() const { return edit || custom; }
 };
 MenuCommandRef FindMenuCommand(std::string_view id);
+// The menu half an id names; every id has one (the registry test checks).
+MenuCommandRef FindMenuCommand(EditId id);
 // Every menu half the menus can place, in family order.
 std::vector<MenuCommandRef> MenuCommands();
 

@@ -198,6 +198,21 @@ TEST(FindMenuCommandTest, EveryMenuHalfIsFoundByItsOwnId) {
     EXPECT_GT(ids.size(), 90u);
 }
 
+// The ids and the menu halves match one to one: a half without an id cannot
+// be placed, an id without a half would place nothing.
+TEST(FindMenuCommandTest, EveryIdNamesOneMenuHalf) {
+    std::set<const void*> halves;
+    for (size_t i = 0; i < kEditIdCount; ++i) {
+        const MenuCommandRef ref = FindMenuCommand(EditId(i));
+        ASSERT_TRUE(ref) << kEditHandlers[i];
+        EXPECT_STREQ(ref.edit ? ref.edit->name : ref.custom->name, kEditHandlers[i]);
+        halves.insert(ref.edit ? static_cast<const void*>(ref.edit) : ref.custom);
+    }
+    EXPECT_EQ(halves.size(), MenuCommands().size());
+    EXPECT_EQ(FindMenuCommand(EditId::Gaussian).edit, FindMenuCommand("onGaussian").edit);
+    EXPECT_NE(FindMenuCommand(EditId::Duplicate).custom, nullptr);
+}
+
 // Every control keyword names its own step; operations name none.
 TEST(CommandTableTest, ControlStepsAreOnePerControlKeyword) {
     std::set<ControlStep> steps;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
 #include "core/histogram.h"
 #include "core/tone_curves.h"
 #include "core/tone_filters.h"
@@ -190,19 +191,19 @@ std::string Line2(const char* keyword, const Workspace& ws) {
 
 const std::array kMenuCommands = {
     EditCommand{
-        .name = "onGammaGlobal",
+        .name = HandlerName(EditId::GammaGlobal),
         .dialog = [](Workspace&, FilterDlgParam& p) { Uniform(p, 101, kAdjustGamma, 1, kGamma); },
         .busyMessage = kGammaBusy,
         .run = PerChannelColorFilter<SetGammaLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::GAMMA, ws); }},
     EditCommand{
-        .name = "onGammaRgb",
+        .name = HandlerName(EditId::GammaRgb),
         .dialog = [](Workspace&, FilterDlgParam& p) { Uniform(p, 100, kAdjustGamma, 3, kGamma); },
         .busyMessage = kGammaBusy,
         .run = PerChannelColorFilter<SetGammaLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::GAMMA, ws); }},
     EditCommand{
-        .name = "onGammaSupress",
+        .name = HandlerName(EditId::GammaSupress),
         .dialog =
             [](Workspace&, FilterDlgParam& p) {
                 Uniform(p, 102, "Supress Gamma (1/100)", 3,
@@ -217,7 +218,7 @@ const std::array kMenuCommands = {
         .bipLine = [](const Workspace& ws) { return Line3(keyword::GAMMA_SUPRESS, ws); }},
     // The dialog leaves this one's value in EffectValue3.
     EditCommand{
-        .name = "onGammaSaturation",
+        .name = HandlerName(EditId::GammaSaturation),
         .dialog =
             [](Workspace&, FilterDlgParam& p) {
                 Uniform(p, 103, "Saturation  Gamma (1/100)", 1,
@@ -233,7 +234,7 @@ const std::array kMenuCommands = {
         .bipLine =
             [](const Workspace& ws) { return BipLine(keyword::GAMMA_SATURATION, {ws.EffectValue3}); }},
     EditCommand{
-        .name = "onBrightnessGlobal",
+        .name = HandlerName(EditId::BrightnessGlobal),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -243,7 +244,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetBrightLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::BRIGHTNESS, ws); }},
     EditCommand{
-        .name = "onBrightnessRgb",
+        .name = HandlerName(EditId::BrightnessRgb),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -253,7 +254,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetBrightLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::BRIGHTNESS, ws); }},
     EditCommand{
-        .name = "onBrightnessShift",
+        .name = HandlerName(EditId::BrightnessShift),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -265,7 +266,7 @@ const std::array kMenuCommands = {
     // Starts each channel at minus its first well-populated level; records the
     // bare keyword, which recomputes the shifts from the picture it runs on.
     EditCommand{
-        .name = "onBrightnessZero",
+        .name = HandlerName(EditId::BrightnessZero),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -289,7 +290,7 @@ const std::array kMenuCommands = {
                 return std::string(keyword::ZERO);
             }},
     EditCommand{
-        .name = "onContrastGlobal",
+        .name = HandlerName(EditId::ContrastGlobal),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -299,7 +300,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetContrastLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::CONTRAST, ws); }},
     EditCommand{
-        .name = "onContrastRgb",
+        .name = HandlerName(EditId::ContrastRgb),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -309,7 +310,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetContrastLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::CONTRAST, ws); }},
     EditCommand{
-        .name = "onContrastSupress",
+        .name = HandlerName(EditId::ContrastSupress),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 ShadowsHighlights(ws, p, 134, "Supress Shadows/Highlights", false);
@@ -323,7 +324,7 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line2(keyword::SUPRESS, ws); }},
     EditCommand{
-        .name = "onEnhanceGlobal",
+        .name = HandlerName(EditId::EnhanceGlobal),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 ShadowsHighlights(ws, p, 130, "Enhance Shadows/Highlights (Global)", false);
@@ -337,7 +338,7 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line2(keyword::ENHANCE, ws); }},
     EditCommand{
-        .name = "onEnhanceLighting",
+        .name = HandlerName(EditId::EnhanceLighting),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 ShadowsHighlights(ws, p, 133, "Enhance Shadows/Highlights (Lighting)", false);
@@ -350,7 +351,7 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line2(keyword::LIGHTING, ws); }},
     EditCommand{
-        .name = "onEnhanceShadows",
+        .name = HandlerName(EditId::EnhanceShadows),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -366,7 +367,7 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line3(keyword::SHADOWS, ws); }},
     EditCommand{
-        .name = "onEnhanceHighlights",
+        .name = HandlerName(EditId::EnhanceHighlights),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -382,7 +383,7 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line3(keyword::HIGHLIGHTS, ws); }},
     EditCommand{
-        .name = "onEnhanceSaturation",
+        .name = HandlerName(EditId::EnhanceSaturation),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 ShadowsHighlights(ws, p, 135, "Enhance Shadows/Highlights (Saturation)", true);
@@ -395,13 +396,13 @@ const std::array kMenuCommands = {
                 SaturationFilter(ws, t);
             },
         .bipLine = [](const Workspace& ws) { return Line2(keyword::SATURATION, ws); }},
-    EditCommand{.name = "onUnwash",
+    EditCommand{.name = HandlerName(EditId::Unwash),
                 .run = [](Workspace& ws, PassTarget t) { MultiplyRGB(ws, t); },
                 .bipLine = [](const Workspace&) { return std::string(keyword::UNWASH); }},
-    EditCommand{.name = "onUncook",
+    EditCommand{.name = HandlerName(EditId::Uncook),
                 .run = [](Workspace& ws, PassTarget t) { UnWashMore(ws, t); },
                 .bipLine = [](const Workspace&) { return std::string(keyword::UNCOOK); }},
-    EditCommand{.name = "onAttenuate",
+    EditCommand{.name = HandlerName(EditId::Attenuate),
                 .run = [](Workspace& ws, PassTarget t) { MultiplyLuminance(ws, t); },
                 .bipLine = [](const Workspace&) { return std::string(keyword::ATTENUATE); }},
 };
