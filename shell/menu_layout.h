@@ -1,8 +1,9 @@
 #pragma once
-// The menu bar declared once: where each item goes, its caption, shortcut and
-// what it runs. An item runs either an editing command of commands/, named by
-// its EditId, or one of the window's own actions, named by its ViewerAction;
-// both are checked by the compiler. Rows whose action nobody answers to are
+// The menu bar declared once: where each item goes and what it runs. An item
+// runs either an editing command of commands/, named by its EditId (which
+// brings its caption and shortcut), or one of the window's own actions, named
+// by its ViewerAction with the caption and shortcut of that place; both are
+// checked by the compiler. Rows whose action nobody answers to are
 // left out with a warning, and the menu index test fails on them.
 #include <cstddef>
 #include <cstdint>
@@ -133,10 +134,9 @@ inline constexpr size_t kViewerActionCount = sizeof(kViewerHandlers) / sizeof(kV
 // "onOpen" for ViewerAction::Open.
 constexpr const char* HandlerName(ViewerAction id) { return kViewerHandlers[size_t(id)]; }
 
-// What a menu row runs: an editing command or a viewer action.
+// What a viewer-action row runs.
 struct MenuTarget {
     const char* handler;
-    constexpr MenuTarget(EditId id) : handler(HandlerName(id)) {}
     constexpr MenuTarget(ViewerAction id) : handler(HandlerName(id)) {}
 };
 
@@ -152,6 +152,11 @@ struct MenuRow {
                       MenuTarget target, int tag_ = 0, bool checkable_ = false)
         : path(path_), caption(caption_), shortcut(shortcut_), handler(target.handler), tag(tag_),
           checkable(checkable_) {}
+
+    // An editing command, with the caption and shortcut its id declares.
+    constexpr MenuRow(const char* path_, EditId id)
+        : path(path_), caption(MenuText(id).caption), shortcut(MenuText(id).shortcut),
+          handler(HandlerName(id)) {}
 
     static constexpr MenuRow separator(const char* path) { return MenuRow(path); }
 
