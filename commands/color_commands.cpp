@@ -5,6 +5,7 @@
 
 #include "commands/keywords.h"
 #include "commands/menu_ids.h"
+#include "commands/registry.h"
 #include "core/color_adjust.h"
 #include "core/histogram.h"
 #include "core/tone_curves.h"
@@ -36,11 +37,6 @@ void BipEq(Workspace& ws, int channel) {
     ws.host().RefreshView(ws);
 }
 
-SliderParam Slider(int32_t min, int32_t max, int32_t position, int32_t large, int32_t small,
-                   std::string labelMin, std::string labelMax) {
-    return {min, max, position, large, small, std::move(labelMin), std::move(labelMax)};
-}
-
 // --- Tune > HLS
 
 void HlsDialog(Workspace&, FilterDlgParam& p) {
@@ -48,9 +44,9 @@ void HlsDialog(Workspace&, FilterDlgParam& p) {
     p.sliderCount = 3;
     p.CustomLabels = true;
     p.EffectCode = 150;
-    p.sliders[0] = Slider(-999, 999, 0, 10, 1, "-999 (mag)", "+999 (yel)");
-    p.sliders[1] = Slider(-999, 999, 0, 10, 1, "-999 (less)", "+999 (more)");
-    p.sliders[2] = p.sliders[1];
+    p.sliders[0] = ArgSlider(keyword::HLS, 0, 0, 10, "-999 (mag)", "+999 (yel)");
+    p.sliders[1] = ArgSlider(keyword::HLS, 1, 0, 10, "-999 (less)", "+999 (more)");
+    p.sliders[2] = ArgSlider(keyword::HLS, 2, 0, 10, "-999 (less)", "+999 (more)");
 }
 
 // The frame has already warned and taken the snapshot.
@@ -73,9 +69,9 @@ void EqDialog(Workspace&, FilterDlgParam& p) {
     p.sliderCount = 3;
     p.CustomLabels = true;
     p.EffectCode = 141 + Channel;
-    p.sliders[0] = Slider(0, 255, 127, 8, 1, "0 (dark)", "255 (bright)");
-    p.sliders[1] = Slider(7, 127, 63, 8, 1, "7 (narrow)", "127 (wide)");
-    p.sliders[2] = Slider(-127, 127, 0, 8, 1, "-127 (cut)", "+127 (boost)");
+    p.sliders[0] = ArgSlider(keyword::PARAMETRIC_EQ_ALL, 0, 127, 8, "0 (dark)", "255 (bright)");
+    p.sliders[1] = ArgSlider(keyword::PARAMETRIC_EQ_ALL, 1, 63, 8, "7 (narrow)", "127 (wide)");
+    p.sliders[2] = ArgSlider(keyword::PARAMETRIC_EQ_ALL, 2, 0, 8, "-127 (cut)", "+127 (boost)");
 }
 
 template <int Channel>
@@ -99,7 +95,7 @@ void BalanceDialog(Workspace& ws, FilterDlgParam& p) {
     p.title = "White Balance";
     p.sliderCount = 1;
     p.EffectCode = 160;
-    p.sliders[0] = Slider(-127, 127, ws.remembered.Balance, 8, 1, "-127 (less)", "+127 (more)");
+    p.sliders[0] = ArgSlider(keyword::WHITEBALANCE, 0, ws.remembered.Balance, 8, "-127 (less)", "+127 (more)");
     // The dialog hands over the match value in EffectValue1 and the colour base,
     // picked or found, packed in EffectValue3; the offsets stay for the command.
     p.preview = [](Workspace& w, Bitmap& b, bool) {
@@ -129,7 +125,7 @@ void PosterizeDialog(Workspace& ws, FilterDlgParam& p) {
     p.title = "Cut resolution (posterize) to";
     p.sliderCount = 1;
     p.EffectCode = 251;
-    p.sliders[0] = Slider(2, 7, ws.remembered.Posterize, 1, 1, "2 bpp", "7 bpp");
+    p.sliders[0] = ArgSlider(keyword::POSTERIZE, 0, ws.remembered.Posterize, 1, "2 bpp", "7 bpp");
 }
 
 void PosterizeRun(Workspace& ws, PassTarget target) { LowRes(ws, target, ws.EffectValue1); }

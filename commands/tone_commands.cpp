@@ -5,6 +5,7 @@
 
 #include "commands/keywords.h"
 #include "commands/menu_ids.h"
+#include "commands/registry.h"
 #include "core/histogram.h"
 #include "core/tone_curves.h"
 #include "core/tone_filters.h"
@@ -145,9 +146,10 @@ void Uniform(FilterDlgParam& p, int effectCode, const char* title, int count,
     p.sliders[0] = p.sliders[1] = p.sliders[2] = s;
 }
 
-const SliderParam kGamma = Slider(1, 500, 100, 10, "1 (dark)", "500 (bright)");
-const SliderParam kBrightness = Slider(-127, 127, 0, 8, "-127 (less)", "+127 (more)");
-const SliderParam kPlusMinus127 = Slider(-127, 127, 0, 8);
+// The ranges are those of the commands' entries.
+const SliderParam kGamma = ArgSlider(keyword::GAMMA, 0, 100, 10, "1 (dark)", "500 (bright)");
+const SliderParam kBrightness = ArgSlider(keyword::BRIGHTNESS, 0, 0, 8, "-127 (less)", "+127 (more)");
+const SliderParam kPlusMinus127 = ArgSlider(keyword::CONTRAST, 0, 0, 8, "", "");
 
 constexpr const char* kAdjustGamma = "Adjust Gamma (1/100)";
 constexpr const char* kAdjustBrightness = "Adjust Brightness";
@@ -207,7 +209,7 @@ const std::array kMenuCommands = {
         .dialog =
             [](Workspace&, FilterDlgParam& p) {
                 Uniform(p, 102, "Supress Gamma (1/100)", 3,
-                        Slider(1, 500, 100, 10, "1 (bright)", "500 (dark)"));
+                        ArgSlider(keyword::GAMMA_SUPRESS, 0, 100, 10, "1 (bright)", "500 (dark)"));
             },
         .busyMessage = kGammaBusy,
         .run =
@@ -222,7 +224,7 @@ const std::array kMenuCommands = {
         .dialog =
             [](Workspace&, FilterDlgParam& p) {
                 Uniform(p, 103, "Saturation  Gamma (1/100)", 1,
-                        Slider(1, 500, 100, 10, "1 (less)", "500 (more)"));
+                        ArgSlider(keyword::GAMMA_SATURATION, 0, 100, 10, "1 (less)", "500 (more)"));
             },
         .busyMessage = kGammaBusy,
         .run =
@@ -270,7 +272,7 @@ const std::array kMenuCommands = {
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
-                Uniform(p, 113, kAdjustShifting, 3, Slider(-127, 127, 0, 8, "-127", "127"));
+                Uniform(p, 113, kAdjustShifting, 3, ArgSlider(keyword::SHIFT, 0, 0, 8, "-127", "127"));
                 p.CustomLabels = true;
                 const Histogram* h[3] = {&ws.hist.HistRed, &ws.hist.HistGrn, &ws.hist.HistBlu};
                 for (int ch = 0; ch < 3; ++ch)
