@@ -132,11 +132,6 @@ void BipAttenuate(Workspace& ws) { MultiplyLuminance(ws, Main(ws)); }
 
 namespace {
 
-SliderParam Slider(int min, int max, int position, int largeStep, const char* labelMin = "",
-                   const char* labelMax = "") {
-    return SliderParam{min, max, position, largeStep, 1, labelMin, labelMax};
-}
-
 // count sliders sharing one range, position and labels.
 void Uniform(FilterDlgParam& p, int effectCode, const char* title, int count,
              const SliderParam& s) {
@@ -162,10 +157,10 @@ void CalcHistograms(Workspace& ws, bool withSat) {
     DoCalcHistogram(ws, PassTarget::mainPicture(ws), withSat, false, false);
 }
 
-// The shadows/highlights pair, starting at the populated range of the grey
+// The shadows/highlights pair of `entry`'s line, starting at the populated range of the grey
 // (or saturation) histogram.
-void ShadowsHighlights(Workspace& ws, FilterDlgParam& p, int effectCode, const char* title,
-                       bool saturation) {
+void ShadowsHighlights(Workspace& ws, FilterDlgParam& p, const char* entry, int effectCode,
+                       const char* title, bool saturation) {
     CalcHistograms(ws, saturation);
     const EndPoints e =
         HistogramEndPoints(saturation ? ws.hist.HistSat : ws.hist.HistGry, saturation);
@@ -173,8 +168,8 @@ void ShadowsHighlights(Workspace& ws, FilterDlgParam& p, int effectCode, const c
     p.EffectCode = effectCode;
     p.sliderCount = 2;
     p.CustomLabels = true;
-    p.sliders[0] = Slider(0, 255, e.lo, 8, "0 (less)", "255 (more)");
-    p.sliders[1] = Slider(0, 255, e.hi, 8, "0 (more)", "255 (less)");
+    p.sliders[0] = ArgSlider(entry, 0, e.lo, 8, "0 (less)", "255 (more)");
+    p.sliders[1] = ArgSlider(entry, 1, e.hi, 8, "0 (more)", "255 (less)");
     p.sliders[2] = p.sliders[0];
 }
 
@@ -315,7 +310,7 @@ const std::array kMenuCommands = {
         .name = HandlerName(EditId::ContrastSupress),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
-                ShadowsHighlights(ws, p, 134, "Supress Shadows/Highlights", false);
+                ShadowsHighlights(ws, p, keyword::SUPRESS, 134, "Supress Shadows/Highlights", false);
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -329,7 +324,7 @@ const std::array kMenuCommands = {
         .name = HandlerName(EditId::EnhanceGlobal),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
-                ShadowsHighlights(ws, p, 130, "Enhance Shadows/Highlights (Global)", false);
+                ShadowsHighlights(ws, p, keyword::ENHANCE, 130, "Enhance Shadows/Highlights (Global)", false);
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -343,7 +338,7 @@ const std::array kMenuCommands = {
         .name = HandlerName(EditId::EnhanceLighting),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
-                ShadowsHighlights(ws, p, 133, "Enhance Shadows/Highlights (Lighting)", false);
+                ShadowsHighlights(ws, p, keyword::LIGHTING, 133, "Enhance Shadows/Highlights (Lighting)", false);
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -359,7 +354,7 @@ const std::array kMenuCommands = {
                 CalcHistograms(ws, false);
                 const EndPoints e = HistogramEndPoints(ws.hist.HistGry, false);
                 Uniform(p, 131, "Enhance Shadows (RGB)", 3,
-                        Slider(0, 255, e.lo, 8, "0 (less)", "255 (more)"));
+                        ArgSlider(keyword::SHADOWS, 0, e.lo, 8, "0 (less)", "255 (more)"));
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -375,7 +370,7 @@ const std::array kMenuCommands = {
                 CalcHistograms(ws, false);
                 const EndPoints e = HistogramEndPoints(ws.hist.HistGry, false);
                 Uniform(p, 132, "Enhance Highlights (RGB)", 3,
-                        Slider(0, 255, e.hi, 8, "0 (more)", "255 (less)"));
+                        ArgSlider(keyword::HIGHLIGHTS, 0, e.hi, 8, "0 (more)", "255 (less)"));
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -388,7 +383,7 @@ const std::array kMenuCommands = {
         .name = HandlerName(EditId::EnhanceSaturation),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
-                ShadowsHighlights(ws, p, 135, "Enhance Shadows/Highlights (Saturation)", true);
+                ShadowsHighlights(ws, p, keyword::SATURATION, 135, "Enhance Shadows/Highlights (Saturation)", true);
             },
         .busyMessage = kEnhancingBusy,
         .run =
