@@ -4,6 +4,8 @@
 #include <string>
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
+#include "commands/registry.h"
 #include "core/color_adjust.h"
 #include "core/histogram.h"
 #include "core/tone_curves.h"
@@ -35,11 +37,6 @@ void BipEq(Workspace& ws, int channel) {
     ws.host().RefreshView(ws);
 }
 
-SliderParam Slider(int32_t min, int32_t max, int32_t position, int32_t large, int32_t small,
-                   std::string labelMin, std::string labelMax) {
-    return {min, max, position, large, small, std::move(labelMin), std::move(labelMax)};
-}
-
 // --- Tune > HLS
 
 void HlsDialog(Workspace&, FilterDlgParam& p) {
@@ -47,9 +44,9 @@ void HlsDialog(Workspace&, FilterDlgParam& p) {
     p.sliderCount = 3;
     p.CustomLabels = true;
     p.EffectCode = 150;
-    p.sliders[0] = Slider(-999, 999, 0, 10, 1, "-999 (mag)", "+999 (yel)");
-    p.sliders[1] = Slider(-999, 999, 0, 10, 1, "-999 (less)", "+999 (more)");
-    p.sliders[2] = p.sliders[1];
+    p.sliders[0] = ArgSlider(keyword::HLS, 0, 0, 10, "-999 (mag)", "+999 (yel)");
+    p.sliders[1] = ArgSlider(keyword::HLS, 1, 0, 10, "-999 (less)", "+999 (more)");
+    p.sliders[2] = ArgSlider(keyword::HLS, 2, 0, 10, "-999 (less)", "+999 (more)");
 }
 
 // The frame has already warned and taken the snapshot.
@@ -72,9 +69,9 @@ void EqDialog(Workspace&, FilterDlgParam& p) {
     p.sliderCount = 3;
     p.CustomLabels = true;
     p.EffectCode = 141 + Channel;
-    p.sliders[0] = Slider(0, 255, 127, 8, 1, "0 (dark)", "255 (bright)");
-    p.sliders[1] = Slider(7, 127, 63, 8, 1, "7 (narrow)", "127 (wide)");
-    p.sliders[2] = Slider(-127, 127, 0, 8, 1, "-127 (cut)", "+127 (boost)");
+    p.sliders[0] = ArgSlider(keyword::PARAMETRIC_EQ_ALL, 0, 127, 8, "0 (dark)", "255 (bright)");
+    p.sliders[1] = ArgSlider(keyword::PARAMETRIC_EQ_ALL, 1, 63, 8, "7 (narrow)", "127 (wide)");
+    p.sliders[2] = ArgSlider(keyword::PARAMETRIC_EQ_ALL, 2, 0, 8, "-127 (cut)", "+127 (boost)");
 }
 
 template <int Channel>
@@ -98,7 +95,7 @@ void BalanceDialog(Workspace& ws, FilterDlgParam& p) {
     p.title = "White Balance";
     p.sliderCount = 1;
     p.EffectCode = 160;
-    p.sliders[0] = Slider(-127, 127, ws.remembered.Balance, 8, 1, "-127 (less)", "+127 (more)");
+    p.sliders[0] = ArgSlider(keyword::WHITEBALANCE, 0, ws.remembered.Balance, 8, "-127 (less)", "+127 (more)");
     // The dialog hands over the match value in EffectValue1 and the colour base,
     // picked or found, packed in EffectValue3; the offsets stay for the command.
     p.preview = [](Workspace& w, Bitmap& b, bool) {
@@ -128,7 +125,7 @@ void PosterizeDialog(Workspace& ws, FilterDlgParam& p) {
     p.title = "Cut resolution (posterize) to";
     p.sliderCount = 1;
     p.EffectCode = 251;
-    p.sliders[0] = Slider(2, 7, ws.remembered.Posterize, 1, 1, "2 bpp", "7 bpp");
+    p.sliders[0] = ArgSlider(keyword::POSTERIZE, 0, ws.remembered.Posterize, 1, "2 bpp", "7 bpp");
 }
 
 void PosterizeRun(Workspace& ws, PassTarget target) { LowRes(ws, target, ws.EffectValue1); }
@@ -155,17 +152,17 @@ void NegativeRun(Workspace& ws, PassTarget target) {
 std::string NegativeLine(const Workspace&) { return keyword::NEGATIVE; }
 
 const std::array<EditCommand, 9> kCommands{{
-    {"onHls", HlsDialog, "Adjusting HLS ...", HlsRun, HlsLine},
-    {"onParametricEqAll", EqDialog<-1>, "Parametric EQ ...", EqRun<-1>, EqLine<-1>},
-    {"onParametricEqRed", EqDialog<0>, "Parametric EQ ...", EqRun<0>, EqLine<0>},
-    {"onParametricEqGreen", EqDialog<1>, "Parametric EQ ...", EqRun<1>, EqLine<1>},
-    {"onParametricEqBlue", EqDialog<2>, "Parametric EQ ...", EqRun<2>, EqLine<2>},
-    {"onWhiteBalance", BalanceDialog, "White balance ...", BalanceRun, BalanceLine, true,
+    {HandlerName(EditId::Hls), HlsDialog, "Adjusting HLS ...", HlsRun, HlsLine},
+    {HandlerName(EditId::ParametricEqAll), EqDialog<-1>, "Parametric EQ ...", EqRun<-1>, EqLine<-1>},
+    {HandlerName(EditId::ParametricEqRed), EqDialog<0>, "Parametric EQ ...", EqRun<0>, EqLine<0>},
+    {HandlerName(EditId::ParametricEqGreen), EqDialog<1>, "Parametric EQ ...", EqRun<1>, EqLine<1>},
+    {HandlerName(EditId::ParametricEqBlue), EqDialog<2>, "Parametric EQ ...", EqRun<2>, EqLine<2>},
+    {HandlerName(EditId::WhiteBalance), BalanceDialog, "White balance ...", BalanceRun, BalanceLine, true,
      true, BalanceChosen},
-    {"onPosterize", PosterizeDialog, nullptr, PosterizeRun, PosterizeLine, true, true,
+    {HandlerName(EditId::Posterize), PosterizeDialog, nullptr, PosterizeRun, PosterizeLine, true, true,
      PosterizeChosen},
-    {"onRgbMax", nullptr, nullptr, RgbMaxRun, RgbMaxLine, false, false},
-    {"onNegative", nullptr, nullptr, NegativeRun, NegativeLine, false},
+    {HandlerName(EditId::RgbMax), nullptr, nullptr, RgbMaxRun, RgbMaxLine, false, false},
+    {HandlerName(EditId::Negative), nullptr, nullptr, NegativeRun, NegativeLine, false},
 }};
 
 }  // namespace
@@ -180,13 +177,13 @@ const EditCommand* FindColorMenuCommand(std::string_view name) {
 
 void BipWhiteBalance(Workspace& ws) { BalanceRun(ws, Main(ws)); }
 
-void BipNegative(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand("onNegative")); }
+void BipNegative(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand(HandlerName(EditId::Negative))); }
 
 void BipHLS(Workspace& ws) {
     ColorTuneHLS(ws, Main(ws), ws.EffectValue1, ws.EffectValue2, SaturationShift(ws.EffectValue3));
 }
 
-void BipRGBMax(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand("onRgbMax")); }
+void BipRGBMax(Workspace& ws) { RunEditCommand(ws, *FindColorMenuCommand(HandlerName(EditId::RgbMax))); }
 
 void BipPosterize(Workspace& ws) {
     if (ws.EffectValue1 >= 2 && ws.EffectValue1 <= 7)

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
 #include "filters/color_masks.h"
 #include "filters/composition.h"
 
@@ -83,15 +84,15 @@ void RgbBackgroundRun(Workspace& ws, PassTarget t) { MaskRGB(ws, t, false); }
 void AirbrushRun(Workspace& ws, PassTarget t) { AirBrush(ws, t); }
 
 const std::array<EditCommand, 5> kCommands{{
-    {"onReplaceHlsBackground", HlsBackgroundDialog, nullptr, HlsBackgroundRun,
+    {HandlerName(EditId::ReplaceHlsBackground), HlsBackgroundDialog, nullptr, HlsBackgroundRun,
      ValuesLine<keyword::REPLACE_HLS>, false, false, PackChosenBand},
-    {"onReplaceHlsForeground", HlsForegroundDialog, nullptr, HlsForegroundRun,
+    {HandlerName(EditId::ReplaceHlsForeground), HlsForegroundDialog, nullptr, HlsForegroundRun,
      ValuesLine<keyword::REPLACE_HLSINV>, false, false, PackChosenBand},
-    {"onReplaceRgbForeground", RgbForegroundDialog, nullptr, RgbForegroundRun,
+    {HandlerName(EditId::ReplaceRgbForeground), RgbForegroundDialog, nullptr, RgbForegroundRun,
      ValuesLine<keyword::REPLACE_RGB>, false, false},
-    {"onReplaceRgbBackground", RgbBackgroundDialog, nullptr, RgbBackgroundRun,
+    {HandlerName(EditId::ReplaceRgbBackground), RgbBackgroundDialog, nullptr, RgbBackgroundRun,
      ValuesLine<keyword::REPLACE_RGBINV>, false, false},
-    {"onAirbrush", AirbrushDialog, nullptr, AirbrushRun, ValuesLine<keyword::AIRBRUSH>, true,
+    {HandlerName(EditId::Airbrush), AirbrushDialog, nullptr, AirbrushRun, ValuesLine<keyword::AIRBRUSH>, true,
      true, PackChosenBand},
 }};
 
@@ -140,9 +141,9 @@ void RedEye(Workspace& ws) {
 }
 
 const std::array<CustomMenuCommand, 3> kCustomCommands{{
-    {"onMaskBackcolors", MaskBackcolors},
-    {"onMaskForecolors", MaskForecolors},
-    {"onRedEye", RedEye},
+    {HandlerName(EditId::MaskBackcolors), MaskBackcolors},
+    {HandlerName(EditId::MaskForecolors), MaskForecolors},
+    {HandlerName(EditId::RedEye), RedEye},
 }};
 
 }  // namespace

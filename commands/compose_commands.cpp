@@ -4,6 +4,8 @@
 #include <string>
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
+#include "commands/registry.h"
 #include "filters/composite_masks.h"
 #include "filters/composition.h"
 
@@ -11,11 +13,6 @@ namespace vimbra {
 namespace {
 
 PassTarget Main(Workspace& ws) { return PassTarget::mainPicture(ws); }
-
-SliderParam Slider(int32_t min, int32_t max, int32_t position, int32_t large,
-                   std::string labelMin, std::string labelMax) {
-    return {min, max, position, large, 1, std::move(labelMin), std::move(labelMax)};
-}
 
 void Record(Workspace& ws, const std::string& line) {
     if (!ws.BatchRunning) ws.host().RecordBatchLine(ws, line);
@@ -63,7 +60,7 @@ void AverageCommand(Workspace& ws) {
     p.title = "Compute Average Bitmap (%)";
     p.sliderCount = 1;
     p.EffectCode = 500;
-    p.sliders[0] = Slider(1, 99, ws.remembered.Average, 10, "1 (less)", "99 (more)");
+    p.sliders[0] = ArgSlider(keyword::AVERAGE, 0, ws.remembered.Average, 10, "1 (less)", "99 (more)");
     p.preview = [](Workspace& w, Bitmap& b, bool) { DoAverageBitmap(w, PassTarget::preview(b)); };
     int c = 0;
     if (!OpenDialog(ws, p, c)) return;
@@ -81,8 +78,8 @@ void InterlaceCommand(Workspace& ws) {
     p.sliderCount = 2;
     p.CustomLabels = true;
     p.EffectCode = 510;
-    p.sliders[0] = Slider(1, 99, ws.remembered.InterLace, 10, "1 (less)", "99 (more)");
-    p.sliders[1] = Slider(0, 1, ws.remembered.InterlaceField, 1, "Even", "Odd");
+    p.sliders[0] = ArgSlider(keyword::INTERLACE, 0, ws.remembered.InterLace, 10, "1 (less)", "99 (more)");
+    p.sliders[1] = ArgSlider(keyword::INTERLACE, 1, ws.remembered.InterlaceField, 1, "Even", "Odd");
     // The field shown is the field applied.
     p.preview = [](Workspace& w, Bitmap& b, bool) {
         DoAverageField(w, PassTarget::preview(b), w.EffectValue3 != 0 ? 1 : 0);
@@ -129,16 +126,17 @@ template <MaskCommandKind K>
 void MaskCommand(Workspace& ws) {
     const MaskDialog& mask = kMaskDialogs[int(K)];
     if (!ComputeReady(ws)) return;
-    int32_t& tag = ws.remembered.*mask.tag;
     FilterDlgParam p;
     p.title = mask.title;
     p.sliderCount = 2;
     p.CustomLabels = true;
     p.EffectCode = mask.effectCode;
-    p.sliders[0] = Slider(1, 500, tag, 10, "1 (narrow)", "500 (wide)");
-    p.sliders[1] = Slider(0, 99, 99, 10, "0 (min)", "99 (max)");
+    int32_t& tag = ws.remembered.*mask.tag;
+    // The level always starts at its highest.
+    p.sliders[0] = ArgSlider(mask.keyword, 0, tag, 10, "1 (narrow)", "500 (wide)");
+    p.sliders[1] = ArgSlider(mask.keyword, 1, 99, 10, "0 (min)", "99 (max)");
     p.preview = [](Workspace& w, Bitmap& b, bool) { RunMask(w, PassTarget::preview(b), K); };
-    ws.EffectValue2 = 99;
+    ws.EffectValue2 = p.sliders[1].Position;
     int a = 0;
     if (!OpenDialog(ws, p, a)) return;
     tag = a;
@@ -184,8 +182,9 @@ void MaskEdgesDialog(Workspace& ws, FilterDlgParam& p) {
     p.title = "Set Mask Edges effect to";
     p.sliderCount = 2;
     p.EffectCode = 520;
-    p.sliders[0] = Slider(1, 255, ws.remembered.MaskEdges, 16, "1 (weak)", "255 (strong)");
-    p.sliders[1] = Slider(1, 255, ws.remembered.MaskEdgesAmount, 16, "1 (weak)", "255 (strong)");
+    p.sliders[0] = ArgSlider(keyword::MASK_EDGES, 0, ws.remembered.MaskEdges, 16, "1 (weak)", "255 (strong)");
+    p.sliders[1] =
+        ArgSlider(keyword::MASK_EDGES, 1, ws.remembered.MaskEdgesAmount, 16, "1 (weak)", "255 (strong)");
     ws.EffectValue2 = ws.remembered.MaskEdgesAmount;
 }
 
@@ -205,25 +204,25 @@ std::string MaskEdgesLine(const Workspace& ws) {
 }
 
 const std::array<EditCommand, 1> kCommands{{
-    {"onMaskEdges", MaskEdgesDialog, "Masking edges ...", MaskEdgesRun, MaskEdgesLine,
+    {HandlerName(EditId::MaskEdges), MaskEdgesDialog, "Masking edges ...", MaskEdgesRun, MaskEdgesLine,
      true, true, MaskEdgesChosen},
 }};
 
 const std::array<CustomMenuCommand, 14> kCustomCommands{{
-    {"onDuplicate", DuplicateCommand},
-    {"onSwap", SwapCommand},
-    {"onAverage", AverageCommand},
-    {"onInterlace", InterlaceCommand},
-    {"onMaskShadows", MaskCommand<MaskCommandKind::Shadows>},
-    {"onMaskHighlights", MaskCommand<MaskCommandKind::Highlights>},
-    {"onMaskMidtones", MaskCommand<MaskCommandKind::Midtones>},
-    {"onMaskGrayscale", MaskGrayscaleCommand},
-    {"onMaskContrast", MaskCommand<MaskCommandKind::Contrast>},
-    {"onMultiply", ArithmeticCommand<Arithmetic::Multiply>},
-    {"onMinimum", ArithmeticCommand<Arithmetic::Minimum>},
-    {"onMaximum", ArithmeticCommand<Arithmetic::Maximum>},
-    {"onDifference", ArithmeticCommand<Arithmetic::Difference>},
-    {"onSubtract", ArithmeticCommand<Arithmetic::Subtract>},
+    {HandlerName(EditId::Duplicate), DuplicateCommand},
+    {HandlerName(EditId::Swap), SwapCommand},
+    {HandlerName(EditId::Average), AverageCommand},
+    {HandlerName(EditId::Interlace), InterlaceCommand},
+    {HandlerName(EditId::MaskShadows), MaskCommand<MaskCommandKind::Shadows>},
+    {HandlerName(EditId::MaskHighlights), MaskCommand<MaskCommandKind::Highlights>},
+    {HandlerName(EditId::MaskMidtones), MaskCommand<MaskCommandKind::Midtones>},
+    {HandlerName(EditId::MaskGrayscale), MaskGrayscaleCommand},
+    {HandlerName(EditId::MaskContrast), MaskCommand<MaskCommandKind::Contrast>},
+    {HandlerName(EditId::Multiply), ArithmeticCommand<Arithmetic::Multiply>},
+    {HandlerName(EditId::Minimum), ArithmeticCommand<Arithmetic::Minimum>},
+    {HandlerName(EditId::Maximum), ArithmeticCommand<Arithmetic::Maximum>},
+    {HandlerName(EditId::Difference), ArithmeticCommand<Arithmetic::Difference>},
+    {HandlerName(EditId::Subtract), ArithmeticCommand<Arithmetic::Subtract>},
 }};
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
+#include "commands/registry.h"
 #include "filters/convolution.h"
 #include "filters/defog.h"
 #include "filters/library_failure.h"
@@ -19,26 +21,42 @@ PassTarget Main(Workspace& ws) { return PassTarget::mainPicture(ws); }
 
 using Remembered = Workspace::Remembered;
 
-// One dialog command: slider range, large step and texts, where its strength
-// is remembered and, for the two-slider commands, its second value.
+// One dialog command: its entry (the slider ranges), where its strength is
+// remembered and, for the two-slider commands, its second value; large step
+// and texts.
 struct FilterDialog {
+    const char* keyword;
     int32_t Remembered::*tag;
     int32_t Remembered::*second;  // used when twoSliders
     bool twoSliders;
     int effectCode;
-    int32_t min, max, largeStep;
+    int32_t largeStep;
     const char* title;
-    const char* low;
-    const char* high;
+    // The end labels: the slider's range with these words ("1 (weak)").
+    const char* low = "weak";
+    const char* high = "strong";
+    // Labels that are not the range with words.
+    const char* lowLabel = nullptr;
+    const char* highLabel = nullptr;
 };
+
+std::string EndLabel(const char* label, int32_t value, const char* word) {
+    return label ? std::string(label) : std::to_string(value) + " (" + word + ")";
+}
 
 template <const FilterDialog& D>
 void Dialog(Workspace& ws, FilterDlgParam& p) {
     p.title = D.title;
     p.EffectCode = D.effectCode;
     p.sliderCount = D.twoSliders ? 2 : 1;
-    p.sliders[0] = {D.min, D.max, ws.remembered.*D.tag, D.largeStep, 1, D.low, D.high};
-    if (D.twoSliders) p.sliders[1] = {0, 255, ws.remembered.*D.second, D.largeStep, 1, D.low, D.high};
+    const ArgCheck& strength = FindBipCommand(D.keyword)->args[0];
+    p.sliders[0] = ArgSlider(D.keyword, 0, ws.remembered.*D.tag, D.largeStep,
+                             EndLabel(D.lowLabel, strength.sliderMin(), D.low),
+                             EndLabel(D.highLabel, strength.sliderMax(), D.high));
+    // The second slider carries the first one's labels.
+    if (D.twoSliders)
+        p.sliders[1] = ArgSlider(D.keyword, 1, ws.remembered.*D.second, D.largeStep,
+                                 p.sliders[0].LabelMin, p.sliders[0].LabelMax);
 }
 
 template <const FilterDialog& D>
@@ -48,33 +66,32 @@ void Chosen(Workspace& ws, int value) {
     if (D.twoSliders) ws.remembered.*D.second = ws.EffectValue2;
 }
 
-constexpr FilterDialog kGaussian{&Remembered::Gaussian, &Remembered::Gaussian, false, 30, 1, 255, 16,
-                                 "Set Smoothing (Gaussian) effect to", "1 (weak)", "255 (strong)"};
-constexpr FilterDialog kOutlier{&Remembered::Outlier, &Remembered::Outlier, false, 1, 1, 255, 16,
-                                "Set Outlier effect to", "1 (weak)", "255 (strong)"};
-constexpr FilterDialog kDefocus{&Remembered::Defocus, &Remembered::Defocus, false, 31, 1, 255, 16,
-                                "Set Smoothing (Defocus) effect to", "1 (weak)", "255 (strong)"};
-constexpr FilterDialog kSoften{&Remembered::Soften, &Remembered::Soften, false, 3, 1, 10, 1,
-                               "Set Soften (Low Pass) effect to", "1 (weak)", "10 (strong)"};
-constexpr FilterDialog kDespeckle{&Remembered::Despeckle, &Remembered::Despeckle, false, 4, 1, 9, 1,
-                                  "Set Despeckle (Median) effect to", "1 (weak)", "9 (strong)"};
-constexpr FilterDialog kUnSpot{&Remembered::UnSpot, &Remembered::UnSpot, false, 36, -8, 8, 1,
-                               "Set Spot Remover to clean", "-8 pepper", "+8 salt"};
-constexpr FilterDialog kMeanRemoval{&Remembered::MeanRemoval, &Remembered::MeanRemoval, false, 32, 1, 8, 1,
-                                    "Set Sharpening (Mean Removal) effect to", "1 (weak)",
-                                    "8 (strong)"};
-constexpr FilterDialog kHighpassMedium{&Remembered::HighpassMedium, &Remembered::HighpassMedium, false, 33, 1, 4, 1,
-                                       "Set Sharpening (Medium High Pass) effect to", "1 (weak)",
-                                       "4 (strong)"};
-constexpr FilterDialog kHighpassLight{&Remembered::HighpassLight, &Remembered::HighpassLight, false, 34, 1, 4, 1,
-                                      "Set Sharpening (Light High Pass) effect to", "1 (weak)",
-                                      "4 (strong)"};
-constexpr FilterDialog kUnsharp{&Remembered::UnsharpMask, &Remembered::UnsharpAmount, true, 230, 1, 255,
-                                16, "Set UnSharp Mask effect to", "1 (weak)", "255 (strong)"};
-constexpr FilterDialog kClean{&Remembered::Clean, &Remembered::CleanBlend, true, 231, 1, 255, 16,
-                              "Set Cleaning Mask effect to", "1 (weak)", "255 (strong)"};
-constexpr FilterDialog kDefog{&Remembered::Defog, &Remembered::DefogAmount, true, 241, 1, 255, 16,
-                              "Set DeFog effect to", "1 (weak)", "255 (strong)"};
+constexpr FilterDialog kGaussian{keyword::GAUSSIAN, &Remembered::Gaussian, &Remembered::Gaussian, false, 30,
+                                 16, "Set Smoothing (Gaussian) effect to"};
+constexpr FilterDialog kOutlier{keyword::OUTLIER, &Remembered::Outlier, &Remembered::Outlier, false, 1, 16,
+                                "Set Outlier effect to"};
+constexpr FilterDialog kDefocus{keyword::DEFOCUS, &Remembered::Defocus, &Remembered::Defocus, false, 31, 16,
+                                "Set Smoothing (Defocus) effect to"};
+constexpr FilterDialog kSoften{keyword::SOFTEN, &Remembered::Soften, &Remembered::Soften, false, 3, 1,
+                               "Set Soften (Low Pass) effect to"};
+constexpr FilterDialog kDespeckle{keyword::DESPECKLE, &Remembered::Despeckle, &Remembered::Despeckle, false,
+                                  4, 1, "Set Despeckle (Median) effect to"};
+constexpr FilterDialog kUnSpot{keyword::UNSPOT, &Remembered::UnSpot, &Remembered::UnSpot, false, 36, 1,
+                               "Set Spot Remover to clean", "", "", "-8 pepper", "+8 salt"};
+constexpr FilterDialog kMeanRemoval{keyword::MEANREMOVAL, &Remembered::MeanRemoval, &Remembered::MeanRemoval,
+                                    false, 32, 1, "Set Sharpening (Mean Removal) effect to"};
+constexpr FilterDialog kHighpassMedium{keyword::HIGHPASSMEDIUM, &Remembered::HighpassMedium,
+                                       &Remembered::HighpassMedium, false, 33, 1,
+                                       "Set Sharpening (Medium High Pass) effect to"};
+constexpr FilterDialog kHighpassLight{keyword::HIGHPASSLIGHT, &Remembered::HighpassLight,
+                                      &Remembered::HighpassLight, false, 34, 1,
+                                      "Set Sharpening (Light High Pass) effect to"};
+constexpr FilterDialog kUnsharp{keyword::UNSHARPMASK, &Remembered::UnsharpMask, &Remembered::UnsharpAmount,
+                                true, 230, 16, "Set UnSharp Mask effect to"};
+constexpr FilterDialog kClean{keyword::CLEAN, &Remembered::Clean, &Remembered::CleanBlend, true, 231, 16,
+                              "Set Cleaning Mask effect to"};
+constexpr FilterDialog kDefog{keyword::DEFOG, &Remembered::Defog, &Remembered::DefogAmount, true, 241, 16,
+                              "Set DeFog effect to"};
 
 // --- Passes with the current values (working picture or preview)
 
@@ -106,30 +123,30 @@ std::string TwoValues(const Workspace& ws) {
 
 
 const std::array<EditCommand, 12> kCommands{{
-    {"onGaussian", Dialog<kGaussian>, "Blurring ...", GaussianRun, OneValue<keyword::GAUSSIAN>,
+    {HandlerName(EditId::Gaussian), Dialog<kGaussian>, "Blurring ...", GaussianRun, OneValue<keyword::GAUSSIAN>,
      true, true, Chosen<kGaussian>},
-    {"onOutlier", Dialog<kOutlier>, "Cleaning ...", OutlierRun, OneValue<keyword::OUTLIER>, true,
+    {HandlerName(EditId::Outlier), Dialog<kOutlier>, "Cleaning ...", OutlierRun, OneValue<keyword::OUTLIER>, true,
      true, Chosen<kOutlier>},
-    {"onDefocus", Dialog<kDefocus>, "Defocusing ...", DefocusRun, OneValue<keyword::DEFOCUS>,
+    {HandlerName(EditId::Defocus), Dialog<kDefocus>, "Defocusing ...", DefocusRun, OneValue<keyword::DEFOCUS>,
      true, true, Chosen<kDefocus>},
-    {"onSoften", Dialog<kSoften>, "Softening ...", SoftenRun, OneValue<keyword::SOFTEN>, true,
+    {HandlerName(EditId::Soften), Dialog<kSoften>, "Softening ...", SoftenRun, OneValue<keyword::SOFTEN>, true,
      true, Chosen<kSoften>},
-    {"onDespeckle", Dialog<kDespeckle>, "Cleaning ...", DespeckleRun,
+    {HandlerName(EditId::Despeckle), Dialog<kDespeckle>, "Cleaning ...", DespeckleRun,
      OneValue<keyword::DESPECKLE>, true, true, Chosen<kDespeckle>},
-    {"onUnspot", Dialog<kUnSpot>, "Cleaning ...", UnSpotRun, OneValue<keyword::UNSPOT>, true,
+    {HandlerName(EditId::Unspot), Dialog<kUnSpot>, "Cleaning ...", UnSpotRun, OneValue<keyword::UNSPOT>, true,
      true, Chosen<kUnSpot>},
-    {"onMeanRemoval", Dialog<kMeanRemoval>, "Sharpening ...", MeanRemovalRun,
+    {HandlerName(EditId::MeanRemoval), Dialog<kMeanRemoval>, "Sharpening ...", MeanRemovalRun,
      OneValue<keyword::MEANREMOVAL>, true, true, Chosen<kMeanRemoval>},
-    {"onHighPassMedium", Dialog<kHighpassMedium>, "Sharpening ...", HighpassMediumRun,
+    {HandlerName(EditId::HighPassMedium), Dialog<kHighpassMedium>, "Sharpening ...", HighpassMediumRun,
      OneValue<keyword::HIGHPASSMEDIUM>, true, true, Chosen<kHighpassMedium>},
-    {"onHighPassLight", Dialog<kHighpassLight>, "Sharpening ...", HighpassLightRun,
+    {HandlerName(EditId::HighPassLight), Dialog<kHighpassLight>, "Sharpening ...", HighpassLightRun,
      OneValue<keyword::HIGHPASSLIGHT>, true, true, Chosen<kHighpassLight>},
     // The Unsharp mask, Clean and DeFog items share one handler in the menu.
-    {"onUnsharpMask", Dialog<kUnsharp>, "Unsharp mask ...", UnsharpRun,
+    {HandlerName(EditId::UnsharpMask), Dialog<kUnsharp>, "Unsharp mask ...", UnsharpRun,
      TwoValues<keyword::UNSHARPMASK>, true, true, Chosen<kUnsharp>},
-    {"onClean", Dialog<kClean>, "Cleaning mask ...", CleanRun, TwoValues<keyword::CLEAN>, true,
+    {HandlerName(EditId::Clean), Dialog<kClean>, "Cleaning mask ...", CleanRun, TwoValues<keyword::CLEAN>, true,
      true, Chosen<kClean>},
-    {"onDefog", Dialog<kDefog>, "Defogging ...", DefogRun, TwoValues<keyword::DEFOG>, true, true,
+    {HandlerName(EditId::Defog), Dialog<kDefog>, "Defogging ...", DefogRun, TwoValues<keyword::DEFOG>, true, true,
      Chosen<kDefog>},
 }};
 
@@ -172,14 +189,14 @@ void AutoCleanCommand(Workspace& ws) { AutoFilter(ws, false); }
 void AutoSharpenCommand(Workspace& ws) { AutoFilter(ws, true); }
 
 const std::array<CustomMenuCommand, 8> kCustom{{
-    {"onDescreenLight", DescreenCommand<-1>},
-    {"onDescreenMedium", DescreenCommand<0>},
-    {"onDescreenStrong", DescreenCommand<1>},
-    {"onDescreenHigh", DescreenCommand<2>},
-    {"onDelace", DelaceCommand},
-    {"onEnrich", EnrichCommand},
-    {"onAutoClean", AutoCleanCommand},
-    {"onAutoSharpen", AutoSharpenCommand},
+    {HandlerName(EditId::DescreenLight), DescreenCommand<-1>},
+    {HandlerName(EditId::DescreenMedium), DescreenCommand<0>},
+    {HandlerName(EditId::DescreenStrong), DescreenCommand<1>},
+    {HandlerName(EditId::DescreenHigh), DescreenCommand<2>},
+    {HandlerName(EditId::Delace), DelaceCommand},
+    {HandlerName(EditId::Enrich), EnrichCommand},
+    {HandlerName(EditId::AutoClean), AutoCleanCommand},
+    {HandlerName(EditId::AutoSharpen), AutoSharpenCommand},
 }};
 
 // Reports a failed library call and stops a running batch.

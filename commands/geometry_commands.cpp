@@ -1,6 +1,8 @@
 #include "commands/geometry_commands.h"
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
+#include "commands/registry.h"
 #include "filters/library_failure.h"
 
 #include <array>
@@ -25,7 +27,7 @@ void MosaicDialog(Workspace& ws, FilterDlgParam& p) {
     p.title = "Set Mosaic Tile to";
     p.sliderCount = 1;
     p.EffectCode = 250;
-    p.sliders[0] = {2, 16, ws.remembered.Mosaic, 1, 1, "2x2", "16x16"};
+    p.sliders[0] = ArgSlider(keyword::MOSAIC, 0, ws.remembered.Mosaic, 1, "2x2", "16x16");
 }
 
 void MosaicChosen(Workspace& ws, int n) {
@@ -42,7 +44,7 @@ void MosaicRun(Workspace& ws, PassTarget target) {
 std::string MosaicCommandLine(const Workspace& ws) { return MosaicLine(ws.EffectValue1); }
 
 const std::array<EditCommand, 1> kCommands{{
-    {"onMosaic", MosaicDialog, "Tiling ...", MosaicRun, MosaicCommandLine, true, true,
+    {HandlerName(EditId::Mosaic), MosaicDialog, "Tiling ...", MosaicRun, MosaicCommandLine, true, true,
      MosaicChosen},
 }};
 

@@ -20,6 +20,16 @@ namespace {
 
 constexpr ArgCheck kAny{};
 constexpr ArgCheck In(int32_t lo, int32_t hi) { return {true, lo, hi}; }
+// An argument whose menu slider offers less than a line accepts.
+constexpr ArgCheck Narrow(int32_t lo, int32_t hi, int32_t sliderLo, int32_t sliderHi) {
+    return {true, lo, hi, sliderLo, sliderHi};
+}
+// A value a line does not check, on a slider of the menu's dialog.
+constexpr ArgCheck SliderOnly(int32_t sliderLo, int32_t sliderHi) {
+    return {false, 0, 0, sliderLo, sliderHi};
+}
+// The strength and the second value of the two-slider filters.
+constexpr std::array<ArgCheck, 3> kTwoSliders{Narrow(0, 255, 1, 255), In(0, 255), kAny};
 
 constexpr std::array<ArgCheck, 3> kNone{};
 constexpr std::array<ArgCheck, 3> kConform{In(1, 254), In(1, 254), kAny};
@@ -56,7 +66,7 @@ constexpr Command kTable[] = {
     {keyword::ZEROMAP, 'B', kNone, kOp, BipZeroMap},
     {keyword::CENTER, 'B', kNone, kOp, BipCenter},
     {keyword::EQUALIZE, 'B', kNone, kOp, BipEqualize},
-    {keyword::WHITEBALANCE, 'B', kNone, kOp, BipWhiteBalance},
+    {keyword::WHITEBALANCE, 'B', {SliderOnly(-127, 127), kAny, kAny}, kOp, BipWhiteBalance},
     {keyword::NEGATIVE, 'B', kNone, kOp, BipNegative},
 
     {keyword::MAP_RGB, 'C', kNone, kOp, BipMapRgb},
@@ -114,7 +124,7 @@ constexpr Command kTable[] = {
     {keyword::COPYFROMBACKUP, 'I', kNone, kOp, BipCopyFromBackup},
     {keyword::CLEARBUFFERS, 'I', kNone, kCtl | kRenewsDuplicate | kRenewsBackup, nullptr,
      ControlStep::ClearBuffers},
-    {keyword::AVERAGE, 'I', k1To255, kOp, BipAverage},
+    {keyword::AVERAGE, 'I', {Narrow(1, 255, 1, 99), kAny, kAny}, kOp, BipAverage},
     {keyword::MULTIPLY, 'I', kNone, kOp, BipMultiply},
     {keyword::MINIMUM, 'I', kNone, kOp, BipMinimum},
     {keyword::MAXIMUM, 'I', kNone, kOp, BipMaximum},
@@ -131,14 +141,14 @@ constexpr Command kTable[] = {
     {keyword::OUTLIER, 'J', k1To255, kOp, BipOutlier},
     {keyword::SOFTEN, 'J', One(1, 10), kOp, BipSoften},
     {keyword::DESPECKLE, 'J', One(1, 9), kOp, BipDespeckle},
-    {keyword::UNSPOT, 'J', One(-127, 127), kOp, BipUnSpot},
+    {keyword::UNSPOT, 'J', {Narrow(-127, 127, -8, 8), kAny, kAny}, kOp, BipUnSpot},
     {keyword::MEANREMOVAL, 'J', One(1, 8), kOp, BipMeanRemoval},
     {keyword::HIGHPASSMEDIUM, 'J', One(1, 4), kOp, BipHighPassMedium},
     {keyword::HIGHPASSLIGHT, 'J', One(1, 4), kOp, BipHighPassLight},
 
     {keyword::BORDER, 'K', kBorder, kOp, BipBorder},
     {keyword::BORDER_TOPBOT, 'K', kBorder, kOp, BipBorderTopBot},
-    {keyword::INTERLACE, 'K', {In(1, 255), In(0, 1), kAny}, kOp, BipInterlace},
+    {keyword::INTERLACE, 'K', {Narrow(1, 255, 1, 99), In(0, 1), kAny}, kOp, BipInterlace},
 
     {keyword::MASK_HLS, 'L', kNone, kOp, BipMaskHls},
     {keyword::MASK_HLSINV, 'L', kNone, kOp, BipMaskHlsInv},
@@ -169,10 +179,10 @@ constexpr Command kTable[] = {
     // Gamma 0 would divide by zero in the curve; the menu offers 1..500 too.
     {keyword::GAMMA_SATURATION, 'M', One(1, 500), kOp, BipGammaSaturation},
 
-    {keyword::UNSHARPMASK, 'N', kTwoBytes, kOp, BipUnsharpMask},
-    {keyword::CLEAN, 'N', kTwoBytes, kOp, BipClean},
-    {keyword::MASK_EDGES, 'N', kTwoBytes, kOp, BipMaskEdges},
-    {keyword::DEFOG, 'N', kTwoBytes, kOp, BipDefog},
+    {keyword::UNSHARPMASK, 'N', kTwoSliders, kOp, BipUnsharpMask},
+    {keyword::CLEAN, 'N', kTwoSliders, kOp, BipClean},
+    {keyword::MASK_EDGES, 'N', {Narrow(0, 255, 1, 255), Narrow(0, 255, 1, 255), kAny}, kOp, BipMaskEdges},
+    {keyword::DEFOG, 'N', kTwoSliders, kOp, BipDefog},
 
     {keyword::SHADOWS, 'O', kThreeBytes, kOp, BipShadows},
     {keyword::HIGHLIGHTS, 'O', kThreeBytes, kOp, BipHighlights},
@@ -274,6 +284,31 @@ MenuCommandRef FindMenuCommand(std::string_view id) {
     for (const MenuCommandRef& ref : all)
         if (id == (ref.edit ? ref.edit->name : ref.custom->name)) return ref;
     return {};
+}
+
+MenuCommandRef FindMenuCommand(EditId id) {
+    static const std::array<MenuCommandRef, kEditIdCount> byId = [] {
+        std::array<MenuCommandRef, kEditIdCount> out{};
+        for (size_t i = 0; i < kEditIdCount; ++i) out[i] = FindMenuCommand(kEditHandlers[i]);
+        return out;
+    }();
+    return size_t(id) < byId.size() ? byId[size_t(id)] : MenuCommandRef{};
+}
+
+namespace {
+
+const ArgCheck& Arg(std::string_view keyword, int arg) {
+    static constexpr ArgCheck kNoArg{};
+    const Command* c = FindBipCommand(keyword);
+    return c != nullptr && arg >= 0 && arg < 3 ? c->args[size_t(arg)] : kNoArg;
+}
+
+}  // namespace
+
+SliderParam ArgSlider(std::string_view keyword, int arg, int32_t position, int32_t largeStep,
+                      std::string low, std::string high) {
+    const ArgCheck& a = Arg(keyword, arg);
+    return {a.sliderMin(), a.sliderMax(), position, largeStep, 1, std::move(low), std::move(high)};
 }
 
 BipDispatch DispatchBipKeyword(std::string_view keyword, Workspace& ws) {

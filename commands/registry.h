@@ -9,18 +9,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "commands/menu_ids.h"
 #include "core/frame.h"
 
 namespace vimbra {
 
-// Range check of one numeric argument; unchecked accepts any value.
+// One numeric argument: the range a line may carry (unchecked accepts any
+// value) and, when the menu's dialog offers less on its slider, the slider's
+// range (both 0: lo..hi).
 struct ArgCheck {
     bool checked = false;
     int32_t lo = 0, hi = 0;
+    int32_t sliderLo = 0, sliderHi = 0;
     constexpr bool accepts(int32_t v) const { return !checked || (lo <= v && v <= hi); }
+    constexpr bool narrowSlider() const { return sliderLo != 0 || sliderHi != 0; }
+    constexpr int32_t sliderMin() const { return narrowSlider() ? sliderLo : lo; }
+    constexpr int32_t sliderMax() const { return narrowSlider() ? sliderHi : hi; }
 };
 
 // Entry traits, combined with |.
@@ -121,6 +129,11 @@ BipDispatch RunBipCommand(const Command& command, Workspace& ws);
 // Looks the keyword up and runs it.
 BipDispatch DispatchBipKeyword(std::string_view keyword, Workspace& ws);
 
+// A slider over argument `arg` (0..2) of `keyword`'s entry: the entry's
+// slider range, the position, the steps and the labels at both ends.
+SliderParam ArgSlider(std::string_view keyword, int arg, int32_t position, int32_t largeStep,
+                      std::string low, std::string high);
+
 // The menu half of an editing command, by handler id ("onGaussian").
 struct MenuCommandRef {
     const EditCommand* edit = nullptr;
@@ -128,6 +141,8 @@ struct MenuCommandRef {
     explicit operator bool() const { return edit || custom; }
 };
 MenuCommandRef FindMenuCommand(std::string_view id);
+// The menu half an id names; every id has one (the registry test checks).
+MenuCommandRef FindMenuCommand(EditId id);
 // Every menu half the menus can place, in family order.
 std::vector<MenuCommandRef> MenuCommands();
 

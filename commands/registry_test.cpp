@@ -7,6 +7,7 @@
 #include <string>
 
 #include "batch/bip_line.h"
+#include "commands/keywords.h"
 #include "core/frame_host.h"
 
 namespace vimbra {
@@ -196,6 +197,60 @@ TEST(FindMenuCommandTest, EveryMenuHalfIsFoundByItsOwnId) {
         EXPECT_EQ(found.custom, ref.custom) << id;
     }
     EXPECT_GT(ids.size(), 90u);
+}
+
+// The ids and the menu halves match one to one: a half without an id cannot
+// be placed, an id without a half would place nothing.
+TEST(FindMenuCommandTest, EveryIdNamesOneMenuHalf) {
+    std::set<const void*> halves;
+    for (size_t i = 0; i < kEditIdCount; ++i) {
+        const MenuCommandRef ref = FindMenuCommand(EditId(i));
+        ASSERT_TRUE(ref) << kEditHandlers[i];
+        EXPECT_STREQ(ref.edit ? ref.edit->name : ref.custom->name, kEditHandlers[i]);
+        halves.insert(ref.edit ? static_cast<const void*>(ref.edit) : ref.custom);
+    }
+    EXPECT_EQ(halves.size(), MenuCommands().size());
+    EXPECT_EQ(FindMenuCommand(EditId::Gaussian).edit, FindMenuCommand("onGaussian").edit);
+    EXPECT_NE(FindMenuCommand(EditId::Duplicate).custom, nullptr);
+}
+
+// A dialog's slider never offers what a line would refuse.
+TEST(CommandTableTest, NarrowSlidersStayInsideTheirRange) {
+    int narrow = 0;
+    for (const Command& c : BipCommands()) {
+        for (const ArgCheck& a : c.args) {
+            if (!a.narrowSlider()) continue;
+            ++narrow;
+            EXPECT_LT(a.sliderLo, a.sliderHi) << c.keyword;
+            if (!a.checked) continue;
+            EXPECT_GE(a.sliderLo, a.lo) << c.keyword;
+            EXPECT_LE(a.sliderHi, a.hi) << c.keyword;
+        }
+    }
+    EXPECT_EQ(narrow, 9);
+}
+
+TEST(ArgSliderTest, RangeFromTheEntryPositionAsGiven) {
+    const Workspace ws;
+    const SliderParam unspot = ArgSlider(keyword::UNSPOT, 0, ws.remembered.UnSpot, 1, "-8 pepper", "+8 salt");
+    EXPECT_EQ(unspot.Min, -8);
+    EXPECT_EQ(unspot.Max, 8);
+    EXPECT_EQ(unspot.Position, -7);
+    EXPECT_EQ(unspot.LabelMax, "+8 salt");
+    const SliderParam gaussian = ArgSlider(keyword::GAUSSIAN, 0, ws.remembered.Gaussian, 16, "", "");
+    EXPECT_EQ(gaussian.Min, 1);
+    EXPECT_EQ(gaussian.Max, 255);
+    EXPECT_EQ(gaussian.Position, 192);
+    EXPECT_EQ(gaussian.LargeStep, 16);
+    EXPECT_EQ(gaussian.SmallStep, 1);
+    const SliderParam field = ArgSlider(keyword::INTERLACE, 1, 1, 1, "Even", "Odd");
+    EXPECT_EQ(field.Min, 0);
+    EXPECT_EQ(field.Max, 1);
+    // A value no line checks still gets the dialog's slider.
+    const SliderParam balance = ArgSlider(keyword::WHITEBALANCE, 0, 0, 8, "", "");
+    EXPECT_EQ(balance.Min, -127);
+    EXPECT_EQ(balance.Max, 127);
+    EXPECT_TRUE(FindBipCommand(keyword::WHITEBALANCE)->args[0].accepts(-5000));
 }
 
 // Every control keyword names its own step; operations name none.

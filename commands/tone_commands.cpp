@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "commands/keywords.h"
+#include "commands/menu_ids.h"
+#include "commands/registry.h"
 #include "core/histogram.h"
 #include "core/tone_curves.h"
 #include "core/tone_filters.h"
@@ -130,11 +132,6 @@ void BipAttenuate(Workspace& ws) { MultiplyLuminance(ws, Main(ws)); }
 
 namespace {
 
-SliderParam Slider(int min, int max, int position, int largeStep, const char* labelMin = "",
-                   const char* labelMax = "") {
-    return SliderParam{min, max, position, largeStep, 1, labelMin, labelMax};
-}
-
 // count sliders sharing one range, position and labels.
 void Uniform(FilterDlgParam& p, int effectCode, const char* title, int count,
              const SliderParam& s) {
@@ -144,9 +141,10 @@ void Uniform(FilterDlgParam& p, int effectCode, const char* title, int count,
     p.sliders[0] = p.sliders[1] = p.sliders[2] = s;
 }
 
-const SliderParam kGamma = Slider(1, 500, 100, 10, "1 (dark)", "500 (bright)");
-const SliderParam kBrightness = Slider(-127, 127, 0, 8, "-127 (less)", "+127 (more)");
-const SliderParam kPlusMinus127 = Slider(-127, 127, 0, 8);
+// The ranges are those of the commands' entries.
+const SliderParam kGamma = ArgSlider(keyword::GAMMA, 0, 100, 10, "1 (dark)", "500 (bright)");
+const SliderParam kBrightness = ArgSlider(keyword::BRIGHTNESS, 0, 0, 8, "-127 (less)", "+127 (more)");
+const SliderParam kPlusMinus127 = ArgSlider(keyword::CONTRAST, 0, 0, 8, "", "");
 
 constexpr const char* kAdjustGamma = "Adjust Gamma (1/100)";
 constexpr const char* kAdjustBrightness = "Adjust Brightness";
@@ -159,10 +157,10 @@ void CalcHistograms(Workspace& ws, bool withSat) {
     DoCalcHistogram(ws, PassTarget::mainPicture(ws), withSat, false, false);
 }
 
-// The shadows/highlights pair, starting at the populated range of the grey
+// The shadows/highlights pair of `entry`'s line, starting at the populated range of the grey
 // (or saturation) histogram.
-void ShadowsHighlights(Workspace& ws, FilterDlgParam& p, int effectCode, const char* title,
-                       bool saturation) {
+void ShadowsHighlights(Workspace& ws, FilterDlgParam& p, const char* entry, int effectCode,
+                       const char* title, bool saturation) {
     CalcHistograms(ws, saturation);
     const EndPoints e =
         HistogramEndPoints(saturation ? ws.hist.HistSat : ws.hist.HistGry, saturation);
@@ -170,8 +168,8 @@ void ShadowsHighlights(Workspace& ws, FilterDlgParam& p, int effectCode, const c
     p.EffectCode = effectCode;
     p.sliderCount = 2;
     p.CustomLabels = true;
-    p.sliders[0] = Slider(0, 255, e.lo, 8, "0 (less)", "255 (more)");
-    p.sliders[1] = Slider(0, 255, e.hi, 8, "0 (more)", "255 (less)");
+    p.sliders[0] = ArgSlider(entry, 0, e.lo, 8, "0 (less)", "255 (more)");
+    p.sliders[1] = ArgSlider(entry, 1, e.hi, 8, "0 (more)", "255 (less)");
     p.sliders[2] = p.sliders[0];
 }
 
@@ -190,23 +188,23 @@ std::string Line2(const char* keyword, const Workspace& ws) {
 
 const std::array kMenuCommands = {
     EditCommand{
-        .name = "onGammaGlobal",
+        .name = HandlerName(EditId::GammaGlobal),
         .dialog = [](Workspace&, FilterDlgParam& p) { Uniform(p, 101, kAdjustGamma, 1, kGamma); },
         .busyMessage = kGammaBusy,
         .run = PerChannelColorFilter<SetGammaLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::GAMMA, ws); }},
     EditCommand{
-        .name = "onGammaRgb",
+        .name = HandlerName(EditId::GammaRgb),
         .dialog = [](Workspace&, FilterDlgParam& p) { Uniform(p, 100, kAdjustGamma, 3, kGamma); },
         .busyMessage = kGammaBusy,
         .run = PerChannelColorFilter<SetGammaLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::GAMMA, ws); }},
     EditCommand{
-        .name = "onGammaSupress",
+        .name = HandlerName(EditId::GammaSupress),
         .dialog =
             [](Workspace&, FilterDlgParam& p) {
                 Uniform(p, 102, "Supress Gamma (1/100)", 3,
-                        Slider(1, 500, 100, 10, "1 (bright)", "500 (dark)"));
+                        ArgSlider(keyword::GAMMA_SUPRESS, 0, 100, 10, "1 (bright)", "500 (dark)"));
             },
         .busyMessage = kGammaBusy,
         .run =
@@ -217,11 +215,11 @@ const std::array kMenuCommands = {
         .bipLine = [](const Workspace& ws) { return Line3(keyword::GAMMA_SUPRESS, ws); }},
     // The dialog leaves this one's value in EffectValue3.
     EditCommand{
-        .name = "onGammaSaturation",
+        .name = HandlerName(EditId::GammaSaturation),
         .dialog =
             [](Workspace&, FilterDlgParam& p) {
                 Uniform(p, 103, "Saturation  Gamma (1/100)", 1,
-                        Slider(1, 500, 100, 10, "1 (less)", "500 (more)"));
+                        ArgSlider(keyword::GAMMA_SATURATION, 0, 100, 10, "1 (less)", "500 (more)"));
             },
         .busyMessage = kGammaBusy,
         .run =
@@ -233,7 +231,7 @@ const std::array kMenuCommands = {
         .bipLine =
             [](const Workspace& ws) { return BipLine(keyword::GAMMA_SATURATION, {ws.EffectValue3}); }},
     EditCommand{
-        .name = "onBrightnessGlobal",
+        .name = HandlerName(EditId::BrightnessGlobal),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -243,7 +241,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetBrightLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::BRIGHTNESS, ws); }},
     EditCommand{
-        .name = "onBrightnessRgb",
+        .name = HandlerName(EditId::BrightnessRgb),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -253,7 +251,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetBrightLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::BRIGHTNESS, ws); }},
     EditCommand{
-        .name = "onBrightnessShift",
+        .name = HandlerName(EditId::BrightnessShift),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -265,11 +263,11 @@ const std::array kMenuCommands = {
     // Starts each channel at minus its first well-populated level; records the
     // bare keyword, which recomputes the shifts from the picture it runs on.
     EditCommand{
-        .name = "onBrightnessZero",
+        .name = HandlerName(EditId::BrightnessZero),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
-                Uniform(p, 113, kAdjustShifting, 3, Slider(-127, 127, 0, 8, "-127", "127"));
+                Uniform(p, 113, kAdjustShifting, 3, ArgSlider(keyword::SHIFT, 0, 0, 8, "-127", "127"));
                 p.CustomLabels = true;
                 const Histogram* h[3] = {&ws.hist.HistRed, &ws.hist.HistGrn, &ws.hist.HistBlu};
                 for (int ch = 0; ch < 3; ++ch)
@@ -289,7 +287,7 @@ const std::array kMenuCommands = {
                 return std::string(keyword::ZERO);
             }},
     EditCommand{
-        .name = "onContrastGlobal",
+        .name = HandlerName(EditId::ContrastGlobal),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -299,7 +297,7 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetContrastLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::CONTRAST, ws); }},
     EditCommand{
-        .name = "onContrastRgb",
+        .name = HandlerName(EditId::ContrastRgb),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
@@ -309,10 +307,10 @@ const std::array kMenuCommands = {
         .run = PerChannelColorFilter<SetContrastLUT>,
         .bipLine = [](const Workspace& ws) { return Line3(keyword::CONTRAST, ws); }},
     EditCommand{
-        .name = "onContrastSupress",
+        .name = HandlerName(EditId::ContrastSupress),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
-                ShadowsHighlights(ws, p, 134, "Supress Shadows/Highlights", false);
+                ShadowsHighlights(ws, p, keyword::SUPRESS, 134, "Supress Shadows/Highlights", false);
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -323,10 +321,10 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line2(keyword::SUPRESS, ws); }},
     EditCommand{
-        .name = "onEnhanceGlobal",
+        .name = HandlerName(EditId::EnhanceGlobal),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
-                ShadowsHighlights(ws, p, 130, "Enhance Shadows/Highlights (Global)", false);
+                ShadowsHighlights(ws, p, keyword::ENHANCE, 130, "Enhance Shadows/Highlights (Global)", false);
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -337,10 +335,10 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line2(keyword::ENHANCE, ws); }},
     EditCommand{
-        .name = "onEnhanceLighting",
+        .name = HandlerName(EditId::EnhanceLighting),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
-                ShadowsHighlights(ws, p, 133, "Enhance Shadows/Highlights (Lighting)", false);
+                ShadowsHighlights(ws, p, keyword::LIGHTING, 133, "Enhance Shadows/Highlights (Lighting)", false);
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -350,13 +348,13 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line2(keyword::LIGHTING, ws); }},
     EditCommand{
-        .name = "onEnhanceShadows",
+        .name = HandlerName(EditId::EnhanceShadows),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
                 const EndPoints e = HistogramEndPoints(ws.hist.HistGry, false);
                 Uniform(p, 131, "Enhance Shadows (RGB)", 3,
-                        Slider(0, 255, e.lo, 8, "0 (less)", "255 (more)"));
+                        ArgSlider(keyword::SHADOWS, 0, e.lo, 8, "0 (less)", "255 (more)"));
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -366,13 +364,13 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line3(keyword::SHADOWS, ws); }},
     EditCommand{
-        .name = "onEnhanceHighlights",
+        .name = HandlerName(EditId::EnhanceHighlights),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
                 CalcHistograms(ws, false);
                 const EndPoints e = HistogramEndPoints(ws.hist.HistGry, false);
                 Uniform(p, 132, "Enhance Highlights (RGB)", 3,
-                        Slider(0, 255, e.hi, 8, "0 (more)", "255 (less)"));
+                        ArgSlider(keyword::HIGHLIGHTS, 0, e.hi, 8, "0 (more)", "255 (less)"));
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -382,10 +380,10 @@ const std::array kMenuCommands = {
             },
         .bipLine = [](const Workspace& ws) { return Line3(keyword::HIGHLIGHTS, ws); }},
     EditCommand{
-        .name = "onEnhanceSaturation",
+        .name = HandlerName(EditId::EnhanceSaturation),
         .dialog =
             [](Workspace& ws, FilterDlgParam& p) {
-                ShadowsHighlights(ws, p, 135, "Enhance Shadows/Highlights (Saturation)", true);
+                ShadowsHighlights(ws, p, keyword::SATURATION, 135, "Enhance Shadows/Highlights (Saturation)", true);
             },
         .busyMessage = kEnhancingBusy,
         .run =
@@ -395,13 +393,13 @@ const std::array kMenuCommands = {
                 SaturationFilter(ws, t);
             },
         .bipLine = [](const Workspace& ws) { return Line2(keyword::SATURATION, ws); }},
-    EditCommand{.name = "onUnwash",
+    EditCommand{.name = HandlerName(EditId::Unwash),
                 .run = [](Workspace& ws, PassTarget t) { MultiplyRGB(ws, t); },
                 .bipLine = [](const Workspace&) { return std::string(keyword::UNWASH); }},
-    EditCommand{.name = "onUncook",
+    EditCommand{.name = HandlerName(EditId::Uncook),
                 .run = [](Workspace& ws, PassTarget t) { UnWashMore(ws, t); },
                 .bipLine = [](const Workspace&) { return std::string(keyword::UNCOOK); }},
-    EditCommand{.name = "onAttenuate",
+    EditCommand{.name = HandlerName(EditId::Attenuate),
                 .run = [](Workspace& ws, PassTarget t) { MultiplyLuminance(ws, t); },
                 .bipLine = [](const Workspace&) { return std::string(keyword::ATTENUATE); }},
 };

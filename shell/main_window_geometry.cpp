@@ -27,21 +27,21 @@ bool ShiftHeld() { return QApplication::keyboardModifiers() & Qt::ShiftModifier;
 }  // namespace
 
 void MainWindow::registerGeometryHandlers() {
-    handlers_["onResize"] = [this](int) { onResize(); };
-    handlers_["onResample"] = [this](int) { onResample(); };
-    handlers_["onAutoResize"] = [this](int) { onAutoResize(); };
-    handlers_["onRotate"] = [this](int tag) { onRotate(tag); };
-    handlers_["onMirror"] = [this](int tag) { onMirror(tag); };
-    handlers_["onCrop"] = [this](int) { onCrop(); };
-    handlers_["onCopySelection"] = [this](int) { onCopySelection(); };
-    handlers_["onTrim"] = [this](int) { onTrim(); };
-    handlers_["onBorder"] = [this](int) { onBorder(); };
-    handlers_["onMask"] = [this](int) { onMask(); };
+    handlers_[HandlerName(ViewerAction::Resize)] = [this](int) { onResize(); };
+    handlers_[HandlerName(ViewerAction::Resample)] = [this](int) { onResample(); };
+    handlers_[HandlerName(ViewerAction::AutoResize)] = [this](int) { onAutoResize(); };
+    handlers_[HandlerName(ViewerAction::Rotate)] = [this](int tag) { onRotate(tag); };
+    handlers_[HandlerName(ViewerAction::Mirror)] = [this](int tag) { onMirror(tag); };
+    handlers_[HandlerName(ViewerAction::Crop)] = [this](int) { onCrop(); };
+    handlers_[HandlerName(ViewerAction::CopySelection)] = [this](int) { onCopySelection(); };
+    handlers_[HandlerName(ViewerAction::Trim)] = [this](int) { onTrim(); };
+    handlers_[HandlerName(ViewerAction::Border)] = [this](int) { onBorder(); };
+    handlers_[HandlerName(ViewerAction::Mask)] = [this](int) { onMask(); };
     // Mask in its select-all form: the whole picture, whatever was selected.
-    handlers_["onSelectAll"] = [this](int) {
+    handlers_[HandlerName(ViewerAction::SelectAll)] = [this](int) {
         if (!ws_.Image.isEmpty() && !ws_.CriticalProcess) askSelection(true);
     };
-    handlers_["onGrid"] = [this](int tag) { onGrid(tag); };
+    handlers_[HandlerName(ViewerAction::Grid)] = [this](int tag) { onGrid(tag); };
 }
 
 void MainWindow::afterGeometry() {

@@ -17,14 +17,14 @@ constexpr ReduceItem kReduceItems[] = {ReduceItem::Colors256Dither, ReduceItem::
 }  // namespace
 
 void MainWindow::registerPictureHandlers() {
-    handlers_["onTextMark"] = [this](int tag) { onTextMark(tag); };
-    handlers_["onTextMarkProperties"] = [this](int) { onTextMarkProperties(); };
-    handlers_["onOutlineColor"] = [this](int) { onOutlineColor(); };
-    handlers_["onRandomNoise"] = [this](int) { onRandomNoise(); };
-    handlers_["onArtifacts"] = [this](int) { onArtifacts(); };
-    handlers_["onReduce"] = [this](int tag) { onReduce(tag); };
-    handlers_["onPromote"] = [this](int tag) { onPromote(tag); };
-    handlers_["onGrayShades"] = [this](int) { onGrayShades(); };
+    handlers_[HandlerName(ViewerAction::TextMark)] = [this](int tag) { onTextMark(tag); };
+    handlers_[HandlerName(ViewerAction::TextMarkProperties)] = [this](int) { onTextMarkProperties(); };
+    handlers_[HandlerName(ViewerAction::OutlineColor)] = [this](int) { onOutlineColor(); };
+    handlers_[HandlerName(ViewerAction::RandomNoise)] = [this](int) { onRandomNoise(); };
+    handlers_[HandlerName(ViewerAction::Artifacts)] = [this](int) { onArtifacts(); };
+    handlers_[HandlerName(ViewerAction::Reduce)] = [this](int tag) { onReduce(tag); };
+    handlers_[HandlerName(ViewerAction::Promote)] = [this](int tag) { onPromote(tag); };
+    handlers_[HandlerName(ViewerAction::GrayShades)] = [this](int) { onGrayShades(); };
     // A Yes to "Convert to 256 colors?" after an edit runs Reduce to > 256 colors.
     host_.autoConvertReduction = AutoConvertReduction;
 }

@@ -63,44 +63,44 @@ QIcon ToolIcon(QStyle* style, std::string_view caption) {
 }  // namespace
 
 void MainWindow::registerHandlers() {
-    auto on = [this](const char* name, std::function<void()> f) {
-        handlers_[name] = [f = std::move(f)](int) { f(); };
+    auto on = [this](ViewerAction id, std::function<void()> f) {
+        handlers_[HandlerName(id)] = [f = std::move(f)](int) { f(); };
     };
-    on("onNew", [this] { onNew(); });
-    on("onOpen", [this] { onOpen(); });
-    on("onReload", [this] { onReload(); });
-    on("onThumbnails", [this] { onThumbnails(); });
-    on("onSave", [this] { onSave(); });
-    on("onBookmarksView", [this] { onBookmarksView(); });
-    on("onHistoryClear", [this] { onHistoryClear(); });
-    on("onHistorySort", [this] { onHistorySort(); });
-    on("onHistorySlideshow", [this] { onHistorySlideshow(); });
-    on("onHistoryLoad", [this] { onHistoryLoad(); });
-    on("onHistorySave", [this] { onHistorySave(); });
-    on("onBookmarkUnmark", [this] { onBookmarkUnmark(); });
-    on("onExit", [this] { onExit(); });
-    on("onUndo", [this] { onUndo(); });
-    on("onSelect", [this] { onSelect(); });
-    on("onHand", [this] { onHand(); });
-    on("onNextImage", [this] { onNextImage(); });
-    on("onPreviousImage", [this] { onPreviousImage(); });
-    handlers_["onFirstImage"] = [this](int tag) { onFirstImage(tag); };
-    handlers_["onPageChange"] = [this](int tag) { onPageChange(tag); };
-    handlers_["onFitWindowTo"] = [this](int tag) { onFitWindowTo(tag); };
-    on("onOptimizeWindow", [this] { onOptimizeWindow(); });
-    on("onPlayPause", [this] { onPlayPause(); });
-    on("onStop", [this] { onStop(); });
-    on("onCdPlayer", [this] { onCdPlayer(); });
-    on("onImageInfo", [this] { onImageInfo(); });
-    on("onFullScreen", [this] { onFullScreen(); });
-    on("onZoomRegion", [this] { onZoomRegion(); });
-    on("onZoom", [this] { onZoom(); });
-    on("onFitWindow", [this] { onFitWindow(); });
-    on("onUpsamplingToggled", [this] {
+    on(ViewerAction::New, [this] { onNew(); });
+    on(ViewerAction::Open, [this] { onOpen(); });
+    on(ViewerAction::Reload, [this] { onReload(); });
+    on(ViewerAction::Thumbnails, [this] { onThumbnails(); });
+    on(ViewerAction::Save, [this] { onSave(); });
+    on(ViewerAction::BookmarksView, [this] { onBookmarksView(); });
+    on(ViewerAction::HistoryClear, [this] { onHistoryClear(); });
+    on(ViewerAction::HistorySort, [this] { onHistorySort(); });
+    on(ViewerAction::HistorySlideshow, [this] { onHistorySlideshow(); });
+    on(ViewerAction::HistoryLoad, [this] { onHistoryLoad(); });
+    on(ViewerAction::HistorySave, [this] { onHistorySave(); });
+    on(ViewerAction::BookmarkUnmark, [this] { onBookmarkUnmark(); });
+    on(ViewerAction::Exit, [this] { onExit(); });
+    on(ViewerAction::Undo, [this] { onUndo(); });
+    on(ViewerAction::Select, [this] { onSelect(); });
+    on(ViewerAction::Hand, [this] { onHand(); });
+    on(ViewerAction::NextImage, [this] { onNextImage(); });
+    on(ViewerAction::PreviousImage, [this] { onPreviousImage(); });
+    handlers_[HandlerName(ViewerAction::FirstImage)] = [this](int tag) { onFirstImage(tag); };
+    handlers_[HandlerName(ViewerAction::PageChange)] = [this](int tag) { onPageChange(tag); };
+    handlers_[HandlerName(ViewerAction::FitWindowTo)] = [this](int tag) { onFitWindowTo(tag); };
+    on(ViewerAction::OptimizeWindow, [this] { onOptimizeWindow(); });
+    on(ViewerAction::PlayPause, [this] { onPlayPause(); });
+    on(ViewerAction::Stop, [this] { onStop(); });
+    on(ViewerAction::CdPlayer, [this] { onCdPlayer(); });
+    on(ViewerAction::ImageInfo, [this] { onImageInfo(); });
+    on(ViewerAction::FullScreen, [this] { onFullScreen(); });
+    on(ViewerAction::ZoomRegion, [this] { onZoomRegion(); });
+    on(ViewerAction::Zoom, [this] { onZoom(); });
+    on(ViewerAction::FitWindow, [this] { onFitWindow(); });
+    on(ViewerAction::UpsamplingToggled, [this] {
         Upsampled = !Upsampled;
         ChangeView();
     });
-    on("onScaleJpeg", [this] {
+    on(ViewerAction::ScaleJpeg, [this] {
         if (!HalfJpeg) {
             const Answer a = host_.AskSilenceable(
                 "onScaleJpeg", MessageKind::Confirmation,
@@ -115,54 +115,54 @@ void MainWindow::registerHandlers() {
         HalfJpeg = !HalfJpeg;
         action("onScaleJpeg")->setChecked(HalfJpeg);
     });
-    on("onMenubar", [this] { setMenuBarShown(!settings_.menuBar); });
-    on("onToolbarVisible", [this] { setToolBarShown(!settings_.toolBar); });
-    on("onPathbox", [this] { setPathBoxShown(!settings_.pathBox); });
-    on("onStatusbarVisible", [this] { setStatusBarShown(!settings_.statusBar); });
-    on("onClassicStyle", [this] { setButtonText(!settings_.buttonText); });
-    on("onStandard", [this] { onStandard(); });
-    on("onCompact", [this] { onCompact(); });
-    on("onMinimal", [this] { onMinimal(); });
-    on("onViewGamma", [this] { onViewGamma(); });
-    on("onAdjustViewport", [this] { onAdjustViewport(); });
-    handlers_["onAspect"] = [this](int tag) { onAspect(tag); };
-    handlers_["onHelpContext"] = [this](int tag) { onHelpContext(tag); };
-    on("onOptions", [this] { onOptions(); });
-    on("onBatchEditor", [this] { onBatchEditor(); });
-    on("onCompress", [this] { onCompress(); });
-    on("onHistogram", [this] { onHistogram(); });
-    on("onRgbInfo", [this] { onRgbInfo(); });
-    on("onPerformBatch", [this] { onPerformBatch(); });
-    on("onExplore", [this] { onExplore(); });
-    on("onMemory", [this] { onMemory(); });
-    on("onCopy", [this] { onCopy(); });
-    on("onCopyViewport", [this] { onCopyViewport(); });
-    on("onPaste", [this] { onPaste(); });
-    on("onPasteSelection", [this] { onPasteSelection(); });
-    on("onEmptyClipboard", [this] { onEmptyClipboard(); });
-    on("onPrint", [this] { onPrint(); });
-    on("onUnzipper", [this] { onUnzipper(); });
+    on(ViewerAction::Menubar, [this] { setMenuBarShown(!settings_.menuBar); });
+    on(ViewerAction::ToolbarVisible, [this] { setToolBarShown(!settings_.toolBar); });
+    on(ViewerAction::Pathbox, [this] { setPathBoxShown(!settings_.pathBox); });
+    on(ViewerAction::StatusbarVisible, [this] { setStatusBarShown(!settings_.statusBar); });
+    on(ViewerAction::ClassicStyle, [this] { setButtonText(!settings_.buttonText); });
+    on(ViewerAction::Standard, [this] { onStandard(); });
+    on(ViewerAction::Compact, [this] { onCompact(); });
+    on(ViewerAction::Minimal, [this] { onMinimal(); });
+    on(ViewerAction::ViewGamma, [this] { onViewGamma(); });
+    on(ViewerAction::AdjustViewport, [this] { onAdjustViewport(); });
+    handlers_[HandlerName(ViewerAction::Aspect)] = [this](int tag) { onAspect(tag); };
+    handlers_[HandlerName(ViewerAction::HelpContext)] = [this](int tag) { onHelpContext(tag); };
+    on(ViewerAction::Options, [this] { onOptions(); });
+    on(ViewerAction::BatchEditor, [this] { onBatchEditor(); });
+    on(ViewerAction::Compress, [this] { onCompress(); });
+    on(ViewerAction::Histogram, [this] { onHistogram(); });
+    on(ViewerAction::RgbInfo, [this] { onRgbInfo(); });
+    on(ViewerAction::PerformBatch, [this] { onPerformBatch(); });
+    on(ViewerAction::Explore, [this] { onExplore(); });
+    on(ViewerAction::Memory, [this] { onMemory(); });
+    on(ViewerAction::Copy, [this] { onCopy(); });
+    on(ViewerAction::CopyViewport, [this] { onCopyViewport(); });
+    on(ViewerAction::Paste, [this] { onPaste(); });
+    on(ViewerAction::PasteSelection, [this] { onPasteSelection(); });
+    on(ViewerAction::EmptyClipboard, [this] { onEmptyClipboard(); });
+    on(ViewerAction::Print, [this] { onPrint(); });
+    on(ViewerAction::Unzipper, [this] { onUnzipper(); });
     // Shift and Ctrl held as the command comes change what these do.
     const auto held = [] { return QGuiApplication::queryKeyboardModifiers(); };
-    handlers_["onBatchConvert"] = [this](int tag) { onBatchConvert(tag); };
-    on("onBatchRename", [this, held] { onBatchRename(held()); });
-    on("onBatchMove", [this] { onBatchMove(); });
-    on("onBatchDelete", [this, held] { onBatchDelete(held()); });
+    handlers_[HandlerName(ViewerAction::BatchConvert)] = [this](int tag) { onBatchConvert(tag); };
+    on(ViewerAction::BatchRename, [this, held] { onBatchRename(held()); });
+    on(ViewerAction::BatchMove, [this] { onBatchMove(); });
+    on(ViewerAction::BatchDelete, [this, held] { onBatchDelete(held()); });
     // Ctrl is the item's own shortcut key: from the menu the copy is single,
     // Ctrl with the tool bar's Copy/move button copies a list.
-    on("onCopyTo", [this, held] { onCopyTo(held() & ~Qt::ControlModifier); });
-    on("onMoveTo", [this] { onMoveTo(); });
-    handlers_["onDelete"] = [this, held](int tag) {
+    on(ViewerAction::CopyTo, [this, held] { onCopyTo(held() & ~Qt::ControlModifier); });
+    on(ViewerAction::MoveTo, [this] { onMoveTo(); });
+    handlers_[HandlerName(ViewerAction::Delete)] = [this, held](int tag) {
         onDelete(tag == kRecycleKey ? held() | Qt::ShiftModifier : held());
     };
-    on("onAnalyze", [this, held] { onAnalyze(held()); });
-    on("onJpegText", [this] { onJpegText(); });
+    on(ViewerAction::Analyze, [this, held] { onAnalyze(held()); });
+    on(ViewerAction::JpegText, [this] { onJpegText(); });
     registerPictureHandlers();
-    handlers_["onAssociations"] = [this](int tag) { onAssociations(tag); };
-    on("onWallpaperSet", [this] { onWallpaperSet(); });
-    on("onWallpaperClear", [this] { onWallpaperClear(); });
-    on("onScanSelect", [this] { onScanSelect(); });
-    on("onScanAcquire", [this] { onScanAcquire(); });
+    handlers_[HandlerName(ViewerAction::Associations)] = [this](int tag) { onAssociations(tag); };
+    on(ViewerAction::WallpaperSet, [this] { onWallpaperSet(); });
+    on(ViewerAction::WallpaperClear, [this] { onWallpaperClear(); });
+    on(ViewerAction::ScanSelect, [this] { onScanSelect(); });
+    on(ViewerAction::ScanAcquire, [this] { onScanAcquire(); });
     registerGeometryHandlers();
 }
 

@@ -316,5 +316,23 @@ TEST(MenuIndex, EveryDeclaredRowIsBuilt) {
     }
 }
 
+// Every viewer action is placed somewhere, and the window answers to each:
+// a context-menu row it drops is as lost as a menu-bar one.
+TEST(MenuIndex, EveryViewerActionIsPlacedAndBuilt) {
+    EnsureApp();
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    MainWindow window({}, &settings);
+    std::set<std::string> placed;
+    for (const auto& layout : {MainMenuLayout(), ContextMenuLayout(), BookmarkMenuLayout()})
+        for (const MenuRow& row : layout) placed.insert(row.handler);
+    for (const char* handler : kViewerHandlers) EXPECT_TRUE(placed.count(handler)) << handler;
+    for (const MenuRow& row : ContextMenuLayout()) {
+        if (std::string(row.caption) == "-") continue;
+        EXPECT_NE(window.contextAction(row.handler, row.tag), nullptr)
+            << row.path << " > " << row.caption << " (" << row.handler << ")";
+    }
+}
+
 }  // namespace
 }  // namespace vimbra

@@ -22,19 +22,20 @@ std::vector<std::string> Captions(const std::vector<const MenuRow*>& rows) {
 }
 
 TEST(ResolveMenuRowsTest, UnknownHandlersAndStraySeparatorsGo) {
+    using V = ViewerAction;
     const MenuRow rows[] = {
-        {"&File", "-", "", ""},                 // leading: dropped
-        {"&File", "&Open", "", "open"},
-        {"&File", "-", "", ""},
-        {"&File", "&Print", "", "print"},       // not built
-        {"&File", "-", "", ""},                 // doubled: one kept
-        {"&File/&Bookmarks", "&View", "", "view"},
-        {"&File", "-", "", ""},                 // trailing: dropped
-        {"&Edit", "&Undo", "", "print"},
-        {"&Edit", "-", "", ""},
-        {"&Help", "&Index", "", "help"},        // other menu: no separator
+        MenuRow::separator("&File"),                 // leading: dropped
+        {"&File", "&Open", "", V::Open},
+        MenuRow::separator("&File"),
+        {"&File", "&Print", "", V::Print},           // not built
+        MenuRow::separator("&File"),                 // doubled: one kept
+        {"&File/&Bookmarks", "&View", "", V::BookmarksView},
+        MenuRow::separator("&File"),                 // trailing: dropped
+        {"&Edit", "&Undo", "", V::Print},
+        MenuRow::separator("&Edit"),
+        {"&Help", "&Index", "", V::HelpContext},     // other menu: no separator
     };
-    const std::set<std::string> built{"open", "view", "help"};
+    const std::set<std::string> built{"onOpen", "onBookmarksView", "onHelpContext"};
     const auto kept = ResolveMenuRows(rows, [&](std::string_view h) {
         return built.count(std::string(h)) != 0;
     });
