@@ -212,7 +212,7 @@ PngInfo ReadPngInfo(ByteSpan data) {
     OpenReader(data, ctx, h);
     PngInfo info = InfoOf(h.png, h.info);
     if (info.interlace != 0 && info.interlace != 1) throw ImageFileError("Interlace type not valid");
-    TargetDepth(info);
+    info.pictureDepth = TargetDepth(info);
     return info;
 }
 
