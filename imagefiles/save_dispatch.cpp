@@ -119,8 +119,18 @@ std::vector<uint8_t> Encode(const Bitmap& b, SaveFormat format, const SaveOption
             return EncodeBmp(b);
         case SaveFormat::Pcx:
             return EncodePcx(b);
-        case SaveFormat::Png:
-            return EncodePng(b, {.interlaced = o.progressive, .compressionLevel = 1});
+        case SaveFormat::Png: {
+            std::vector<uint8_t> chunks;
+            if (o.metadata) {
+                try {
+                    chunks = PngMetadataChunks(*o.metadata);
+                } catch (const ImageFileError&) {
+                    // the picture matters more than what it carried
+                }
+            }
+            return EncodePng(b, {.interlaced = o.progressive, .compressionLevel = 1,
+                                 .chunksAfterHeader = chunks});
+        }
         case SaveFormat::JpegGrey:
         case SaveFormat::Jpeg: {
             JpegWriteOptions j;
@@ -161,10 +171,11 @@ std::vector<uint8_t> Encode(const Bitmap& b, SaveFormat format, const SaveOption
                       : EncodeTiff(b, *compression);
 }
 
-// The TIFF encoder writes the metadata itself; the others' bytes get it afterwards.
+// The PNG and TIFF encoders write the metadata themselves; the others' bytes
+// get it afterwards.
 std::vector<uint8_t> EncodeCarrying(const Bitmap& b, SaveFormat format, const SaveOptions& o) {
     std::vector<uint8_t> bytes = Encode(b, format, o);
-    if (!o.metadata || TiffCompressionOf(format)) return bytes;
+    if (!o.metadata || format == SaveFormat::Png || TiffCompressionOf(format)) return bytes;
     return WithMetadata(std::move(bytes), *o.metadata);
 }
 

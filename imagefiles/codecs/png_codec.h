@@ -27,6 +27,7 @@ struct PngReadOptions {
 struct PngWriteOptions {
     bool interlaced = true;    // Adam7
     int compressionLevel = 1;  // 0, 1, 2 → deflate level 1, 5, 9
+    ByteSpan chunksAfterHeader = {};  // whole chunks written as they are right after IHDR
 };
 
 // Throws ImageFileError ("Invalid PNG file", libpng's own message, ...).
