@@ -8,6 +8,7 @@
 #include "imagefiles/codecs/jxl_codec.h"
 #include "imagefiles/codecs/webp_codec.h"
 #include "imagefiles/metadata_io.h"
+#include "imagefiles/orientation.h"
 
 namespace vimbra {
 namespace {
@@ -36,7 +37,10 @@ void ReadMetadataOf(ImageReader r, ByteSpan data, const std::string& name, Pictu
             f.file.metadataWarning = std::move(read.warning);
             break;
         }
-        case ImageReader::Webp: (void)ReadWebpInfo(data, &f.metadata); break;
+        case ImageReader::Webp:
+            (void)ReadWebpInfo(data, &f.metadata);
+            f.metadata.orientation = ExifOrientation(f.metadata.exif);  // as the load takes it
+            break;
         case ImageReader::Avif: (void)ReadAvifInfo(data, true, &f.metadata); break;
         case ImageReader::Heif: (void)ReadHeifInfo(data, true, &f.metadata); break;
         case ImageReader::Jxl: (void)ReadJxlInfo(data, true, &f.metadata); break;

@@ -106,7 +106,7 @@ TEST_F(InfoProbe, HeadersTellWhatTheLoadMakesInEveryFormat) {
         Write("x.jxl", EncodeJxl(rgb)),
     };
     if (testutil::HaveExiftool()) {
-        // ExifTool writes no JPEG XL; the WebP tag is not applied, but named.
+        // ExifTool writes no JPEG XL.
         for (const char* name : {"turned.jpg", "turned.png", "turned.tif", "turned.webp"}) {
             const std::string ext = std::string(name).substr(std::string(name).rfind('.'));
             const std::string path = ext == ".jpg"   ? Write(name, EncodeJpeg(rgb))

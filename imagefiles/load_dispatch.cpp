@@ -457,6 +457,8 @@ void AttachMetadata(DecodedPicture& out, const std::string& path, ByteSpan data,
         out.metadata = std::move(read.metadata);
         out.file.metadataWarning = std::move(read.warning);
     }
+    // WebP has no transform of its own: its EXIF tag says how to turn it.
+    if (r == ImageReader::Webp) out.metadata.orientation = ExifOrientation(out.metadata.exif);
     if (options.applyOrientation && out.metadata.orientation >= 2 &&
         out.metadata.orientation <= 8) {
         out.bitmap = OrientUpright(out.bitmap, out.metadata.orientation);
