@@ -72,6 +72,13 @@ int MediaInfo(const std::string& path) {
     return kExitOk;
 }
 
+int PrintInfo(const FileInfoInput& info, const PictureMetadata& metadata) {
+    std::printf("%s\n", FileInfoText(info).c_str());
+    // The size above is the upright one; the tag says how it was stored.
+    if (const int tag = ExifOrientation(metadata.exif); tag != 1) std::printf("Orientation: %d\n", tag);
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunScript(const CliArgs& args) {
@@ -121,13 +128,14 @@ int Info(const CliArgs& args) {
     return Guarded([&] {
         if (ClassifyFile(args.input) == FileKind::Media) return MediaInfo(args.input);
         Workspace ws;
+        // The header tells what a load would make; the pixels are left alone.
+        if (const auto probed = ProbePictureFacts(args.input)) {
+            if (!probed->file.metadataWarning.empty()) PrintError(probed->file.metadataWarning);
+            return PrintInfo(FileInfoFor(args.input, *probed, ws.DisplayBitDepth), probed->metadata);
+        }
         LoadedFile facts;
         if (!LoadForCli(ws, args.input, &facts)) return kExitFailure;
-        std::printf("%s\n", FileInfoText(FileInfoFor(ws, facts)).c_str());
-        // The size above is the upright one; the tag says how it was stored.
-        if (const int tag = ExifOrientation(ws.Metadata.exif); tag != 1)
-            std::printf("Orientation: %d\n", tag);
-        return kExitOk;
+        return PrintInfo(FileInfoFor(ws, facts), ws.Metadata);
     });
 }
 

@@ -1,5 +1,6 @@
 // Reads a file's metadata as a load does, prepares it for a save and writes
-// it into a small JPEG, PNG and TIFF; the orientation parser sees the EXIF.
+// it into a small JPEG, PNG and TIFF, and into a TIFF as it is encoded; the
+// orientation parser sees the EXIF.
 #include <cstdint>
 
 #include "imagefiles/codecs/jpeg_codec.h"
@@ -7,6 +8,7 @@
 #include "imagefiles/codecs/tiff_codec.h"
 #include "imagefiles/metadata_io.h"
 #include "imagefiles/metadata_prepare.h"
+#include "imagefiles/metadata_tiff.h"
 #include "imagefiles/orientation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -26,5 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } catch (const ImageFileError&) {
         }
     }
+    if (DecodeTiff(EncodeTiffWithMetadata(picture, TiffCompression::None, saved)).width() != 4)
+        __builtin_trap();
     return 0;
 }

@@ -75,6 +75,16 @@ FileInfoInput FileInfoFor(const Workspace& ws, const LoadedFile& file) {
     return in;
 }
 
+FileInfoInput FileInfoFor(const std::string& path, const PictureFacts& facts, int displayBitDepth) {
+    FileInfoInput in;
+    in.path = path;
+    in.pictureDescription = PictureDescription(facts.width, facts.height, facts.depth);
+    in.pageCount = facts.file.pageCount;
+    in.memoryBytes = BitmapMemoryBytes(facts.width, facts.height, facts.depth);
+    in.displayBitDepth = displayBitDepth;
+    return in;
+}
+
 std::string DurationText(int64_t ms) {
     if (ms < 0) return "unknown";
     char text[32];

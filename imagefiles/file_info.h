@@ -6,6 +6,7 @@
 
 #include "core/workspace.h"
 #include "imagefiles/codecs/codec_common.h"
+#include "imagefiles/info_probe.h"
 #include "imagefiles/load_dispatch.h"
 
 namespace vimbra {
@@ -44,6 +45,9 @@ struct FileInfoInput {
 };
 
 FileInfoInput FileInfoFor(const Workspace& ws, const LoadedFile& file);
+// The same for the picture file at `path` as a load would make it, on a
+// screen of `displayBitDepth` bits.
+FileInfoInput FileInfoFor(const std::string& path, const PictureFacts& facts, int displayBitDepth);
 
 // "2.000 s"; "unknown" for a negative time.
 std::string DurationText(int64_t ms);

@@ -181,24 +181,28 @@ Probed ProbeWith(ImageReader r, const Context& c) {
             break;
         case ImageReader::Dcx:
             p.info = ReadDcxInfo(c.data);
+            if (c.options.faxQuality != 0) p.info.pictureDepth = 0;  // shown as grey
             break;
         case ImageReader::Tga:
             p.info = ReadTgaInfo(c.data);
             break;
         case ImageReader::Png: {
             const PngInfo i = ReadPngInfo(c.data);
-            p.info = {i.width, i.height, i.bitCount, 1};
+            p.info = {i.width, i.height, i.bitCount, 1, i.pictureDepth};
             break;
         }
         case ImageReader::Jpeg: {
             const JpegInfo i = ReadJpegInfo(c.data);
-            p.info = {i.width, i.height, i.bitCount, 1};
+            const bool quantized = PlanJpegDecode(i, c.options).read.quantize;
+            p.info = {i.width, i.height, i.bitCount, 1, quantized ? 8 : i.bitCount};
             break;
         }
         case ImageReader::Tiff: {
             p.tiffViaLibrary = TiffNeedsLibrary(c.data);
             const TiffInfo t = ReadTiffInfo(c.data, 1, {.acceptLzw = p.tiffViaLibrary});
-            p.info = {t.width, t.height, t.bitCount, TiffPageCount(c.data)};
+            const bool asRead = TiffCompressionReadable(t.compressionTag) &&
+                                !(p.tiffViaLibrary && c.options.faxQuality != 0);
+            p.info = {t.width, t.height, t.bitCount, TiffPageCount(c.data), asRead ? t.bitCount : 0};
             break;
         }
         case ImageReader::Webp:
@@ -453,6 +457,8 @@ void AttachMetadata(DecodedPicture& out, const std::string& path, ByteSpan data,
         out.metadata = std::move(read.metadata);
         out.file.metadataWarning = std::move(read.warning);
     }
+    // WebP has no transform of its own: its EXIF tag says how to turn it.
+    if (r == ImageReader::Webp) out.metadata.orientation = ExifOrientation(out.metadata.exif);
     if (options.applyOrientation && out.metadata.orientation >= 2 &&
         out.metadata.orientation <= 8) {
         out.bitmap = OrientUpright(out.bitmap, out.metadata.orientation);
@@ -497,6 +503,13 @@ const PluginReaders& StandardPluginReaders() {
     return readers;
 }
 
+ProbedBytes ProbeImageBytes(const std::string& path, ByteSpan data, const LoadOptions& options) {
+    return TryReaders(path, data, options, [&](ImageReader reader, Context& c) {
+        const Probed p = ProbeWith(reader, c);
+        return ProbedBytes{reader, p.info, p.tiffViaLibrary};
+    });
+}
+
 ProbeResult ProbeImageFile(const std::string& path, const LoadOptions& options) {
     ProbeResult r;
     r.kind = ClassifyFile(path);
@@ -521,13 +534,10 @@ ProbeResult ProbeImageFile(const std::string& path, const LoadOptions& options) 
     }
     try {
         const std::vector<uint8_t> data = ReadExisting(path);
-        TryReaders(path, data, options, [&](ImageReader reader, Context& c) {
-            const Probed p = ProbeWith(reader, c);
-            r.info = p.info;
-            r.tiffViaImgLibrary = p.tiffViaLibrary;
-            r.reader = reader;
-            return 0;
-        });
+        const ProbedBytes p = ProbeImageBytes(path, data, options);
+        r.info = p.info;
+        r.tiffViaImgLibrary = p.tiffViaImgLibrary;
+        r.reader = p.reader;
         r.code = kProbePicture;
         r.kind = FileKind::Picture;
     } catch (const std::bad_alloc&) {

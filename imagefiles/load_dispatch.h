@@ -105,6 +105,15 @@ struct ProbeResult {
 // Size, depth and pages without decoding the pixels.
 ProbeResult ProbeImageFile(const std::string& path, const LoadOptions& options = {});
 
+// The same over the bytes of a picture file already read. Throws
+// ImageFileError with the text ProbeImageFile gives as its message.
+struct ProbedBytes {
+    ImageReader reader = ImageReader::Bmp;
+    ImageInfo info;  // pictureDepth under these options
+    bool tiffViaImgLibrary = false;
+};
+ProbedBytes ProbeImageBytes(const std::string& path, ByteSpan data, const LoadOptions& options = {});
+
 // Facts of the picture shown that the caller keeps (FileWidth, PageCount...).
 struct LoadedFile {
     FileKind kind = FileKind::Unknown;

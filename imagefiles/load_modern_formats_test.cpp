@@ -7,6 +7,7 @@
 #include "imagefiles/codecs/modern_codec_test_util.h"
 #include "imagefiles/codecs/webp_codec.h"
 #include "imagefiles/load_dispatch.h"
+#include "imagefiles/orientation.h"
 
 namespace vimbra {
 namespace {
@@ -86,6 +87,27 @@ TEST(LoadModernFormats, OptionsReachTheReaders) {
     LoadOptions back;
     back.backColor = {12, 34, 56, 0};
     EXPECT_EQ(ReadImageFile(dir.file("a.webp"), 0, back).bitmap, ReadImageFile(dir.file("a.png"), 0, back).bitmap);
+}
+
+// WebP has no transform of its own: its EXIF tag turns it, as JPEG's does.
+TEST(LoadModernFormats, WebpIsTurnedByItsExifTag) {
+    VIMBRA_NEED_TOOL("webpmux");
+    TempDir dir;
+    const Bitmap scene = Scene(10, 6);
+    WriteBytes(dir.file("p.webp"), EncodeWebp(scene, {.lossless = true}));
+    std::vector<uint8_t> exif = Bytes(std::string_view("Exif\0\0", 6));
+    const std::vector<uint8_t> tiff = TinyExif(6);
+    exif.insert(exif.end(), tiff.begin(), tiff.end());
+    WriteBytes(dir.file("exif.bin"), exif);
+    ASSERT_TRUE(RunTool("webpmux", "-set exif " + Q(dir.file("exif.bin")) + " " + Q(dir.file("p.webp")) +
+                                       " -o " + Q(dir.file("t.webp"))));
+    const DecodedPicture turned = ReadImageFile(dir.file("t.webp"));
+    EXPECT_EQ(turned.bitmap, OrientUpright(scene, 6));
+    EXPECT_EQ(turned.metadata.orientation, 1);
+    EXPECT_EQ(turned.metadata.exif, tiff);
+    LoadOptions keep;
+    keep.applyOrientation = false;
+    EXPECT_EQ(ReadImageFile(dir.file("t.webp"), 0, keep).bitmap, scene);
 }
 
 TEST(LoadModernFormats, DamagedFilesAreRefusedNamingTheFile) {

@@ -137,20 +137,30 @@ void AddWebpProfile(std::vector<uint8_t>& webp, ByteSpan icc) {
 }
 
 // exiv2 copies a PNG chunk by chunk, slowly for a large picture: it writes
-// the metadata into a picture of one pixel instead, and its new chunks go
+// the metadata into a picture of one pixel instead, whose new chunks go
 // right after the header of the real one.
-std::vector<uint8_t> EmbedIntoPng(ByteSpan png, const PictureMetadata& m) {
-    const std::vector<PngChunk> chunks = PngChunks(png);
+std::vector<uint8_t> CarrierChunks(const PictureMetadata& m) {
     static const std::vector<uint8_t> tiny = EncodePng(Bitmap(1, 1, 24));
     const std::vector<uint8_t> carrier = EmbedWithExiv2(tiny, m);
     std::vector<std::string> plain;
     for (const PngChunk& c : PngChunks(tiny)) plain.push_back(c.type);
-    std::vector<uint8_t> out(png.begin(), png.begin() + long(chunks.front().offset + chunks.front().size));
+    std::vector<uint8_t> out;
     for (const PngChunk& c : PngChunks(carrier))
         if (std::find(plain.begin(), plain.end(), c.type) == plain.end())
             out.insert(out.end(), carrier.begin() + long(c.offset),
                        carrier.begin() + long(c.offset + c.size));
-    out.insert(out.end(), png.begin() + long(chunks.front().offset + chunks.front().size), png.end());
+    return out;
+}
+
+std::vector<uint8_t> EmbedIntoPng(ByteSpan png, const PictureMetadata& m) {
+    const std::vector<PngChunk> chunks = PngChunks(png);
+    const size_t afterHeader = chunks.front().offset + chunks.front().size;
+    const std::vector<uint8_t> added = CarrierChunks(m);
+    std::vector<uint8_t> out;
+    out.reserve(png.size() + added.size());
+    out.insert(out.end(), png.begin(), png.begin() + long(afterHeader));
+    out.insert(out.end(), added.begin(), added.end());
+    out.insert(out.end(), png.begin() + long(afterHeader), png.end());
     return out;
 }
 
@@ -161,6 +171,11 @@ std::string MetadataWarning(const std::string& fileName) {
 }
 
 bool CanEmbedMetadata(ByteSpan encoded) { return ContainerOf(encoded) != Container::None; }
+
+std::vector<uint8_t> PngMetadataChunks(const PictureMetadata& m) {
+    if (m.empty()) return {};
+    return CarrierChunks(m);
+}
 
 MetadataRead ReadFileMetadata(ByteSpan file, const std::string& fileName) {
     MetadataRead out;

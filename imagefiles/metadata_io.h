@@ -33,4 +33,9 @@ bool CanEmbedMetadata(ByteSpan encoded);
 // Throws ImageFileError when the bytes or the metadata cannot be handled.
 std::vector<uint8_t> EmbedMetadata(ByteSpan encoded, const PictureMetadata& metadata);
 
+// The PNG chunks EmbedMetadata puts right after a PNG's header, for an
+// encoder to write there itself (PngWriteOptions::chunksAfterHeader); empty
+// for empty metadata. Throws ImageFileError as EmbedMetadata does.
+std::vector<uint8_t> PngMetadataChunks(const PictureMetadata& metadata);
+
 }  // namespace vimbra

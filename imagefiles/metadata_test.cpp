@@ -117,6 +117,26 @@ TEST_F(Metadata, WebpBytesTakeItToo) {
     EXPECT_TRUE(testutil::RunTool("/usr/bin/dwebp", "-quiet '" + out + "' -o /dev/null"));
 }
 
+// Written while encoding, byte for byte what writing into the finished file gives.
+TEST_F(Metadata, PngEncoderPutsTheChunksWhereTheWriterPutsThem) {
+    Workspace ws;
+    ASSERT_TRUE(LoadImageFile(ws, CameraJpeg()));
+    const auto metadata = MetadataToSave(ws, SaveFormat::Png);
+    ASSERT_TRUE(metadata);
+    const std::vector<uint8_t> chunks = PngMetadataChunks(*metadata);
+    ASSERT_FALSE(chunks.empty());
+    EXPECT_TRUE(PngMetadataChunks({}).empty());
+    Bitmap withDpi = MakePicture(23, 11, 24, 5);
+    withDpi.xDotsPerInch = withDpi.yDotsPerInch = 300;
+    for (const Bitmap& b : {withDpi, MakePicture(23, 11, 4, 6), MakePicture(23, 11, 8, 7)})
+        for (const bool interlaced : {false, true}) {
+            PngWriteOptions o{.interlaced = interlaced, .compressionLevel = 1};
+            const std::vector<uint8_t> plain = EncodePng(b, o);
+            o.chunksAfterHeader = chunks;
+            EXPECT_EQ(EncodePng(b, o), EmbedMetadata(plain, *metadata)) << b.depth();
+        }
+}
+
 TEST_F(Metadata, TiffSourcesLeaveTheirOwnStructureBehind) {
     const std::string tif = dir_.file("cam.tif");
     WriteBytes(tif, EncodeTiff(MakePicture(30, 20, 24, 4), TiffCompression::ZLib));

@@ -21,6 +21,7 @@
 #include "imagefiles/load_dispatch.h"
 #include "imagefiles/metadata_io.h"
 #include "imagefiles/metadata_prepare.h"
+#include "imagefiles/metadata_tiff.h"
 #include "imagefiles/pixel_convert.h"
 
 namespace vimbra {
@@ -118,8 +119,18 @@ std::vector<uint8_t> Encode(const Bitmap& b, SaveFormat format, const SaveOption
             return EncodeBmp(b);
         case SaveFormat::Pcx:
             return EncodePcx(b);
-        case SaveFormat::Png:
-            return EncodePng(b, {.interlaced = o.progressive, .compressionLevel = 1});
+        case SaveFormat::Png: {
+            std::vector<uint8_t> chunks;
+            if (o.metadata) {
+                try {
+                    chunks = PngMetadataChunks(*o.metadata);
+                } catch (const ImageFileError&) {
+                    // the picture matters more than what it carried
+                }
+            }
+            return EncodePng(b, {.interlaced = o.progressive, .compressionLevel = 1,
+                                 .chunksAfterHeader = chunks});
+        }
         case SaveFormat::JpegGrey:
         case SaveFormat::Jpeg: {
             JpegWriteOptions j;
@@ -156,7 +167,16 @@ std::vector<uint8_t> Encode(const Bitmap& b, SaveFormat format, const SaveOption
     const auto compression = TiffCompressionOf(format);
     if (!compression) throw ImageFileError("Unknown save format.");
     CheckTiffCompression(b, *compression);
-    return EncodeTiff(b, *compression);
+    return o.metadata ? EncodeTiffWithMetadata(b, *compression, *o.metadata)
+                      : EncodeTiff(b, *compression);
+}
+
+// The PNG and TIFF encoders write the metadata themselves; the others' bytes
+// get it afterwards.
+std::vector<uint8_t> EncodeCarrying(const Bitmap& b, SaveFormat format, const SaveOptions& o) {
+    std::vector<uint8_t> bytes = Encode(b, format, o);
+    if (!o.metadata || format == SaveFormat::Png || TiffCompressionOf(format)) return bytes;
+    return WithMetadata(std::move(bytes), *o.metadata);
 }
 
 }  // namespace
@@ -239,8 +259,7 @@ Bitmap PrepareForSave(const Bitmap& image, SaveFormat format) {
 std::vector<uint8_t> EncodeForSave(const Bitmap& image, SaveFormat format,
                                    const SaveOptions& options) {
     const std::optional<Bitmap> prepared = Prepared(image, format);
-    std::vector<uint8_t> bytes = Encode(prepared ? *prepared : image, format, options);
-    return options.metadata ? WithMetadata(std::move(bytes), *options.metadata) : bytes;
+    return EncodeCarrying(prepared ? *prepared : image, format, options);
 }
 
 EncodedSave EncodeSave(const Bitmap& image, const std::string& path, SaveFormat format,
@@ -265,8 +284,7 @@ EncodedSave EncodeSave(const Bitmap& image, const std::string& path, SaveFormat 
         out.neededBytes = ImageByteSize(picture.width(), picture.height(), picture.depth(),
                                         displayBitDepth, options.autoReduce);
         sized = true;
-        out.bytes = Encode(picture, format, options);
-        if (options.metadata) out.bytes = WithMetadata(std::move(out.bytes), *options.metadata);
+        out.bytes = EncodeCarrying(picture, format, options);
     } catch (const std::bad_alloc&) {
         result.message = WriteFailureMessage(format, result.path);
         result.detail = "Not enough memory.";

@@ -73,9 +73,10 @@ void CopyMetadata(const avifImage* image, PictureMetadata& m) {
 
 }  // namespace
 
-ImageInfo ReadAvifInfo(ByteSpan data, bool applyTransforms) {
+ImageInfo ReadAvifInfo(ByteSpan data, bool applyTransforms, PictureMetadata* metadata) {
     const Decoder d = Parse(data);
-    ImageInfo info{int(d->image->width), int(d->image->height), BitsOf(d->image), 1};
+    ImageInfo info{int(d->image->width), int(d->image->height), BitsOf(d->image), 1, 24};
+    if (metadata) CopyMetadata(d->image, *metadata);
     if (applyTransforms && TransformOf(d->image).quarters % 2) std::swap(info.width, info.height);
     return info;
 }

@@ -11,7 +11,8 @@ namespace vimbra {
 
 // Size as shown (turned when applyTransforms and the file turns it a quarter),
 // bits per pixel of the stored colour planes (8 × 3 for 8-bit colour).
-ImageInfo ReadAvifInfo(ByteSpan data, bool applyTransforms = true);
+// `metadata`, when given, gets what DecodeAvif would give it.
+ImageInfo ReadAvifInfo(ByteSpan data, bool applyTransforms = true, PictureMetadata* metadata = nullptr);
 
 // A 24-bit picture; alpha composed over options.backgroundColor. EXIF (TIFF
 // structure), XMP and the ICC profile go into `metadata` when given.

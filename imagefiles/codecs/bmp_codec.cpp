@@ -234,7 +234,8 @@ void DecodeUncompressed(ByteSpan pixels, const BmpHeader& h, Bitmap& bmp) {
 ImageInfo ReadBmpInfo(ByteSpan data) {
     const BmpHeader h = ParseHeader(data);
     return ImageInfo{int(std::min<int64_t>(h.width, INT32_MAX)),
-                     int(std::min<int64_t>(h.height, INT32_MAX)), h.bitCount, 1};
+                     int(std::min<int64_t>(h.height, INT32_MAX)), h.bitCount, 1,
+                     h.bitCount > 8 ? 24 : h.bitCount};
 }
 
 Bitmap DecodeBmp(ByteSpan data, const RasterOptions& options) {

@@ -108,10 +108,11 @@ void ReadMetadata(const heif_image_handle* h, PictureMetadata& m) {
 
 }  // namespace
 
-ImageInfo ReadHeifInfo(ByteSpan data, bool applyTransforms) {
+ImageInfo ReadHeifInfo(ByteSpan data, bool applyTransforms, PictureMetadata* metadata) {
     const Primary p = Open(data);
     const heif_image_handle* h = p.handle.get();
-    ImageInfo info{heif_image_handle_get_width(h), heif_image_handle_get_height(h), BitsOf(h), 1};
+    ImageInfo info{heif_image_handle_get_width(h), heif_image_handle_get_height(h), BitsOf(h), 1, 24};
+    if (metadata) ReadMetadata(h, *metadata);
     if (!applyTransforms) {
         info.width = heif_image_handle_get_ispe_width(h);
         info.height = heif_image_handle_get_ispe_height(h);

@@ -102,19 +102,20 @@ struct Decoded {
     Bitmap bitmap;
 };
 
-// Runs the decoder up to the basic info (probe) or through the first frame.
+// Runs the decoder up to the basic info (probe), through the boxes (probe with
+// metadata) or through the first frame.
 Decoded Run(ByteSpan data, const ModernReadOptions& options, bool pixels, PictureMetadata* metadata) {
     const JxlSignature sig = JxlSignatureCheck(data.data(), data.size());
     if (sig != JXL_SIG_CODESTREAM && sig != JXL_SIG_CONTAINER) FailModern(kFormat, "no JPEG XL signature.");
     std::unique_ptr<JxlDecoder, DecoderDeleter> dec(JxlDecoderCreate(nullptr));
     if (!dec) throw std::bad_alloc();
     Runner runner;
-    int events = JXL_DEC_BASIC_INFO;
+    int events = JXL_DEC_BASIC_INFO | (metadata ? JXL_DEC_COLOR_ENCODING | JXL_DEC_BOX : 0);
     if (pixels) {
         runner = MakeRunner();
         if (JxlDecoderSetParallelRunner(dec.get(), JxlThreadParallelRunner, runner.get()) != JXL_DEC_SUCCESS)
             FailModern(kFormat, "the decoder cannot start.");
-        events |= JXL_DEC_FULL_IMAGE | (metadata ? JXL_DEC_COLOR_ENCODING | JXL_DEC_BOX : 0);
+        events |= JXL_DEC_FULL_IMAGE;
     }
     if (JxlDecoderSubscribeEvents(dec.get(), events) != JXL_DEC_SUCCESS ||
         JxlDecoderSetKeepOrientation(dec.get(), options.applyTransforms ? JXL_FALSE : JXL_TRUE) !=
@@ -133,7 +134,8 @@ Decoded Run(ByteSpan data, const ModernReadOptions& options, bool pixels, Pictur
         const JxlDecoderStatus s = JxlDecoderProcessInput(dec.get());
         if (s == JXL_DEC_ERROR) FailModern(kFormat, "the picture data is corrupt.");
         if (s == JXL_DEC_NEED_MORE_INPUT) {
-            if (haveFrame) break;  // trailing boxes cut off: the picture is whole
+            // Trailing boxes cut off: the picture (or for a probe, the header) is whole.
+            if (haveFrame || (!pixels && out.info.xsize > 0)) break;
             FailModern(kFormat, "the file is truncated.");
         }
         if (s == JXL_DEC_SUCCESS) break;
@@ -141,7 +143,7 @@ Decoded Run(ByteSpan data, const ModernReadOptions& options, bool pixels, Pictur
             if (JxlDecoderGetBasicInfo(dec.get(), &out.info) != JXL_DEC_SUCCESS)
                 FailModern(kFormat, "the header is corrupt.");
             CheckPictureSize(kFormat, out.info.xsize, out.info.ysize);
-            if (!pixels) return out;
+            if (!pixels && !metadata) return out;
             format.num_channels = out.info.alpha_bits > 0 ? 4 : 3;
         } else if (s == JXL_DEC_COLOR_ENCODING) {
             metadata->icc = IccOf(dec.get());
@@ -168,16 +170,17 @@ Decoded Run(ByteSpan data, const ModernReadOptions& options, bool pixels, Pictur
         }
     }
     boxes.finish();
-    if (!haveFrame) FailModern(kFormat, "the file holds no frame.");
-    const size_t rowBytes = size_t(out.bitmap.width()) * format.num_channels;
-    for (int y = 0; y < out.bitmap.height(); ++y)
-        RgbaRowToBgr(samples.data() + size_t(y) * rowBytes, format.num_channels == 4,
-                     out.bitmap.scanLine(y), out.bitmap.width(), options.backgroundColor);
     if (metadata) {
         metadata->exif = TiffExif(boxes.exif_, true);
         metadata->xmp = std::move(boxes.xml_);
         metadata->orientation = 1;
     }
+    if (!pixels) return out;
+    if (!haveFrame) FailModern(kFormat, "the file holds no frame.");
+    const size_t rowBytes = size_t(out.bitmap.width()) * format.num_channels;
+    for (int y = 0; y < out.bitmap.height(); ++y)
+        RgbaRowToBgr(samples.data() + size_t(y) * rowBytes, format.num_channels == 4,
+                     out.bitmap.scanLine(y), out.bitmap.width(), options.backgroundColor);
     return out;
 }
 
@@ -191,10 +194,10 @@ float DistanceOf(int quality) {
 
 }  // namespace
 
-ImageInfo ReadJxlInfo(ByteSpan data, bool applyTransforms) {
-    const Decoded d = Run(data, {}, false, nullptr);
+ImageInfo ReadJxlInfo(ByteSpan data, bool applyTransforms, PictureMetadata* metadata) {
+    const Decoded d = Run(data, {}, false, metadata);
     const int channels = d.info.num_color_channels == 1 ? 1 : 3;
-    ImageInfo info{int(d.info.xsize), int(d.info.ysize), int(d.info.bits_per_sample) * channels, 1};
+    ImageInfo info{int(d.info.xsize), int(d.info.ysize), int(d.info.bits_per_sample) * channels, 1, 24};
     if (applyTransforms && d.info.orientation > 4) std::swap(info.width, info.height);
     return info;
 }

@@ -9,7 +9,9 @@ namespace vimbra {
 
 // Size as shown (turned when applyTransforms and the codestream orientation
 // is 5..8) and bits per pixel of the colour channels (8 × 3 for 8-bit colour).
-ImageInfo ReadJxlInfo(ByteSpan data, bool applyTransforms = true);
+// `metadata`, when given, gets what DecodeJxl would give it: the boxes are
+// read through, the frames are not decoded.
+ImageInfo ReadJxlInfo(ByteSpan data, bool applyTransforms = true, PictureMetadata* metadata = nullptr);
 
 // A 24-bit picture; alpha composed over options.backgroundColor; libjxl turns
 // the picture by its codestream orientation unless !applyTransforms. The

@@ -78,7 +78,7 @@ int Luminance(const PaletteEntry& e) { return 30 * e.red + 60 * e.green + 10 * e
 
 ImageInfo ReadPcxInfo(ByteSpan data) {
     const PcxHeader h = ParseHeader(data);
-    return ImageInfo{int(h.width), int(h.height), h.depth, 1};
+    return ImageInfo{int(h.width), int(h.height), h.depth, 1, h.depth};
 }
 
 Bitmap DecodePcx(ByteSpan data, const RasterOptions& options) {

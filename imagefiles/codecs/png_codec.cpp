@@ -105,6 +105,7 @@ struct WritePlan {
     png_uint_32 xPerMetre = 0, yPerMetre = 0;
     bool bgr = false;
     png_bytepp rows = nullptr;
+    ByteSpan afterHeader;
 };
 
 bool WriteStage(png_structp png, png_infop info, const WritePlan& plan) {
@@ -115,6 +116,11 @@ bool WriteStage(png_structp png, png_infop info, const WritePlan& plan) {
     if (plan.paletteCount > 0) png_set_PLTE(png, info, plan.palette, plan.paletteCount);
     if (plan.xPerMetre > 0 || plan.yPerMetre > 0)
         png_set_pHYs(png, info, plan.xPerMetre, plan.yPerMetre, PNG_RESOLUTION_METER);
+    png_write_info_before_PLTE(png, info);
+    // libpng writes straight through; nothing else is set to go before PLTE,
+    // so IHDR is the last chunk out.
+    if (!plan.afterHeader.empty())
+        WriteToMemory(png, const_cast<png_bytep>(plan.afterHeader.data()), plan.afterHeader.size());
     png_write_info(png, info);
     if (plan.bgr) png_set_bgr(png);
     png_write_image(png, plan.rows);
@@ -212,7 +218,7 @@ PngInfo ReadPngInfo(ByteSpan data) {
     OpenReader(data, ctx, h);
     PngInfo info = InfoOf(h.png, h.info);
     if (info.interlace != 0 && info.interlace != 1) throw ImageFileError("Interlace type not valid");
-    TargetDepth(info);
+    info.pictureDepth = TargetDepth(info);
     return info;
 }
 
@@ -343,6 +349,7 @@ std::vector<uint8_t> EncodePng(const Bitmap& bitmap, const PngWriteOptions& opti
     for (int y = 0; y < bitmap.height(); ++y)
         rows[size_t(y)] = const_cast<png_bytep>(bitmap.scanLine(y));
     plan.rows = rows.data();
+    plan.afterHeader = options.chunksAfterHeader;
 
     std::vector<uint8_t> out;
     out.reserve(bitmap.byteSize() / 2 + 1024);

@@ -13,6 +13,7 @@ struct PngInfo {
     int bitDepth = 0;   // bits per sample as stored
     int bitCount = 0;   // bits per pixel: bit depth, times 3 for colour types 2 and 6
     int colorType = 0;  // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA
+    int pictureDepth = 0;  // what DecodePng makes of it: 1, 4, 8 or 24
     int interlace = 0, compression = 0, filter = 0;
 };
 
@@ -26,6 +27,7 @@ struct PngReadOptions {
 struct PngWriteOptions {
     bool interlaced = true;    // Adam7
     int compressionLevel = 1;  // 0, 1, 2 → deflate level 1, 5, 9
+    ByteSpan chunksAfterHeader = {};  // whole chunks written as they are right after IHDR
 };
 
 // Throws ImageFileError ("Invalid PNG file", libpng's own message, ...).

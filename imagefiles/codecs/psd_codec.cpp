@@ -97,6 +97,11 @@ int PlanesUsed(ColorLayout layout) {
     }
 }
 
+// Indexed and grey pictures decode to 8 bits, the others to 24.
+bool Paletted(const HeaderInfo& h) {
+    return h.layout == ColorLayout::Indexed || h.layout == ColorLayout::Grey;
+}
+
 void CheckReadable(const PsdFile& f) {
     const HeaderInfo& h = f.info;
     if (h.bitsPerSample != 8 && h.bitsPerSample != 16)
@@ -260,10 +265,18 @@ bool ReadPsdHeader(ByteSpan data, HeaderInfo& info) {
 }
 
 ImageInfo ReadPsdInfo(ByteSpan data) {
-    HeaderInfo h;
-    if (!ReadPsdHeader(data, h)) throw ImageFileError(kInvalid);
-    return ImageInfo{int(std::min<uint32_t>(h.width, INT32_MAX)), int(std::min<uint32_t>(h.height, INT32_MAX)),
-                     h.bitsPerPixel, 1};
+    PsdFile f;
+    if (!ParseFile(data, f)) throw ImageFileError(kInvalid);
+    const HeaderInfo& h = f.info;
+    ImageInfo info{int(std::min<uint32_t>(h.width, INT32_MAX)), int(std::min<uint32_t>(h.height, INT32_MAX)),
+                   h.bitsPerPixel, 1};
+    try {
+        CheckReadable(f);
+        info.pictureDepth = Paletted(h) ? 8 : 24;
+    } catch (const ImageFileError&) {
+        // Refused by the decoder: what reads it instead is not known here.
+    }
+    return info;
 }
 
 Bitmap DecodePsd(ByteSpan data) {
@@ -273,7 +286,7 @@ Bitmap DecodePsd(ByteSpan data) {
     const HeaderInfo& h = f.info;
     const int planes = PlanesUsed(h.layout);
     const RowReader rows(data, f, planes);
-    const bool paletted = h.layout == ColorLayout::Indexed || h.layout == ColorLayout::Grey;
+    const bool paletted = Paletted(h);
     const uint64_t unpacked = uint64_t(planes) * h.height * rows.rowBytes();
     Bitmap bmp = NewRasterBitmap(kPsd, h.width, h.height, paletted ? 8 : 24, unpacked, rows.usedBytes(),
                                  f.compression == 1 ? kMaxPackBitsExpansion : 1);

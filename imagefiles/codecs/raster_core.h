@@ -18,6 +18,9 @@ struct ImageInfo {
     int height = 0;
     int bitCount = 0;
     int pageCount = 1;
+    // Bits per pixel of the picture the decoder makes (1, 4, 8 or 24); 0 when
+    // only decoding can tell.
+    int pictureDepth = 0;
 };
 
 // Option words separated by blanks, tabs or commas, compared ignoring case.

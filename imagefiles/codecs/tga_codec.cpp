@@ -102,7 +102,7 @@ void ReverseRow(uint8_t* row, int width, int depth) {
 
 ImageInfo ReadTgaInfo(ByteSpan data) {
     const TgaHeader h = ParseHeader(data);
-    return ImageInfo{h.width, h.height, h.pixelBits, 1};
+    return ImageInfo{h.width, h.height, h.pixelBits, 1, h.kind == Kind::TrueColour ? 24 : 8};
 }
 
 Bitmap DecodeTga(ByteSpan data) {

@@ -521,6 +521,18 @@ const char* TiffCompressionText(TiffCompression compression) {
     return "Unknown";
 }
 
+bool TiffCompressionReadable(uint16_t tag) {
+    switch (tag) {
+    case COMPRESSION_NONE: case COMPRESSION_CCITTRLE: case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3: case COMPRESSION_CCITTFAX4: case COMPRESSION_JPEG:
+    case COMPRESSION_ADOBE_DEFLATE: case COMPRESSION_PACKBITS: case COMPRESSION_DEFLATE:
+    case COMPRESSION_LZW:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int TiffPageCount(ByteSpan data) {
     MemoryFile file{data.data(), data.size()};
     TiffHandle h(file, "r");
@@ -554,14 +566,8 @@ Bitmap DecodeTiff(ByteSpan data, int page, const TiffReadOptions& options,
     bitmap.xDotsPerInch = p.xDpi;
     bitmap.yDotsPerInch = p.yDpi;
     SetPalette(h.tif, p, bitmap);
-    switch (p.compression) {
-    case COMPRESSION_NONE: case COMPRESSION_CCITTRLE: case COMPRESSION_CCITTRLEW:
-    case COMPRESSION_CCITTFAX3: case COMPRESSION_CCITTFAX4: case COMPRESSION_JPEG:
-    case COMPRESSION_ADOBE_DEFLATE: case COMPRESSION_PACKBITS: case COMPRESSION_DEFLATE:
-    case COMPRESSION_LZW:
-        break;
-    default: throw ImageFileError("Unsupported compression tag, " + std::to_string(p.compression));
-    }
+    if (!TiffCompressionReadable(p.compression))
+        throw ImageFileError("Unsupported compression tag, " + std::to_string(p.compression));
     if (fileCompression) *fileCompression = CompressionForTag(p.compression, p.t4Options, true);
 
     if (p.general) {

@@ -34,6 +34,9 @@ struct TiffReadOptions {
     bool acceptLzw = false;
 };
 
+// Whether DecodeTiff reads pages stored with this compression tag.
+bool TiffCompressionReadable(uint16_t tag);
+
 // Number of pages (image directories). Throws ImageFileError.
 int TiffPageCount(ByteSpan data);
 

@@ -96,9 +96,15 @@ Bitmap DecodeFirstFrame(const WebPData& webp, PaletteEntry back) {
 
 }  // namespace
 
-ImageInfo ReadWebpInfo(ByteSpan data) {
+ImageInfo ReadWebpInfo(ByteSpan data, PictureMetadata* metadata) {
     const WebPBitstreamFeatures f = Features(data);
-    return {f.width, f.height, 24, 1};
+    if (metadata) {
+        const WebPData webp{data.data(), data.size()};
+        const Demux demux(WebPDemux(&webp));
+        if (!demux) FailModern(kFormat, "the file's chunks are corrupt.");
+        ReadChunks(demux.get(), *metadata);
+    }
+    return {f.width, f.height, 24, 1, 24};
 }
 
 Bitmap DecodeWebp(ByteSpan data, const ModernReadOptions& options, PictureMetadata* metadata) {

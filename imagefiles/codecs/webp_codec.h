@@ -8,8 +8,9 @@
 
 namespace vimbra {
 
-// Canvas size; bitCount 24. Throws ImageFileError.
-ImageInfo ReadWebpInfo(ByteSpan data);
+// Canvas size; bitCount 24. `metadata`, when given, gets what DecodeWebp
+// would give it, without decoding the pixels. Throws ImageFileError.
+ImageInfo ReadWebpInfo(ByteSpan data, PictureMetadata* metadata = nullptr);
 
 // A 24-bit picture, alpha composed over options.backgroundColor. EXIF, XMP and
 // the ICC profile go into `metadata` when given (orientation left at 1: WebP
