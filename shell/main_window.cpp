@@ -404,6 +404,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     switch (event->key()) {
+        case Qt::Key_Space: onAnalyze(mods); return;
+        case Qt::Key_Z: onAutoResize(); return;
         case Qt::Key_Left: onPreviousImage(); return;
         case Qt::Key_Right: onNextImage(); return;
         case Qt::Key_Up:

@@ -1,0 +1,63 @@
+// The main window's own keys: which command each one runs, and when the
+// letter and arrow keys stay silent.
+#include <QAction>
+#include <QLineEdit>
+#include <QStandardPaths>
+
+#include "shell/main_window_test_util.h"
+
+using namespace vimbra;
+using namespace vimbra::testing;
+
+class MainWindowKeysTest : public QObject {
+    Q_OBJECT
+
+private:
+    FormFixture fx_;
+    QTemporaryDir dataHome_;
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        qputenv("XDG_DATA_HOME", dataHome_.path().toUtf8());
+    }
+
+    void spaceAnalyzesAndZResizesToTheView() {
+        auto form = fx_.formWith("keys.bmp", 40, 30);
+        QVERIFY(form);
+        QStringList opened;
+        form->urlOpener = [&](const QUrl& u) {
+            opened << u.toLocalFile();
+            return true;
+        };
+        fx_.asked.clear();
+        QTest::keyClick(form.get(), Qt::Key_Space);
+        QCOMPARE(fx_.asked.size(), size_t(1));
+        QVERIFY(fx_.asked[0].ends_with("\n\nSave to text file?"));
+        QCOMPARE(opened.size(), 1);
+        QVERIFY(opened[0].endsWith(QStringLiteral("/ImageReport.txt")));
+
+        // Z: the picture resampled to fill the view area, its shape kept.
+        const int areaW = form->ViewAreaWidth(), areaH = form->ViewAreaHeight();
+        QTest::keyClick(form.get(), Qt::Key_Z);
+        const Bitmap& img = form->workspace().Image;
+        QVERIFY(img.width() == areaW || img.height() == areaH);
+        QVERIFY(img.width() <= areaW && img.height() <= areaH);
+        QVERIFY(std::abs(img.width() * 3 - img.height() * 4) <= 4);
+
+        // Typed into the path box they are text, not commands.
+        QLineEdit* box = form->pathBox();
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        box->clear();
+        fx_.asked.clear();
+        const int width = img.width();
+        QTest::keyClicks(box, QStringLiteral("z z"));
+        QCOMPARE(box->text(), QStringLiteral("z z"));
+        QCOMPARE(img.width(), width);
+        QVERIFY(fx_.asked.empty());
+    }
+};
+
+QTEST_MAIN(MainWindowKeysTest)
+#include "main_window_keys_qtest.moc"
