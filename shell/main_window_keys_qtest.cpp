@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "shell/main_window_test_util.h"
+#include "shell/script_window.h"
 
 using namespace vimbra;
 using namespace vimbra::testing;
@@ -56,6 +57,34 @@ private slots:
         QCOMPARE(box->text(), QStringLiteral("z z"));
         QCOMPARE(img.width(), width);
         QVERIFY(fx_.asked.empty());
+    }
+    void f9RunsTheScriptOnceTheEditorWasOpened() {
+        auto form = fx_.formWith("f9.bmp", 8, 8);
+        QVERIFY(form);
+        QVERIFY(ActivateForm(*form));
+        const Bitmap before = form->workspace().Image;
+        // Before the editor's first opening there is no script to run.
+        QTest::keyClick(form.get(), Qt::Key_F9);
+        QVERIFY(!form->scriptWindow(false));
+        QVERIFY(form->workspace().Image == before);
+
+        form->action("onBatchEditor")->trigger();
+        ScriptWindow* script = form->scriptWindow(false);
+        QVERIFY(script && script->isVisible());
+        form->runMenuCommand("onNegative");
+        QCOMPARE(script->lines(), std::vector<std::string>{"NEGATIVE"});
+        form->onUndo();
+        QVERIFY(form->workspace().Image == before);
+        // Closed, the editor only hides; F9 still runs its script.
+        script->close();
+        QVERIFY(script->isHidden());
+        QVERIFY(ActivateForm(*form));
+        QTest::keyClick(form.get(), Qt::Key_F9);
+        QCOMPARE(int(form->workspace().Image.scanLine(0)[0]), 255 - 10);
+        QVERIFY(script->isHidden());
+        QVERIFY(!form->workspace().BatchRunning);
+        form->workspace().Modified = false;
+        script->closeForGood();
     }
 };
 
