@@ -332,6 +332,8 @@ void MainWindow::openFiles(const std::vector<std::string>& dropped) {
     for (const std::string& path : ExpandDroppedPaths(dropped)) {
         if (QFileInfo(QString::fromStdString(path)).suffix().compare(QStringLiteral("zip"), Qt::CaseInsensitive) == 0)
             unzipWindow(true)->Populate(QString::fromStdString(path));
+        else if (IsScriptFile(path))
+            OpenBIPfile(path);
         else
             files.push_back(path);
     }

@@ -131,6 +131,10 @@ public:
     void onHistorySave();
     void onBookmarkUnmark();
     void onBatchEditor();
+    // A script file (".bip") goes to the batch editor, not the viewer: the
+    // editor shows, its Open dialog set to that file.
+    static bool IsScriptFile(const std::string& path);
+    void OpenBIPfile(const std::string& path);
     void onPerformBatch();
     void onMemory();
     void onOptions();

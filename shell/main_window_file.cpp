@@ -79,6 +79,10 @@ bool MainWindow::BtnOpenEx(const std::string& path, bool askFirst) {
         CloseNow();
         return false;
     }
+    if (IsScriptFile(path)) {
+        OpenBIPfile(path);
+        return false;
+    }
     if (askFirst && ws_.Modified && CloseNow() != 6) return false;
     const FileKind kind = ClassifyFile(path);
     if (kind == FileKind::Slideshow) return startAvlShow(path);
