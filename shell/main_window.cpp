@@ -294,8 +294,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    // A running show ends first and puts the window back, so the layout saved is the user's.
-    if (show_) stopShow(true);
+    // A close request during a show only ends the show.
+    if (show_) {
+        stopShow();
+        event->ignore();
+        return;
+    }
     // Decide first; free nothing before the answer is known.
     if (!FormCloseQuery()) {
         event->ignore();
@@ -313,10 +317,12 @@ void MainWindow::onExit() {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (show_) return;
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
+    if (show_) return;
     std::vector<std::string> files;
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
