@@ -125,6 +125,7 @@ void MainWindow::FormCreate() {
     buildStatusBar();
     buildContextMenu();
     setSelectionItemsEnabled(false);
+    setPictureControlsEnabled(false);
     updatePageControls();
     // Fit mode at start: the zoom steps have no scale to step from.
     updateZoomControls();

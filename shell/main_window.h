@@ -438,6 +438,10 @@ private:
     void showContextMenu(PopupPlace place, const QPoint& globalPos);
     void updateMenuState();
     void updatePageControls();
+    void setPageControlsEnabled(bool on);
+    // What waits for the first picture: saving, printing, full screen, the
+    // window sizes, the select tool, copy and the file commands.
+    void setPictureControlsEnabled(bool on);
     void presetDone(const char* handler, bool centre);
     int runScrollDialog(const QString& title, const ScrollDialogSettings& param,
                         const QString& lowLabel = {}, const QString& highLabel = {});

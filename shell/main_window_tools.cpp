@@ -50,7 +50,10 @@ void MainWindow::runGuarded(const std::function<void()>& command) {
 
 void MainWindow::onUndo() {
     if (!host_.undo().undoAvailable()) return;
+    onHand();
     host_.Undo(ws_);
+    // The picture back is no page of the file any more.
+    setPageControlsEnabled(false);
     sky_->refresh();
     ChangeView();
     StatusReady();
