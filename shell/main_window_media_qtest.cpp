@@ -78,6 +78,7 @@ private slots:
         QVERIFY(!form->toolButton(QStringLiteral("Fit"))->isEnabled());
         QVERIFY(!form->toolButton(QStringLiteral("Zoom +"))->isEnabled());
         QVERIFY(!form->toolButton(QStringLiteral("Select"))->isEnabled());
+        QVERIFY(!form->topMenu(QStringLiteral("&File/&TWAIN"))->isEnabled());
         form->onPlayPause();
         QTRY_COMPARE_WITH_TIMEOUT(form->media().PlayState, kPlayPaused, 5000);
         form->onPlayPause();
@@ -113,6 +114,7 @@ private slots:
         QVERIFY(form->sky()->isVisible());
         QCOMPARE(form->workspace().Image.width(), 30);
         QVERIFY(form->toolButton(QStringLiteral("Select"))->isEnabled());
+        QVERIFY(form->topMenu(QStringLiteral("&File/&TWAIN"))->isEnabled());
     }
 
     void videoFitsAndFullScreenKeepsThePosition() {
