@@ -408,7 +408,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
             return;
         default: break;
     }
-    if (pathFocus || ctrl) {
+    // The picture keys: not for a medium, nor while a show has the screen.
+    if (pathFocus || ctrl || media_.MediaMode || show_) {
         event->ignore();
         return;
     }
