@@ -336,15 +336,17 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::openFiles(const std::vector<std::string>& dropped) {
     // Folders give their files in name order; archives go to the zip tool.
     std::vector<std::string> files;
+    bool archives = false;
     for (const std::string& path : ExpandDroppedPaths(dropped)) {
-        if (QFileInfo(QString::fromStdString(path)).suffix().compare(QStringLiteral("zip"), Qt::CaseInsensitive) == 0)
+        if (QFileInfo(QString::fromStdString(path)).suffix().compare(QStringLiteral("zip"), Qt::CaseInsensitive) == 0) {
             unzipWindow(true)->Populate(QString::fromStdString(path));
-        else if (IsScriptFile(path))
+            archives = true;
+        } else if (IsScriptFile(path))
             OpenBIPfile(path);
         else
             files.push_back(path);
     }
-    if (unzip_ && !unzip_->isHidden()) unzip_->raise();
+    if (archives) onUnzipper();
     if (files.empty()) return;
     if (ws_.Modified && CloseNow() != 6) return;
     bookmarks_.appendOpenedFiles(files);
