@@ -140,6 +140,7 @@ void MainWindow::FormCreate() {
         resize(defaultSize);
     ShowBlankImage(false);
     UpdateCaption();
+    watchDisplay();
 }
 
 void MainWindow::applySettingsLayout() {

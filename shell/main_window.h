@@ -536,6 +536,12 @@ private:
     bool saveFailed_ = false;  // the error being handled came out of a save
     int minimumWindowWidth() const;
 
+    // The display as it was at start; a change of size or depth is reported.
+    void watchDisplay();
+    void displayChanged(const QRect& geometry);
+    QSize displaySize_;
+    int displayDepth_ = 0;
+
     QElapsedTimer startTimer_;
     qint64 firstPaintMs_ = -1;
 

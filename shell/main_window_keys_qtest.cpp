@@ -1,7 +1,8 @@
 // The main window's own keys: which command each one runs, and when the
-// letter and arrow keys stay silent.
+// letter and arrow keys stay silent; the report of a changed display.
 #include <QAction>
 #include <QLineEdit>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include "shell/main_window_test_util.h"
@@ -85,6 +86,25 @@ private slots:
         QVERIFY(!form->workspace().BatchRunning);
         form->workspace().Modified = false;
         script->closeForGood();
+    }
+    void displayChangeIsReported() {
+        auto form = fx_.makeForm();
+        QVERIFY(form);
+        QScreen* screen = form->screen();
+        const QRect start = screen->geometry();
+        fx_.asked.clear();
+        // The same size again is no change.
+        emit screen->geometryChanged(start);
+        QVERIFY(fx_.asked.empty());
+        QVERIFY(!form->workspace().StopRequested);
+        emit screen->geometryChanged(QRect(start.topLeft(), start.size() - QSize(1, 0)));
+        QCOMPARE(fx_.asked,
+                 std::vector<std::string>{"Display has changed.\nVimbra 6.71 should be closed and restarted."});
+        QVERIFY(form->workspace().StopRequested);
+        // Back to the size at start: nothing to say.
+        emit screen->geometryChanged(start);
+        QCOMPARE(fx_.asked.size(), size_t(1));
+        form->workspace().StopRequested = false;
     }
 };
 
