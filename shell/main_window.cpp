@@ -370,6 +370,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    // A click in the path box goes back to its entry (after New, a failed load).
+    if (event->type() == QEvent::MouseButtonRelease && watched == history_) {
+        const std::string* entry = bookmarks_.current();
+        if (entry && *entry != ws_.CurrentFileName && !ws_.CriticalProcess && !show_)
+            QTimer::singleShot(0, this, [this, path = *entry] { BtnOpenEx(path); });
+    }
     if (event->type() == QEvent::KeyPress && watched != history_) {
         auto* key = static_cast<QKeyEvent*>(event);
         keyPressEvent(key);

@@ -1,6 +1,7 @@
 // Files that do not open in the viewer: scripts go to the batch editor from
-// the command line, the open path and a drop.
+// the command line, the open path and a drop; the path box opens its entry.
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QUrl>
@@ -98,6 +99,24 @@ private slots:
         form->openFiles({fx_.path("gone.bip").toStdString()});
         QCOMPARE(dialogs_.size(), 2);
         script->closeForGood();
+    }
+    void pathBoxClickOpensItsEntry() {
+        auto form = fx_.formWith("entry.bmp");
+        QVERIFY(form);
+        const std::string entry = fx_.path("entry.bmp").toStdString();
+        QLineEdit* box = form->pathBox();
+        // The entry shown already: nothing reopens.
+        form->workspace().Modified = true;
+        fx_.asked.clear();
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::qWait(20);
+        QVERIFY(fx_.asked.empty());
+        form->workspace().Modified = false;
+        form->ShowBlankImage(true);
+        QCOMPARE(form->workspace().CurrentFileName, std::string("Untitled"));
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTRY_COMPARE(form->workspace().CurrentFileName, entry);
+        QCOMPARE(form->workspace().Image.width(), 20);
     }
 };
 
