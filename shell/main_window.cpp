@@ -125,6 +125,7 @@ void MainWindow::FormCreate() {
     buildStatusBar();
     buildContextMenu();
     setSelectionItemsEnabled(false);
+    setPictureControlsEnabled(false);
     updatePageControls();
     // Fit mode at start: the zoom steps have no scale to step from.
     updateZoomControls();
@@ -139,6 +140,7 @@ void MainWindow::FormCreate() {
         resize(defaultSize);
     ShowBlankImage(false);
     UpdateCaption();
+    watchDisplay();
 }
 
 void MainWindow::applySettingsLayout() {
@@ -295,8 +297,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    // A running show ends first and puts the window back, so the layout saved is the user's.
-    if (show_) stopShow(true);
+    // A close request during a show only ends the show.
+    if (show_) {
+        stopShow();
+        event->ignore();
+        return;
+    }
     // Decide first; free nothing before the answer is known.
     if (!FormCloseQuery()) {
         event->ignore();
@@ -314,10 +320,12 @@ void MainWindow::onExit() {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (show_) return;
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
+    if (show_) return;
     std::vector<std::string> files;
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
@@ -330,13 +338,17 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::openFiles(const std::vector<std::string>& dropped) {
     // Folders give their files in name order; archives go to the zip tool.
     std::vector<std::string> files;
+    bool archives = false;
     for (const std::string& path : ExpandDroppedPaths(dropped)) {
-        if (QFileInfo(QString::fromStdString(path)).suffix().compare(QStringLiteral("zip"), Qt::CaseInsensitive) == 0)
+        if (QFileInfo(QString::fromStdString(path)).suffix().compare(QStringLiteral("zip"), Qt::CaseInsensitive) == 0) {
             unzipWindow(true)->Populate(QString::fromStdString(path));
+            archives = true;
+        } else if (IsScriptFile(path))
+            OpenBIPfile(path);
         else
             files.push_back(path);
     }
-    if (unzip_ && !unzip_->isHidden()) unzip_->raise();
+    if (archives) onUnzipper();
     if (files.empty()) return;
     if (ws_.Modified && CloseNow() != 6) return;
     bookmarks_.appendOpenedFiles(files);
@@ -358,6 +370,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             event->ignore();
             return true;
         }
+    }
+    // A click in the path box goes back to its entry (after New, a failed load).
+    if (event->type() == QEvent::MouseButtonRelease && watched == history_) {
+        const std::string* entry = bookmarks_.current();
+        if (entry && *entry != ws_.CurrentFileName && !ws_.CriticalProcess && !show_)
+            QTimer::singleShot(0, this, [this, path = *entry] { BtnOpenEx(path); });
     }
     if (event->type() == QEvent::KeyPress && watched != history_) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -400,11 +418,14 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
             return;
         default: break;
     }
-    if (pathFocus || ctrl) {
+    // The picture keys: not for a medium, nor while a show has the screen.
+    if (pathFocus || ctrl || media_.MediaMode || show_) {
         event->ignore();
         return;
     }
     switch (event->key()) {
+        case Qt::Key_Space: onAnalyze(mods); return;
+        case Qt::Key_Z: onAutoResize(); return;
         case Qt::Key_Left: onPreviousImage(); return;
         case Qt::Key_Right: onNextImage(); return;
         case Qt::Key_Up:

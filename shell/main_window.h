@@ -131,6 +131,10 @@ public:
     void onHistorySave();
     void onBookmarkUnmark();
     void onBatchEditor();
+    // A script file (".bip") goes to the batch editor, not the viewer: the
+    // editor shows, its Open dialog set to that file.
+    static bool IsScriptFile(const std::string& path);
+    void OpenBIPfile(const std::string& path);
     void onPerformBatch();
     void onMemory();
     void onOptions();
@@ -434,6 +438,10 @@ private:
     void showContextMenu(PopupPlace place, const QPoint& globalPos);
     void updateMenuState();
     void updatePageControls();
+    void setPageControlsEnabled(bool on);
+    // What waits for the first picture: saving, printing, full screen, the
+    // window sizes, the select tool, copy and the file commands.
+    void setPictureControlsEnabled(bool on);
     void presetDone(const char* handler, bool centre);
     int runScrollDialog(const QString& title, const ScrollDialogSettings& param,
                         const QString& lowLabel = {}, const QString& highLabel = {});
@@ -533,6 +541,12 @@ private:
     bool errorHandlerInstalled_ = true;
     bool saveFailed_ = false;  // the error being handled came out of a save
     int minimumWindowWidth() const;
+
+    // The display as it was at start; a change of size or depth is reported.
+    void watchDisplay();
+    void displayChanged(const QRect& geometry);
+    QSize displaySize_;
+    int displayDepth_ = 0;
 
     QElapsedTimer startTimer_;
     qint64 firstPaintMs_ = -1;

@@ -1,13 +1,16 @@
 // Clipboard, drops, the print setup dialog and the zip tool, offscreen.
 #include <QClipboard>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
+#include <QUrl>
 
 #include "shell/main_window_test_util.h"
 #include "shell/print_dialog.h"
@@ -76,10 +79,30 @@ private slots:
         QFile zip(fx_.path("Photos.ZIP"));
         QVERIFY(zip.open(QIODevice::WriteOnly));
         zip.close();
-        form->openFiles({fx_.path("Photos.ZIP").toStdString()});
-        QVERIFY(form->unzipWindow(false));
-        QCOMPARE(form->unzipWindow(false)->archiveList()->count(), 1);
-        QCOMPARE(form->unzipWindow(false)->archiveList()->item(0)->text(), fx_.path("Photos.ZIP"));
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(fx_.path("Photos.ZIP"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &drop);
+        UnzipWindow* tool = form->unzipWindow(false);
+        QVERIFY(tool);
+        QVERIFY(tool->isVisible());
+        QCOMPARE(tool->archiveList()->count(), 1);
+        QCOMPARE(tool->archiveList()->item(0)->text(), fx_.path("Photos.ZIP"));
+        QVERIFY(form->bookmarks().empty());
+        // Opened as a file, an archive goes the same way; no error, no bookmark.
+        tool->close();
+        const QString other = fx_.path("more.zip");
+        QVERIFY(WriteAll(other, QByteArray()));
+        fx_.asked.clear();
+        QVERIFY(!form->BtnOpenEx(other.toStdString()));
+        QVERIFY(tool->isVisible());
+        // Closing emptied the list.
+        QCOMPARE(tool->archiveList()->count(), 1);
+        QCOMPARE(tool->archiveList()->item(0)->text(), other);
+        QVERIFY(fx_.asked.empty());
+        QVERIFY(form->bookmarks().empty());
     }
 
     void printDialogOpensFittedAndCentred() {

@@ -15,6 +15,7 @@
 #include "shell/save_options.h"
 #include "shell/picture_view.h"
 #include "shell/main_window.h"
+#include "tools/unzip_window.h"
 
 namespace vimbra {
 namespace {
@@ -79,14 +80,19 @@ bool MainWindow::BtnOpenEx(const std::string& path, bool askFirst) {
         CloseNow();
         return false;
     }
+    if (IsScriptFile(path)) {
+        OpenBIPfile(path);
+        return false;
+    }
     if (askFirst && ws_.Modified && CloseNow() != 6) return false;
     const FileKind kind = ClassifyFile(path);
     if (kind == FileKind::Slideshow) return startAvlShow(path);
     if (kind == FileKind::Media) return OpenMedium(path);
     if (kind == FileKind::Text || kind == FileKind::RichText) return DecodeMemo(path);
     if (kind == FileKind::Archive) {
-        showError(QFileInfo(QString::fromStdString(path)).fileName().toStdString() +
-                  " cannot be shown in this version.");
+        // The zip tool takes archives, from the command line as from a drop.
+        unzipWindow(true)->Populate(QString::fromStdString(path));
+        onUnzipper();
         return false;
     }
     if (media_.MediaMode) AV_UI(false);

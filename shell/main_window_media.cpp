@@ -154,7 +154,7 @@ void MainWindow::AV_UI(bool on) {
     const bool picture = !media_.MediaMode;
     for (const char* b : {"Scroll", "Select"})
         if (QToolButton* t = toolButton(QString::fromLatin1(b))) t->setEnabled(picture);
-    for (const char* m : {"&TWAIN", "&Edit"})
+    for (const char* m : {"&File/&TWAIN", "&Edit"})
         if (QMenu* menu = topMenu(QString::fromLatin1(m))) menu->setEnabled(picture);
     if (!media_.MediaMode) updateZoomControls();
 }

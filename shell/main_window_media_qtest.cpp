@@ -78,6 +78,15 @@ private slots:
         QVERIFY(!form->toolButton(QStringLiteral("Fit"))->isEnabled());
         QVERIFY(!form->toolButton(QStringLiteral("Zoom +"))->isEnabled());
         QVERIFY(!form->toolButton(QStringLiteral("Select"))->isEnabled());
+        QVERIFY(!form->topMenu(QStringLiteral("&File/&TWAIN"))->isEnabled());
+        // The picture keys do nothing to a medium.
+        QTest::keyClick(form.get(), Qt::Key_5);
+        QVERIFY(form->FitToWindow);
+        QCOMPARE(form->ZoomPercent, 100);
+        QTest::keyClick(form.get(), Qt::Key_F);
+        QVERIFY(form->FitToWindow);
+        QTest::keyClick(form.get(), Qt::Key_Left);
+        QCOMPARE(form->workspace().CurrentFileName, wav);
         form->onPlayPause();
         QTRY_COMPARE_WITH_TIMEOUT(form->media().PlayState, kPlayPaused, 5000);
         form->onPlayPause();
@@ -113,6 +122,7 @@ private slots:
         QVERIFY(form->sky()->isVisible());
         QCOMPARE(form->workspace().Image.width(), 30);
         QVERIFY(form->toolButton(QStringLiteral("Select"))->isEnabled());
+        QVERIFY(form->topMenu(QStringLiteral("&File/&TWAIN"))->isEnabled());
     }
 
     void videoFitsAndFullScreenKeepsThePosition() {

@@ -328,6 +328,7 @@ void MainWindow::buildStatusBar() {
 void MainWindow::EnableControls() {
     for (const char* name : {"&Image", "&Colors"})
         if (QMenu* m = topMenu(QString::fromLatin1(name))) m->setEnabled(true);
+    setPictureControlsEnabled(true);
     updateZoomControls();
     updatePageControls();
 }

@@ -190,15 +190,17 @@ void MainWindow::onImageVisible() {
 
 void MainWindow::updatePageControls() {
     const bool pages = loaded_.pageCount > 1;
+    setPageControlsEnabled(pages);
+    if (QMenu* m = topMenu(QStringLiteral("&View/&Page"))) m->menuAction()->setVisible(pages);
+}
+
+void MainWindow::setPageControlsEnabled(bool on) {
     for (int tag : {1, -1, 0, 999}) {
-        if (QAction* a = action("onPageChange", tag)) a->setEnabled(pages);
-        if (QAction* a = contextAction("onPageChange", tag)) a->setEnabled(pages);
+        if (QAction* a = action("onPageChange", tag)) a->setEnabled(on);
+        if (QAction* a = contextAction("onPageChange", tag)) a->setEnabled(on);
     }
-    if (QMenu* m = topMenu(QStringLiteral("&View/&Page"))) {
-        m->menuAction()->setVisible(pages);
-        m->menuAction()->setEnabled(pages);
-    }
-    if (QToolButton* b = toolButton(QStringLiteral("Page"))) b->setEnabled(pages);
+    if (QMenu* m = topMenu(QStringLiteral("&View/&Page"))) m->menuAction()->setEnabled(on);
+    if (QToolButton* b = toolButton(QStringLiteral("Page"))) b->setEnabled(on);
 }
 
 void MainWindow::updateFileNameItem() {

@@ -6,11 +6,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QUrl>
 
 #include "media/fake_cd_device_test_util.h"
 #include "media/gui/cd_window.h"
@@ -240,14 +242,30 @@ private slots:
         QCOMPARE(own.asked, std::vector<std::string>{});
     }
 
-    void closingStopsTheShowFirst() {
+    void closingDuringAShowOnlyStopsIt() {
         auto form = twoPictures(false);
         QVERIFY(form);
         form->onFitWindow();  // zoomed: the show fits for itself only
         form->onHistorySlideshow();
         QVERIFY(form->showWindow());
-        QVERIFY(form->close());
+        // Files dropped meanwhile are ignored.
+        const QString blue = fx_.path("blue.bmp");
+        testing::WriteFlatPicture(blue, 8, 8, 255, 0, 0);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(blue)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &drop);
+        QCOMPARE(form->bookmarks().size(), size_t(2));
+        QVERIFY(form->showWindow());
+        // The close request ends the show and is refused.
+        QVERIFY(!form->close());
         QVERIFY(!form->showWindow());
+        QVERIFY(form->isVisible());
+        QVERIFY(!form->FitToWindow);
+        QVERIFY(form->close());
         // What was saved at close is the user's layout, not the show's.
         QVERIFY(!form->settings().FitToWindow);
     }

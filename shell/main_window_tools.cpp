@@ -50,7 +50,10 @@ void MainWindow::runGuarded(const std::function<void()>& command) {
 
 void MainWindow::onUndo() {
     if (!host_.undo().undoAvailable()) return;
+    onHand();
     host_.Undo(ws_);
+    // The picture back is no page of the file any more.
+    setPageControlsEnabled(false);
     sky_->refresh();
     ChangeView();
     StatusReady();
@@ -79,12 +82,9 @@ void MainWindow::onBatchEditor() {
 }
 
 void MainWindow::onPerformBatch() {
-    ScriptWindow* w = scriptWindow(false);
-    if (!w || !w->isVisible()) {
-        // Nothing to run yet: the window opens for the script.
-        onBatchEditor();
-        return;
-    }
+    // The editor, shown or hidden after Close, holds the script until the
+    // program ends; before its first opening there is nothing to run.
+    if (!scriptWindow(false) || !ws_.RecordingActive) return;
     ws_.StopRequested = false;
     ws_.CancelRequested = false;
     interpreter_->onPerformBatch();

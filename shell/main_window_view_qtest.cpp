@@ -337,6 +337,47 @@ private slots:
         QVERIFY(info.startsWith(QStringLiteral("12x7(24) dib\n")));
         QVERIFY(info.contains(QStringLiteral("Name: fish & chips.bmp\n")));
     }
+    void undoTakesTheHandAndLeavesThePages() {
+        auto form = formWith(twoPageTiff());
+        QVERIFY(form);
+        QToolButton* page = form->toolButton(QStringLiteral("Page"));
+        QVERIFY(page->isEnabled());
+        form->runMenuCommand("onNegative");
+        form->onSelect();
+        QVERIFY(form->SelectToolActive);
+        form->action("onUndo")->trigger();
+        QVERIFY(!form->SelectToolActive);
+        QVERIFY(form->action("onHand")->isChecked());
+        QVERIFY(!page->isEnabled());
+        QVERIFY(!form->action("onPageChange", 1)->isEnabled());
+        QVERIFY(!form->contextAction("onPageChange", 999)->isEnabled());
+        QVERIFY(!form->topMenu(QStringLiteral("&View/&Page"))->menuAction()->isEnabled());
+        form->workspace().Modified = false;
+    }
+
+    void pictureCommandsWaitForTheFirstPicture() {
+        auto form = fx_.makeForm();
+        QVERIFY(form);
+        const char* handlers[] = {"onSave", "onPrint", "onFullScreen", "onFitWindow", "onCopy",
+                                  "onCopyTo", "onMoveTo", "onDelete", "onOptimizeWindow",
+                                  "onAdjustViewport", "onImageInfo", "onSelect", "onMask",
+                                  "onCompress"};
+        for (const char* h : handlers) QVERIFY2(!form->action(h)->isEnabled(), h);
+        QVERIFY(!form->action("onFitWindowTo", 4)->isEnabled());
+        QVERIFY(!form->contextAction("onFullScreen")->isEnabled());
+        for (const char* b : {"Save", "Screen", "Fit", "Adjust", "Select", "Info"})
+            QVERIFY2(!form->toolButton(QString::fromLatin1(b))->isEnabled(), b);
+        // The ways to a first picture stay open.
+        QVERIFY(form->action("onOpen")->isEnabled());
+        QVERIFY(form->toolButton(QStringLiteral("Open"))->isEnabled());
+        const QString p = fx_.path("first.bmp");
+        WriteFlatPicture(p, 10, 10, 1, 1, 1);
+        QVERIFY(form->BtnOpenEx(p.toStdString()));
+        for (const char* h : handlers) QVERIFY2(form->action(h)->isEnabled(), h);
+        QVERIFY(form->action("onFitWindowTo", 1)->isEnabled());
+        QVERIFY(form->toolButton(QStringLiteral("Save"))->isEnabled());
+        QVERIFY(form->toolButton(QStringLiteral("Screen"))->isEnabled());
+    }
 };
 
 QTEST_MAIN(MainWindowViewTest)

@@ -121,6 +121,11 @@ void ScriptWindow::onOpen() {
     openFile(path);
 }
 
+void ScriptWindow::openNamed(const QString& path) {
+    setName(path);
+    onOpen();
+}
+
 bool ScriptWindow::openFile(const QString& path) {
     QFile file(path);
     const bool tooLarge = file.size() > qint64(kMaxScriptBytes);

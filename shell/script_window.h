@@ -36,6 +36,8 @@ public:
     void onNew();
     void onOpen();
     void onSave();
+    // Open with its dialog set to `path`'s folder and name.
+    void openNamed(const QString& path);
     // Loads a script file; false (text kept, error shown) when it cannot be read.
     bool openFile(const QString& path);
     bool saveFile(const QString& path);
