@@ -125,18 +125,18 @@ void MainWindow::updateBatchMenu() {
     // Conversion takes the thumbnail grid's selection while the grid is shown.
     const auto chosen = gridSelection();
     const bool manyToConvert = chosen ? chosen->size() > 1 : many;
-    for (int format = 0; format <= 5; ++format)
+    for (int format = 0; format <= int(ConvertFormat::Jxl); ++format)
         if (QAction* a = action("onBatchConvert", format)) a->setEnabled(manyToConvert);
     for (const char* h : {"onBatchRename", "onBatchMove", "onBatchDelete"})
         if (QAction* a = action(h)) a->setEnabled(many);
-    if (QAction* a = action("onJpegCompress")) a->setEnabled(!bookmarks_.empty());
+    if (QAction* a = action(HandlerName(ViewerAction::Compress))) a->setEnabled(!bookmarks_.empty());
 }
 
 void MainWindow::onBatchConvert(int format) {
     // While the thumbnail grid is shown the conversion takes its selection.
     const std::optional<std::vector<std::string>> chosen = gridSelection();
     const size_t n = chosen ? chosen->size() : bookmarks_.size();
-    if (format < 0 || format > 5 || ws_.CriticalProcess || n < 2) return;
+    if (format < 0 || format > int(ConvertFormat::Jxl) || ws_.CriticalProcess || n < 2) return;
     const auto fmt = ConvertFormat(format);
     if (!LongListConfirmed(host_, n)) return;
     // The conversion loads every picture into the working image.

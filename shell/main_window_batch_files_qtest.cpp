@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include "batch/batch_convert.h"
 #include "batch/gui/list_dialog.h"
 #include "imagefiles/jpeg_metadata.h"
 #include "imagefiles/load_dispatch.h"
@@ -93,12 +94,12 @@ private slots:
         QMenu* tools = form->topMenu(QStringLiteral("&Tools"));
         QVERIFY(tools);
         emit tools->aboutToShow();
-        for (int tag = 0; tag <= 5; ++tag) QVERIFY(!form->action("onBatchConvert", tag)->isEnabled());
+        for (int tag = 0; tag <= int(ConvertFormat::Jxl); ++tag) QVERIFY(!form->action("onBatchConvert", tag)->isEnabled());
         QVERIFY(!form->action("onBatchRename")->isEnabled());
         QVERIFY(form->action("onDelete")->isEnabled());
         form->openFiles({b.toStdString()});
         emit tools->aboutToShow();
-        for (int tag = 0; tag <= 5; ++tag) QVERIFY(form->action("onBatchConvert", tag)->isEnabled());
+        for (int tag = 0; tag <= int(ConvertFormat::Jxl); ++tag) QVERIFY(form->action("onBatchConvert", tag)->isEnabled());
         for (const char* h : {"onBatchRename", "onBatchMove", "onBatchDelete"}) QVERIFY(form->action(h)->isEnabled());
     }
 

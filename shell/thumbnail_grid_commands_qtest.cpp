@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QLineEdit>
 
+#include "batch/batch_convert.h"
 #include "imagefiles/load_dispatch.h"
 #include "shell/main_window_test_util.h"
 #include "shell/script_window.h"
@@ -205,7 +206,7 @@ private slots:
         QVERIFY(menu);
         QAction* png = form->action("onBatchConvert", 2);
         QVERIFY(grid->convertMenu()->actions().contains(png));
-        QCOMPARE(grid->convertMenu()->actions().size(), 6);
+        QCOMPARE(grid->convertMenu()->actions().size(), int(ConvertFormat::Jxl) + 1);
         QVERIFY(png->isEnabled());
         // Rename, move and delete still work on the bookmarks: one, so not at all.
         QVERIFY(!form->action("onBatchRename")->isEnabled());
