@@ -53,7 +53,7 @@ void TimeStep(MainWindow& form, bool back, const std::string& target, const char
               std::function<void()> then) {
     auto timer = std::make_shared<QElapsedTimer>();
     auto link = std::make_shared<QMetaObject::Connection>();
-    *link = QObject::connect(form.sky(), &vimbra::PictureView::painted, &form,
+    *link = QObject::connect(form.view(), &vimbra::PictureView::painted, &form,
                              [&form, timer, link, target, what, then] {
                                  if (form.workspace().CurrentFileName != target) return;
                                  PrintMs(what, timer->elapsed());
@@ -92,7 +92,7 @@ void SaveScreenshot(MainWindow& form, const QString& out) {
     // Where the picture lies in the shot, for comparisons that treat it apart
     // from the text around it.
     const QWidget* view = form.scrollBox()->viewport();
-    QRect r(form.sky()->mapTo(&form, QPoint(0, 0)), form.sky()->size());
+    QRect r(form.view()->mapTo(&form, QPoint(0, 0)), form.view()->size());
     r &= QRect(view->mapTo(&form, QPoint(0, 0)), view->size());
     std::printf("picture: %d %d %d %d\n", r.x(), r.y(), r.width(), r.height());
     QApplication::exit(0);
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     if (mode != Mode::Normal) {
         // The first frame of the file opened at start, timed from main().
         auto first = std::make_shared<qint64>(-1);
-        QObject::connect(form.sky(), &vimbra::PictureView::painted, &form, [&form, first, &sinceStart] {
+        QObject::connect(form.view(), &vimbra::PictureView::painted, &form, [&form, first, &sinceStart] {
             if (*first < 0 && form.firstPaintMs() >= 0) *first = sinceStart.elapsed();
         });
         PollUntil(&form, [&form, first, mode, files, screenshot] {

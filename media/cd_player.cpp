@@ -12,7 +12,7 @@ std::string CdCaption(const CdPosition& at) {
 CdPlayer::CdPlayer(DeviceFactory factory) : factory_(std::move(factory)) {}
 
 CdPlayer::~CdPlayer() {
-    if (active_) FormClose();
+    if (active_) shutDown();
 }
 
 int CdPlayer::clampTrack(int track) {
@@ -90,7 +90,7 @@ bool CdPlayer::CdCloseRequest() {
         closeArmed_ = true;
         return false;
     }
-    FormClose();
+    shutDown();
     return true;
 }
 
@@ -116,7 +116,7 @@ CdPlayer::Tick CdPlayer::Timer9Timer() {
     return t;
 }
 
-void CdPlayer::FormClose() {
+void CdPlayer::shutDown() {
     if (!active_) return;
     closing_ = true;
     timerEnabled_ = false;

@@ -85,7 +85,7 @@ public:
     Tick Timer9Timer();
 
     // Stops and closes the device; the player is no longer active.
-    void FormClose();
+    void shutDown();
 
 private:
     int clampTrack(int track);

@@ -43,7 +43,7 @@ TEST(CdPlayer, SlideModePlaysOneTrackAndClosesWhenStopped) {
     const CdPlayer::Tick t = p.Timer9Timer();
     EXPECT_TRUE(t.close);
     EXPECT_TRUE(t.error.empty());
-    p.FormClose();
+    p.shutDown();
     EXPECT_FALSE(p.CdActive());
     EXPECT_FALSE(s.open);
 }
@@ -55,12 +55,12 @@ TEST(CdPlayer, LastTrackPlaysToTheEndAndTracksAreClamped) {
     ASSERT_TRUE(last.PlayCdTrack(10, true));
     EXPECT_EQ(s.lastFrom, 10);
     EXPECT_EQ(s.lastTo, 0);
-    last.FormClose();
+    last.shutDown();
     CdPlayer past(FakeCdFactory(s));
     ASSERT_TRUE(past.PlayCdTrack(25, true));
     EXPECT_EQ(s.lastFrom, 10);
     EXPECT_EQ(s.lastTo, 0);
-    past.FormClose();
+    past.shutDown();
     CdPlayer below(FakeCdFactory(s));
     ASSERT_TRUE(below.PlayCdTrack(-3, true));
     EXPECT_EQ(s.lastFrom, 1);

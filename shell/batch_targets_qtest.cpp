@@ -15,7 +15,7 @@ class BatchTargetsTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
     QTemporaryDir dataHome_;
 
     QString makeDir(const QString& name) {
@@ -34,7 +34,7 @@ private slots:
         for (const ConvertFormat format : {ConvertFormat::Webp, ConvertFormat::Avif, ConvertFormat::Jxl}) {
             const QString ext = QString::fromLatin1(ConvertExtension(format));
             const QString out = makeDir("gui" + ext), cli = makeDir("cli" + ext);
-            auto form = fx_.makeForm();
+            auto form = fx_.makeWindow();
             QVERIFY(form);
             form->openFiles(files);
             int listMode = -1;

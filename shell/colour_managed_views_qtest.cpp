@@ -54,14 +54,14 @@ private slots:
     }
 
     void fullScreenShowsDisplayColours() {
-        vimbra::testing::FormFixture fx;
-        auto form = fx.makeForm();
+        vimbra::testing::WindowFixture fx;
+        auto form = fx.makeWindow();
         QVERIFY(form);
-        QVERIFY(form->BtnOpenEx(png_.toStdString()));
+        QVERIFY(form->openPicture(png_.toStdString()));
         QCOMPARE(form->workspace().Metadata.icc, icc_);
         form->onFullScreen();
         QVERIFY(form->FullScreen);
-        QTRY_COMPARE(At(form->sky()->grab().toImage(), 3, 3), converted_);
+        QTRY_COMPARE(At(form->view()->grab().toImage(), 3, 3), converted_);
         // The working picture keeps the file's values.
         const uint8_t* p = form->workspace().Image.scanLine(0);
         QCOMPARE(QColor(p[2], p[1], p[0]), kValue);

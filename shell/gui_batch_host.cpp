@@ -49,7 +49,7 @@ Choice GuiBatchHost::ask(MessageKind kind, std::string_view text, ChoiceSet choi
 }
 
 bool GuiBatchHost::loadFile(Workspace& ws, const std::string& path, LoadReason) {
-    const bool ok = form_.BtnOpenEx(path, false);
+    const bool ok = form_.openPicture(path, false);
     // A file that will not load ends the run rather than editing the wrong picture.
     if (!ok) ws.CancelRequested = true;
     return ok;
@@ -129,9 +129,9 @@ void GuiBatchHost::sleepMs(int milliseconds) {
 }
 
 void GuiBatchHost::refreshView(Workspace&) {
-    form_.sky()->refresh();
+    form_.view()->refresh();
     form_.ChangeView();
-    form_.sky()->repaint();
+    form_.view()->repaint();
 }
 
 void GuiBatchHost::updateCaption(Workspace&) { form_.UpdateCaption(); }

@@ -63,28 +63,28 @@ MainWindow::MainWindow(const QStringList& args, QSettings* settings, QWidget* pa
     }
     batchHost_ = std::make_unique<GuiBatchHost>(*this);
     interpreter_ = std::make_unique<BatchInterpreter>(ws_, bookmarks_, *batchHost_);
-    FormCreate();
+    onCreate();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::FormCreate() {
+void MainWindow::onCreate() {
     setWindowTitle(QString::fromLatin1(kAppCaption));
-    sky_ = new PictureView;
-    sky_->setBitmap(&ws_.Image);
+    view_ = new PictureView;
+    view_->setBitmap(&ws_.Image);
     scrollBox_ = new ViewBox(this);
     scrollBox_->setFrameShape(QFrame::NoFrame);
     scrollBox_->setWidgetResizable(false);
-    scrollBox_->setWidget(sky_);
+    scrollBox_->setWidget(view_);
     scrollBox_->setBackgroundRole(QPalette::Base);
     setCentralWidget(scrollBox_);
     scrollBox_->installEventFilter(this);
     scrollBox_->viewport()->installEventFilter(this);
-    sky_->installEventFilter(this);
-    connect(sky_, &PictureView::mousePressed, this, &MainWindow::onPictureMouseDown);
-    connect(sky_, &PictureView::mouseMoved, this, &MainWindow::onPictureMouseMove);
-    connect(sky_, &PictureView::mouseReleased, this, &MainWindow::onPictureMouseUp);
-    connect(sky_, &PictureView::painted, this, [this] {
+    view_->installEventFilter(this);
+    connect(view_, &PictureView::mousePressed, this, &MainWindow::onPictureMouseDown);
+    connect(view_, &PictureView::mouseMoved, this, &MainWindow::onPictureMouseMove);
+    connect(view_, &PictureView::mouseReleased, this, &MainWindow::onPictureMouseUp);
+    connect(view_, &PictureView::painted, this, [this] {
         if (firstPaintMs_ < 0 && (startFile_.empty() || ws_.CurrentFileName == startFile_))
             firstPaintMs_ = startTimer_.elapsed();
     });
@@ -97,7 +97,7 @@ void MainWindow::FormCreate() {
     }
 
     host_.onRefresh = [this] {
-        sky_->refresh();
+        view_->refresh();
         ChangeView();
         refreshStatusBar();
     };
@@ -146,7 +146,7 @@ void MainWindow::FormCreate() {
 void MainWindow::applySettingsLayout() {
     // Showing the tool bar switches its captions on: keep the recorded choice.
     const bool buttonText = settings_.buttonText;
-    sky_->setColourProfile(settings_.colourManage ? &ws_.Metadata.icc : nullptr);
+    view_->setColourProfile(settings_.colourManage ? &ws_.Metadata.icc : nullptr);
     host_.colourManage = settings_.colourManage;
     setMergedToolBar(settings_.mergeToolBar);
     setMenuBarShown(settings_.menuBar);
@@ -174,7 +174,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::FormActivate() {
     setAcceptDrops(true);
     if (!startFile_.empty()) {
-        if (!BtnOpenEx(startFile_, false)) ShowBlankImage(true);
+        if (!openPicture(startFile_, false)) ShowBlankImage(true);
     } else {
         ws_.StatusText = "Ready.";
         ShowBlankImage(true);
@@ -196,7 +196,7 @@ void MainWindow::ShowBlankImage(bool rename) {
     loaded_ = LoadedFile{};
     if (rename) ws_.CurrentFileName = "Untitled";
     if (QAction* a = action("onReload")) a->setEnabled(false);
-    sky_->refresh();
+    view_->refresh();
     ChangeView();
     UpdateCaption();
     refreshStatusBar();
@@ -204,7 +204,7 @@ void MainWindow::ShowBlankImage(bool rename) {
 
 int MainWindow::panelsHeight() const {
     int h = 0;
-    if (toolBar1_ && toolBar1_->isVisible()) h += toolBar1_->height();
+    if (toolBar_ && toolBar_->isVisible()) h += toolBar_->height();
     if (pathBar_ && pathBar_->isVisible()) h += pathBar_->height();
     if (statusBar()->isVisible()) h += statusBar()->height();
     return h;
@@ -263,7 +263,7 @@ int MainWindow::CloseNow() {
     return 6;
 }
 
-bool MainWindow::FormCloseQuery() {
+bool MainWindow::mayClose() {
     if (script_ && script_->lineCount() > 4 && script_->isModifiedScript()) {
         if (host_.Ask(MessageKind::Confirmation, "Discard image processing script?",
                       Buttons::YesNo) != Answer::Yes) {
@@ -275,7 +275,7 @@ bool MainWindow::FormCloseQuery() {
     return true;
 }
 
-void MainWindow::FormClose() {
+void MainWindow::onClose() {
     settings_.FitToWindow = FitToWindow;
     settings_.menuBar = menuBar()->isVisible() || settings_.menuBar;
     if (!FullScreen) settings_.mainWindowBounds = StoreWindowBounds(frameGeometry());
@@ -304,13 +304,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     // Decide first; free nothing before the answer is known.
-    if (!FormCloseQuery()) {
+    if (!mayClose()) {
         event->ignore();
         return;
     }
     closing_ = true;
     ReleaseViewerPlayer(true);
-    FormClose();
+    onClose();
     event->accept();
 }
 
@@ -353,13 +353,13 @@ void MainWindow::openFiles(const std::vector<std::string>& dropped) {
     if (ws_.Modified && CloseNow() != 6) return;
     bookmarks_.appendOpenedFiles(files);
     HistoryControls();
-    BtnOpenEx(files.front(), false);
+    openPicture(files.front(), false);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (ws_.BatchRunning) ws_.CancelRequested = true;
-    if (sky_) QTimer::singleShot(0, this, [this] { ChangeView(); });
+    if (view_) QTimer::singleShot(0, this, [this] { ChangeView(); });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -375,7 +375,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease && watched == history_) {
         const std::string* entry = bookmarks_.current();
         if (entry && *entry != ws_.CurrentFileName && !ws_.CriticalProcess && !show_)
-            QTimer::singleShot(0, this, [this, path = *entry] { BtnOpenEx(path); });
+            QTimer::singleShot(0, this, [this, path = *entry] { openPicture(path); });
     }
     if (event->type() == QEvent::KeyPress && watched != history_) {
         auto* key = static_cast<QKeyEvent*>(event);

@@ -66,7 +66,7 @@ public:
     Workspace& workspace() { return ws_; }
     Bookmarks& bookmarks() { return bookmarks_; }
     GuiFrameHost& host() { return host_; }
-    PictureView* sky() const { return sky_; }
+    PictureView* view() const { return view_; }
     QScrollArea* scrollBox() const { return scrollBox_; }
     QLineEdit* pathBox() const { return history_; }
     const SettingsRecord& settings() const { return settings_; }
@@ -94,7 +94,7 @@ public:
     void onOpen();
     // Opens `path` as the working picture (asks about unsaved changes first
     // unless `askFirst` is false). False when nothing was opened.
-    bool BtnOpenEx(const std::string& path, bool askFirst = true);
+    bool openPicture(const std::string& path, bool askFirst = true);
     void openFiles(const std::vector<std::string>& paths);
     void onReload();
     void onNew();
@@ -320,7 +320,7 @@ public:
     // Queues the neighbours of the current bookmark (once per turn of the
     // event loop, whatever number of list changes asked for it).
     void schedulePreload();
-    // Shows the preloaded picture of `path` as BtnOpenEx shows a loaded one;
+    // Shows the preloaded picture of `path` as openPicture shows a loaded one;
     // false when none is ready (the caller then loads it the normal way).
     bool openPreloaded(const std::string& path);
     // What every successful load does after decoding (view, bookmarks, caption).
@@ -340,11 +340,11 @@ public:
     bool OpenMedium(const std::string& path);
     bool CreateViewerPlayer(bool keepDisplaySize);
     void ReleaseViewerPlayer(bool releaseOnly);
-    void AV_UI(bool on);
+    void setMediaMode(bool on);
     void UI_Audio();
     void onPlayPause();
     void onStop();
-    void AV_FullScrnClick();
+    void toggleMediaFullScreen();
     // Fits the window to the medium ("Adjust", and after opening with AutoSize);
     // after "Zoom +" a window already large enough is left alone.
     void FitWindowToMedium(bool afterOpen, bool fromZoomIn = false);
@@ -388,7 +388,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate();
+    void onCreate();
     void FormActivate();
     void buildMenus();
     void buildToolBars();
@@ -416,8 +416,8 @@ private:
     LoadOptions loadOptions() const;
     Loader navigationLoader();
     void afterNavigation(const struct NavResult& r);
-    bool FormCloseQuery();
-    void FormClose();
+    bool mayClose();
+    void onClose();
     void applySettingsLayout();
     void showError(const std::string& text);
     int runListDialog(int mode, const QString& caption, QStringList& list);
@@ -483,7 +483,7 @@ private:
     bool activated_ = false;
     bool closing_ = false;
 
-    PictureView* sky_ = nullptr;
+    PictureView* view_ = nullptr;
     QScrollArea* scrollBox_ = nullptr;
     class ThumbnailGrid* thumbnailGrid_ = nullptr;  // made on first use
     class QStackedWidget* centralStack_ = nullptr;  // the picture and the grid
@@ -493,7 +493,7 @@ private:
     void bookmarkGridSelection();
     // The show's items enabled by the grid's selection while it is shown.
     void updateGridCommands();
-    QToolBar* toolBar1_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
     QToolBar* pathBar_ = nullptr;
     QLineEdit* history_ = nullptr;
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};

@@ -92,12 +92,12 @@ void MainWindow::onViewGamma() {
     const QString shown = history_->text();
     if (!ws_.Modified && !shown.isEmpty() && QFileInfo(shown).isFile() &&
         shown.toStdString() == ws_.CurrentFileName) {
-        BtnOpenEx(ws_.CurrentFileName, false);
+        openPicture(ws_.CurrentFileName, false);
         return;
     }
     if (ViewGamma == 100) return;
     DoGamma();
-    sky_->refresh();
+    view_->refresh();
     ChangeView();
     StatusReady();
 }
@@ -120,7 +120,7 @@ void MainWindow::onAspect(int mode) {
         if (QAction* a = action("onAspect", m)) a->setChecked(m == mode);
     const std::string& name = ws_.CurrentFileName;
     if (!name.empty() && name != "Untitled" && QFileInfo(QString::fromStdString(name)).isFile())
-        BtnOpenEx(name);
+        openPicture(name);
 }
 
 void MainWindow::onAdjustViewport() {

@@ -51,7 +51,7 @@ void MainWindow::onAnalyze(Qt::KeyboardModifiers mods, bool infoButton) {
             return;
         }
         QApplication::restoreOverrideCursor();
-        sky_->refresh();
+        view_->refresh();
         if (!a) return;  // the undo snapshot was refused and said why
         results.push_back(std::move(*a));
     }

@@ -31,7 +31,7 @@ class AnalyzeTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
     QTemporaryDir dataHome_;
 
 private slots:
@@ -42,7 +42,7 @@ private slots:
     void singleFormOfAFlatGreyPicture() {
         const QString a = fx_.path("grey.bmp");
         WriteFlatPicture(a, 64, 64, 106, 106, 106);  // 54 + 64 × 192 = 12342 bytes
-        auto form = fx_.makeForm({a});
+        auto form = fx_.makeWindow({a});
         QVERIFY(form);
         QStringList opened;
         form->urlOpener = [&](const QUrl& u) {
@@ -83,7 +83,7 @@ private slots:
         const QString a = fx_.path("c1.bmp"), b = fx_.path("c2.bmp");
         WriteFlatPicture(a, 32, 32, 106, 106, 106);
         WriteFlatPicture(b, 32, 32, 106, 106, 106);
-        auto form = fx_.makeForm({a});
+        auto form = fx_.makeWindow({a});
         QVERIFY(form);
         QStringList opened;
         form->urlOpener = [&](const QUrl& u) {
@@ -132,7 +132,7 @@ private slots:
             QVERIFY(SaveImageFile(ws, jpg.toStdString(), SaveFormat::Jpeg).status == SaveStatus::Saved);
         }
         QVERIFY(AddJpegComment(jpg.toStdString(), "shot on a Tuesday", BakPolicy::Refuse).ok());
-        auto form = fx_.makeForm({jpg});
+        auto form = fx_.makeWindow({jpg});
         QVERIFY(form);
         fx_.asked.clear();
         form->onImageInfo();

@@ -184,7 +184,7 @@ void MainWindow::onBatchConvert(int format) {
     const std::string before = ws_.CurrentFileName;
     // The window takes no command meanwhile; the progress window stays alive.
     const auto enableWindow = [this](bool on) {
-        for (QWidget* w : {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(toolBar1_),
+        for (QWidget* w : {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(toolBar_),
                            static_cast<QWidget*>(pathBar_), centralWidget()})
             if (w) w->setEnabled(on);
         if (on) ShortCuts_Enable();
@@ -210,7 +210,7 @@ void MainWindow::onBatchConvert(int format) {
         host_.Ask(MessageKind::Error, result.message, Buttons::Ok);
     // The picture shown before the batch comes back.
     if (before == "Untitled" || !QFileInfo(QString::fromStdString(before)).isFile() ||
-        !BtnOpenEx(before, false))
+        !openPicture(before, false))
         ShowBlankImage(true);
     HistoryControls();
     UpdateHistoryEdit();

@@ -35,7 +35,7 @@ class BatchFilesTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
     QTemporaryDir dataHome_;
     // What the stand-ins were shown.
     std::vector<std::pair<int, QString>> lists_;
@@ -71,7 +71,7 @@ private slots:
     }
 
     void toolBarButtonsInIndexOrder() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         auto* bar = form->findChild<QToolBar*>(QStringLiteral("PathBox"));
         QVERIFY(bar);
@@ -89,7 +89,7 @@ private slots:
         const QString a = fx_.path("m1.bmp"), b = fx_.path("m2.bmp");
         WriteFlatPicture(a, 8, 8, 1, 1, 1);
         WriteFlatPicture(b, 8, 8, 2, 2, 2);
-        auto form = fx_.makeForm({a});
+        auto form = fx_.makeWindow({a});
         QVERIFY(form);
         QMenu* tools = form->topMenu(QStringLiteral("&Tools"));
         QVERIFY(tools);
@@ -110,7 +110,7 @@ private slots:
         QVERIFY(WriteAll(src + "/notes.txt", "not a picture"));
         QVERIFY(WriteAll(out + "/a.jpg", "first"));
         QVERIFY(WriteAll(out + "/a-1.jpg", "second"));
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         form->openFiles({(src + "/a.bmp").toStdString(), (src + "/b.bmp").toStdString(),
                          (src + "/notes.txt").toStdString()});
@@ -146,7 +146,7 @@ private slots:
         const QString src = makeDir("skip"), out = makeDir("skip-out");
         WriteFlatPicture(src + "/good.bmp", 6, 6, 9, 9, 9);
         QVERIFY(WriteAll(src + "/broken.png", "\x89PNG but nothing else"));
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         form->openFiles({(src + "/good.bmp").toStdString(), (src + "/broken.png").toStdString()});
         script(*form, out);
@@ -174,7 +174,7 @@ private slots:
         const QString src = makeDir("cancel"), out = makeDir("cancel-out");
         WriteFlatPicture(src + "/x.bmp", 6, 6, 1, 2, 3);
         WriteFlatPicture(src + "/y.bmp", 6, 6, 1, 2, 3);
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         form->openFiles({(src + "/x.bmp").toStdString(), (src + "/y.bmp").toStdString()});
         script(*form, out);
@@ -203,7 +203,7 @@ private slots:
             WriteFlatPicture(p, 4 + i, 4, 1, 1, 1);
             files.push_back(p.toStdString());
         }
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         form->openFiles(files);
         // Numbered in bookmark order.
@@ -251,7 +251,7 @@ private slots:
         WriteFlatPicture(dir + "/pic1.bmp", 6, 4, 1, 1, 1);
         WriteFlatPicture(dir + "/y.bmp", 7, 4, 1, 1, 1);
         QVERIFY(WriteAll(dir + "/pic3.bmp", "keep"));
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         form->openFiles({(dir + "/x.bmp").toStdString(), (dir + "/pic1.bmp").toStdString(),
                          (dir + "/y.bmp").toStdString()});
@@ -278,7 +278,7 @@ private slots:
         const QString src = makeDir("cm"), dst = makeDir("cm-out");
         WriteFlatPicture(src + "/one.bmp", 5, 5, 1, 1, 1);
         WriteFlatPicture(src + "/two.bmp", 6, 6, 2, 2, 2);
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         form->openFiles({(src + "/one.bmp").toStdString(), (src + "/two.bmp").toStdString()});
         script(*form, dst);
@@ -326,7 +326,7 @@ private slots:
         const QString dir = makeDir("del");
         for (const char* n : {"p.bmp", "q.bmp", "r.bmp", "s.bmp", "t.bmp"})
             WriteFlatPicture(dir + "/" + n, 4, 4, 1, 1, 1);
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         form->openFiles({(dir + "/p.bmp").toStdString(), (dir + "/q.bmp").toStdString(),
                          (dir + "/r.bmp").toStdString()});

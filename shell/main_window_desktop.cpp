@@ -43,7 +43,7 @@ void MainWindow::onCopyViewport() {
     const QScrollArea* box = scrollBox_;
     const SelRect region = ViewportRegion(
         box->horizontalScrollBar()->value(), box->verticalScrollBar()->value(),
-        box->viewport()->width(), box->viewport()->height(), sky_->width(), sky_->height(),
+        box->viewport()->width(), box->viewport()->height(), view_->width(), view_->height(),
         ws_.Image.width(), ws_.Image.height());
     if (region.isEmpty()) return;
     ws_.SelectionRect = region;
@@ -80,7 +80,7 @@ void MainWindow::takeNewPicture(Bitmap picture) {
     ws_.Modified = true;
     loaded_ = LoadedFile{};
     if (QAction* a = action("onReload")) a->setEnabled(false);
-    sky_->refresh();
+    view_->refresh();
     ChangeView();
     UpdateCaption();
     refreshStatusBar();
@@ -98,7 +98,7 @@ void MainWindow::onPasteSelection() {
     if (ws_.Image.depth() != 24 || !host_.AutoBackUp(ws_)) return;
     if (!PasteIntoSelection(ws_.Image, ws_.SelectionRect, source)) return;
     ws_.Modified = true;
-    sky_->refresh();
+    view_->refresh();
 }
 
 void MainWindow::onEmptyClipboard() { QGuiApplication::clipboard()->clear(); }

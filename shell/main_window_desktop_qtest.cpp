@@ -23,21 +23,21 @@ class MainWindowDesktopTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void copyThenPasteGivesTheSamePicture() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         const std::string pic = WriteFlatPicture(fx_.path("red.bmp"), 30, 20, 0, 0, 255);
-        QVERIFY(form->BtnOpenEx(pic));
+        QVERIFY(form->openPicture(pic));
         form->onCopy();
         const QImage copied = QGuiApplication::clipboard()->image();
         QCOMPARE(copied.size(), QSize(30, 20));
         QCOMPARE(copied.pixel(5, 5), qRgb(255, 0, 0));
-        QVERIFY(form->BtnOpenEx(WriteFlatPicture(fx_.path("blue.bmp"), 8, 8, 255, 0, 0)));
+        QVERIFY(form->openPicture(WriteFlatPicture(fx_.path("blue.bmp"), 8, 8, 255, 0, 0)));
         form->onPaste();
         QCOMPARE(form->workspace().Image.width(), 30);
         QCOMPARE(form->workspace().Image.scanLine(0)[2], uint8_t(255));
@@ -45,10 +45,10 @@ private slots:
     }
 
     void emptyClipboardKeepsThePicture() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         const std::string pic = WriteFlatPicture(fx_.path("green.bmp"), 12, 9, 0, 255, 0);
-        QVERIFY(form->BtnOpenEx(pic));
+        QVERIFY(form->openPicture(pic));
         QGuiApplication::clipboard()->clear();
         form->onPaste();
         QCOMPARE(form->workspace().CurrentFileName, pic);
@@ -57,9 +57,9 @@ private slots:
     }
 
     void pasteIntoSelectionTouchesOnlyTheSelection() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
-        QVERIFY(form->BtnOpenEx(WriteFlatPicture(fx_.path("black.bmp"), 10, 10, 0, 0, 0)));
+        QVERIFY(form->openPicture(WriteFlatPicture(fx_.path("black.bmp"), 10, 10, 0, 0, 0)));
         QImage white(40, 40, QImage::Format_RGB32);
         white.fill(Qt::white);
         QGuiApplication::clipboard()->setImage(white);
@@ -74,7 +74,7 @@ private slots:
     }
 
     void droppedZipGoesToTheZipTool() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         QFile zip(fx_.path("Photos.ZIP"));
         QVERIFY(zip.open(QIODevice::WriteOnly));
@@ -96,7 +96,7 @@ private slots:
         const QString other = fx_.path("more.zip");
         QVERIFY(WriteAll(other, QByteArray()));
         fx_.asked.clear();
-        QVERIFY(!form->BtnOpenEx(other.toStdString()));
+        QVERIFY(!form->openPicture(other.toStdString()));
         QVERIFY(tool->isVisible());
         // Closing emptied the list.
         QCOMPARE(tool->archiveList()->count(), 1);

@@ -44,7 +44,7 @@ void MainWindow::ApplicationErrorHandler(const std::string& message) {
         host_.Ask(MessageKind::Error, message, Buttons::Ok);
         return;
     }
-    if (media_.MediaMode) AV_UI(false);
+    if (media_.MediaMode) setMediaMode(false);
     const bool saving = saveFailed_;
     saveFailed_ = false;
     const UncaughtDecision d = ClassifyUncaughtError(message, ws_.CurrentFileName, ws_.Modified, saving);

@@ -66,7 +66,7 @@ LoadOptions MainWindow::loadOptions() const {
 
 void MainWindow::onOpen() {
     if (ws_.Modified && CloseNow() != 6) return;
-    if (media_.MediaMode) AV_UI(false);
+    if (media_.MediaMode) setMediaMode(false);
     const QStringList files = QFileDialog::getOpenFileNames(
         this, QStringLiteral("Open"), openDir_, OpenFilters().join(QStringLiteral(";;")));
     if (files.isEmpty()) return;
@@ -75,7 +75,7 @@ void MainWindow::onOpen() {
     openFiles(paths);
 }
 
-bool MainWindow::BtnOpenEx(const std::string& path, bool askFirst) {
+bool MainWindow::openPicture(const std::string& path, bool askFirst) {
     if (ws_.CriticalProcess) {
         CloseNow();
         return false;
@@ -95,20 +95,20 @@ bool MainWindow::BtnOpenEx(const std::string& path, bool askFirst) {
         onUnzipper();
         return false;
     }
-    if (media_.MediaMode) AV_UI(false);
+    if (media_.MediaMode) setMediaMode(false);
     onHand();
     ws_.StatusText = "Loading...";
     refreshStatusBar();
-    sky_->setSuspendPaint(true);
+    view_->setSuspendPaint(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const LoadResult r = LoadImageFile(ws_, path, 0, loadOptions());
     QApplication::restoreOverrideCursor();
-    sky_->SuspendPaint = false;
+    view_->SuspendPaint = false;
     if (!r) {
         // The picture shown before stays, and so does its name.
         ws_.StatusText = "Ready.";
         refreshStatusBar();
-        sky_->refresh();
+        view_->refresh();
         if (!ws_.BatchRunning) {
             // Navigation may have passed over several files: say which one failed.
             const std::string name = QFileInfo(QString::fromStdString(path)).fileName().toStdString();
@@ -146,9 +146,9 @@ void MainWindow::FinishLoad(const std::string& path, const LoadedFile& file) {
     }
     HistoryControls();
     if (QAction* a = action("onReload")) a->setEnabled(ws_.CurrentFileName != "Untitled");
-    sky_->refresh();
+    view_->refresh();
     // An animation plays while it is shown; the working picture is its first frame.
-    if (!ws_.BatchRunning && file.pageCount == 1) sky_->playAnimation(path, loadOptions().backColor);
+    if (!ws_.BatchRunning && file.pageCount == 1) view_->playAnimation(path, loadOptions().backColor);
     ChangeView();
     UpdateCaption();
     refreshStatusBar();
@@ -156,7 +156,7 @@ void MainWindow::FinishLoad(const std::string& path, const LoadedFile& file) {
 
 void MainWindow::onReload() {
     if (ws_.CurrentFileName.empty() || ws_.CurrentFileName == "Untitled") return;
-    BtnOpenEx(ws_.CurrentFileName);
+    openPicture(ws_.CurrentFileName);
 }
 
 void MainWindow::onNew() {
@@ -189,7 +189,7 @@ void MainWindow::onNew() {
     EnableControls();
     UpdateCaption();
     if (QAction* a = action("onReload")) a->setEnabled(false);
-    sky_->refresh();
+    view_->refresh();
     ChangeView();
     UpdateCaption();
     refreshStatusBar();
@@ -328,7 +328,7 @@ void MainWindow::onPageChange(int tag) {
     ApplyViewAdjustments();
     ZoomPercent = zoom;
     ws_.StatusText = PageStatusText(loaded_.currentPage, loaded_.pageCount);
-    sky_->refresh();
+    view_->refresh();
     ChangeView();
     refreshStatusBar();
 }

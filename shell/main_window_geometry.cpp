@@ -45,7 +45,7 @@ void MainWindow::registerGeometryHandlers() {
 }
 
 void MainWindow::afterGeometry() {
-    sky_->refresh();
+    view_->refresh();
     ChangeView();
     StatusReady();
 }
@@ -121,7 +121,7 @@ void MainWindow::onMirror(int tag) {
 bool MainWindow::askSelection(bool wholePicture) {
     const bool onScreen = !rubberBand_.isEmpty();
     onHand();
-    sky_->update();
+    view_->update();
     const int w = ws_.ImageWidth, h = ws_.ImageHeight;
     SelRect s = lastRegion_;
     if (wholePicture || !onScreen || !haveRegion_ || s.isEmpty() || s.right > w || s.bottom > h)

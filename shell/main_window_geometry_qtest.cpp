@@ -61,11 +61,11 @@ class MainWindowGeometryTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
 
     std::unique_ptr<MainWindow> loaded(int w, int h) {
-        auto form = fx_.makeForm();
-        if (!form || !form->BtnOpenEx(WritePattern(fx_.path("pattern.bmp"), w, h))) return nullptr;
+        auto form = fx_.makeWindow();
+        if (!form || !form->openPicture(WritePattern(fx_.path("pattern.bmp"), w, h))) return nullptr;
         form->workspace().RecordingActive = true;
         form->host().recordedLines.clear();
         return form;
@@ -158,7 +158,7 @@ private slots:
         QVERIFY(form);
         form->setZoom(200);
         form->onSelect();
-        PictureView* sky = form->sky();
+        PictureView* sky = form->view();
         DragSelection(sky, QPoint{10, 10}, QPoint{50, 30});
         QCOMPARE(form->workspace().SelectionRect, (SelRect{5, 5, 26, 16}));
         QVERIFY(form->action("onCrop")->isEnabled());
@@ -212,9 +212,9 @@ private slots:
     }
 
     void resizeAndResampleFollowTheirLines() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
-        QVERIFY(form->BtnOpenEx(WriteFlatPicture(fx_.path("flat.bmp"), 40, 32, 10, 20, 30)));
+        QVERIFY(form->openPicture(WriteFlatPicture(fx_.path("flat.bmp"), 40, 32, 10, 20, 30)));
         form->workspace().RecordingActive = true;
         QStringList titles;
         QSize answer(17, 9);
@@ -273,7 +273,7 @@ private slots:
         QCOMPARE(opened, (QList<int>{100, 80, 100, 80}));
         QCOMPARE(form->workspace().SelectionRect, (SelRect{10, 20, 40, 25}));
         QVERIFY(form->SelectToolActive);
-        QVERIFY(!form->sky()->rubberBand().isEmpty());
+        QVERIFY(!form->view()->rubberBand().isEmpty());
         QVERIFY(form->action("onCrop")->isEnabled());
         QVERIFY(form->action("onTrim")->isEnabled());
         // In the fitted view Crop asks again, starting from the saved selection.
@@ -350,7 +350,7 @@ private slots:
     }
 
     void trimAndCopySelection() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         Workspace pic;
         Bitmap b(20, 10, 24);
@@ -362,7 +362,7 @@ private slots:
         pic.setImage(std::move(b));
         const std::string path =
             SaveImageFile(pic, fx_.path("trim.bmp").toStdString(), SaveFormat::Bmp).path;
-        QVERIFY(form->BtnOpenEx(path));
+        QVERIFY(form->openPicture(path));
         form->resizeDialogHook = [](const QString&, int, int, int, int) {
             return Chosen(4, 2, 3, 2);
         };

@@ -56,14 +56,14 @@ class ImageDepthMenuTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
     std::string textured_;
     std::vector<DialogCall> dialogs_;
     int dialogAnswer_ = 0;
 
     std::unique_ptr<MainWindow> formWithPicture(const std::string& path) {
-        auto form = fx_.makeForm();
-        if (!form || !form->BtnOpenEx(path)) return nullptr;
+        auto form = fx_.makeWindow();
+        if (!form || !form->openPicture(path)) return nullptr;
         dialogs_.clear();
         form->scrollDialogHook = [this](const QString& title, const ScrollDialogSettings& p) {
             dialogs_.push_back({title, p});
@@ -369,7 +369,7 @@ private slots:
             {8, true, true, true, false, false, true, false, true},
             {24, true, false, false, false, false, true, true, true},
         };
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         QMenu* colors = form->topMenu(QStringLiteral("&Colors"));
         QMenu* promote = form->topMenu(QStringLiteral("&Colors/&Promote to"));
@@ -379,7 +379,7 @@ private slots:
             Workspace pic;
             pic.setImage(Bitmap(16, 16, r.depth));
             const QString name = QStringLiteral("depth%1.bmp").arg(r.depth);
-            QVERIFY(form->BtnOpenEx(SaveImageFile(pic, fx_.path(name.toLatin1()).toStdString(), SaveFormat::Bmp).path));
+            QVERIFY(form->openPicture(SaveImageFile(pic, fx_.path(name.toLatin1()).toStdString(), SaveFormat::Bmp).path));
             QCOMPARE(form->workspace().ImageBitDepth, r.depth);
             emit colors->aboutToShow();
             const QByteArray at = QByteArray::number(r.depth);

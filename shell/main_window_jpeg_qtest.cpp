@@ -36,7 +36,7 @@ class MainWindowJpegTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
 
     // Settings written before the form starts.
     void presetSettings(const std::function<void(QSettings&)>& write) {
@@ -160,7 +160,7 @@ private slots:
         presetSettings([](QSettings& s) {
             s.setValue(QStringLiteral("JPGwiz1"), Bytes({1, 1, 1, 1, 2, 0, 0, 0, 40, 0, 0, 0, 9, 0, 0}));
         });
-        form = fx_.makeForm();
+        form = fx_.makeWindow();
         QVERIFY(form);
         form->host().effectsDriver = look;
         form->workspace().BatchRunning = true;  // no picture needed for the settings
@@ -173,7 +173,7 @@ private slots:
 
         // Not opened in a run: the stored value stays as it was.
         presetSettings([](QSettings& s) { s.setValue(QStringLiteral("JPGwiz1"), Bytes({5, 5, 5})); });
-        form = fx_.makeForm();
+        form = fx_.makeWindow();
         QVERIFY(form);
         QVERIFY(form->close());
         QSettings written(fx_.path("settings.ini"), QSettings::IniFormat);
@@ -244,7 +244,7 @@ private slots:
         SettingsRecord r = SettingsRecord::Defaults();
         r.batchEditorBounds = {30, 40, 330, 440};
         presetSettings([&](QSettings& s) { s.setValue(QStringLiteral("VControls6014"), r.toBytes()); });
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         form->onBatchEditor();
         ScriptWindow* w = form->scriptWindow(false);

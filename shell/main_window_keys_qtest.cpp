@@ -15,7 +15,7 @@ class MainWindowKeysTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
     QTemporaryDir dataHome_;
 
 private slots:
@@ -88,7 +88,7 @@ private slots:
         script->closeForGood();
     }
     void displayChangeIsReported() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         QScreen* screen = form->screen();
         const QRect start = screen->geometry();

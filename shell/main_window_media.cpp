@@ -55,7 +55,7 @@ bool MainWindow::OpenMedium(const std::string& path) {
 
 bool MainWindow::CreateViewerPlayer(bool keepDisplaySize) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    AV_UI(true);
+    setMediaMode(true);
     auto fail = [this](const char* text) {
         media_.MediaMode = false;
         QApplication::restoreOverrideCursor();
@@ -132,18 +132,18 @@ void MainWindow::ReleaseViewerPlayer(bool releaseOnly) {
     media_.PlayState = kPlayClosed;
     media_.openState = kOpenClosed;
     if (releaseOnly) return;
-    sky_->show();
+    view_->show();
     if (!FullScreen && settings_.statusBar) statusBar()->show();
     ShowBlankImage(false);
     onHand();
 }
 
-void MainWindow::AV_UI(bool on) {
+void MainWindow::setMediaMode(bool on) {
     if (on) {
         statusBar()->hide();
         media_.MediaMode = true;
         ShowBlankImage(false);
-        sky_->hide();
+        view_->hide();
     } else {
         ReleaseViewerPlayer(false);
         media_.MediaMode = false;
@@ -177,7 +177,7 @@ void MainWindow::onStop() {
     if (viewerPlayer_ && StopEnabled(media_.PlayState)) viewerPlayer_->stop();
 }
 
-void MainWindow::AV_FullScrnClick() {
+void MainWindow::toggleMediaFullScreen() {
     if (!viewerPlayer_) return;
     const int state = media_.PlayState;
     media_.savedPositionMs = viewerPlayer_->position();
@@ -250,7 +250,7 @@ void MainWindow::FitWindowToMedium(bool afterOpen, bool fromZoomIn) {
 
 bool MainWindow::DecodeMemo(const std::string& path) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (media_.MediaMode) AV_UI(false);
+    if (media_.MediaMode) setMediaMode(false);
     TextPageContent content;
     const Bitmap page = RenderViewerTextPage(path, ViewAreaWidth(), ViewAreaHeight(), &content);
     QApplication::restoreOverrideCursor();
@@ -265,7 +265,7 @@ bool MainWindow::DecodeMemo(const std::string& path) {
     ZoomPercent = 100;
     ws_.SelectionRect = SelRect{0, 0, ws_.ImageWidth, ws_.ImageHeight};
     EnableControls();
-    sky_->refresh();
+    view_->refresh();
     ChangeView();
     UpdateCaption();
     refreshStatusBar();

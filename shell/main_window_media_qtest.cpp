@@ -37,7 +37,7 @@ class MainWindowMediaTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
     NullSinkAudio audio_sink_;
     bool audio_ = false;
 
@@ -60,13 +60,13 @@ private slots:
 
     void soundPlaysInMediaModeWithItsMenu() {
         if (!audio_) QSKIP("no audio output");
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         const std::string wav = fx_.path("tone.wav").toStdString();
-        QVERIFY(form->BtnOpenEx(wav));
+        QVERIFY(form->openPicture(wav));
         QVERIFY(form->media().MediaMode);
         QVERIFY(form->viewerPlayer());
-        QVERIFY(!form->sky()->isVisible());
+        QVERIFY(!form->view()->isVisible());
         QCOMPARE(form->workspace().CurrentFileName, wav);
         QCOMPARE(form->bookmarks().size(), size_t(1));
         QVERIFY(form->windowTitle().startsWith(QStringLiteral("tone.wav")));
@@ -105,21 +105,21 @@ private slots:
 
     void secondMediumReusesThePlayerAndAPictureEndsMediaMode() {
         if (!audio_) QSKIP("no audio output");
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
-        QVERIFY(form->BtnOpenEx(fx_.path("tone.wav").toStdString()));
+        QVERIFY(form->openPicture(fx_.path("tone.wav").toStdString()));
         MediaPanel* first = form->viewerPlayer();
         QTRY_COMPARE_WITH_TIMEOUT(form->media().PlayState, kPlayPlaying, 10000);
         const std::string beep = fx_.path("beep.wav").toStdString();
-        QVERIFY(form->BtnOpenEx(beep));
+        QVERIFY(form->openPicture(beep));
         QCOMPARE(form->viewerPlayer(), first);
         QCOMPARE(form->media().mediaFileName, beep);
         QCOMPARE(form->viewerPlayer()->fileName().toStdString(), beep);
         const std::string pic = WriteFlatPicture(fx_.path("red.bmp"), 30, 20, 0, 0, 255);
-        QVERIFY(form->BtnOpenEx(pic));
+        QVERIFY(form->openPicture(pic));
         QVERIFY(!form->media().MediaMode);
         QVERIFY(!form->viewerPlayer());
-        QVERIFY(form->sky()->isVisible());
+        QVERIFY(form->view()->isVisible());
         QCOMPARE(form->workspace().Image.width(), 30);
         QVERIFY(form->toolButton(QStringLiteral("Select"))->isEnabled());
         QVERIFY(form->topMenu(QStringLiteral("&File/&TWAIN"))->isEnabled());
@@ -129,9 +129,9 @@ private slots:
         if (!audio_) QSKIP("no audio output");
         const QString clip = video();
         if (clip.isEmpty()) QSKIP("cannot make a test video with gst-launch-1.0");
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
-        QVERIFY(form->BtnOpenEx(clip.toStdString()));
+        QVERIFY(form->openPicture(clip.toStdString()));
         QTRY_COMPARE_WITH_TIMEOUT(form->media().VideoHeight, 120, 10000);
         QCOMPARE(form->media().VideoWidth, 160);
         QVERIFY(form->toolButton(QStringLiteral("Fit"))->isEnabled());
@@ -158,9 +158,9 @@ private slots:
         if (!audio_) QSKIP("no audio output");
         const QString clip = video();
         if (clip.isEmpty()) QSKIP("cannot make a test video with gst-launch-1.0");
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
-        QVERIFY(form->BtnOpenEx(clip.toStdString()));
+        QVERIFY(form->openPicture(clip.toStdString()));
         QTRY_COMPARE_WITH_TIMEOUT(form->media().VideoHeight, 120, 10000);
         MediaPanel* panel = form->viewerPlayer();
         QVERIFY(form->FitToWindow);
@@ -200,7 +200,7 @@ private slots:
     void oggAndFlacOpenInThePlayer() {
         const QString gst = QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
         if (gst.isEmpty()) QSKIP("no gst-launch-1.0");
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         for (const char* encoder : {"vorbisenc ! oggmux", "flacenc"}) {
             const QString out = fx_.path(encoder[0] == 'v' ? "tone.ogg" : "tone.flac");
@@ -209,24 +209,24 @@ private slots:
                              .arg(QString::fromLatin1(encoder), out)
                              .split(QLatin1Char(' ')));
             if (!p.waitForFinished(30000) || p.exitCode() != 0) QSKIP("cannot make the sound files");
-            QVERIFY(form->BtnOpenEx(out.toStdString()));
+            QVERIFY(form->openPicture(out.toStdString()));
             QVERIFY(form->media().MediaMode);
             QVERIFY(form->viewerPlayer());
             QCOMPARE(form->viewerPlayer()->fileName(), out);
-            QVERIFY(!form->sky()->isVisible());
+            QVERIFY(!form->view()->isVisible());
             QVERIFY(form->windowTitle().startsWith(QFileInfo(out).fileName()));
             if (audio_) QTRY_COMPARE_WITH_TIMEOUT(form->media().PlayState, kPlayPlaying, 10000);
         }
     }
 
     void textFileBecomesAnUntitledPicture() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         QFile f(fx_.path("note.txt"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("A note\n");
         f.close();
-        QVERIFY(form->BtnOpenEx(fx_.path("note.txt").toStdString()));
+        QVERIFY(form->openPicture(fx_.path("note.txt").toStdString()));
         const Workspace& ws = form->workspace();
         QCOMPARE(ws.CurrentFileName, std::string("Untitled"));
         QCOMPARE(ws.ImageBitDepth, 24);
@@ -238,7 +238,7 @@ private slots:
     }
 
     void cdWindowWithAFakeDriveAndWithout() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         FakeCdState s;
         s.tracks = 4;
@@ -265,10 +265,10 @@ private slots:
     }
 
     void decoderErrorsBlankOnlyAnUneditedPicture() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         const std::string pic = WriteFlatPicture(fx_.path("a.bmp"), 10, 10, 1, 2, 3);
-        QVERIFY(form->BtnOpenEx(pic));
+        QVERIFY(form->openPicture(pic));
         form->workspace().Modified = true;
         form->ApplicationErrorHandler("JPEG datastream contains no image");
         QCOMPARE(form->workspace().CurrentFileName, pic);
@@ -292,9 +292,9 @@ private slots:
     }
 
     void fatalErrorWritesRecoveryCopiesFirst() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
-        QVERIFY(form->BtnOpenEx(WriteFlatPicture(fx_.path("b.bmp"), 7, 5, 9, 8, 7)));
+        QVERIFY(form->openPicture(WriteFlatPicture(fx_.path("b.bmp"), 7, 5, 9, 8, 7)));
         form->workspace().Modified = true;
         ScriptWindow* script = form->scriptWindow(true);
         script->editor()->insertPlainText(QStringLiteral("GAMMA 120\n"));

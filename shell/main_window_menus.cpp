@@ -232,9 +232,9 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildToolBars() {
-    toolBar1_ = addToolBar(QStringLiteral("Toolbar1"));
-    toolBar1_->setObjectName(QStringLiteral("Toolbar1"));
-    toolBar1_->setMovable(false);
+    toolBar_ = addToolBar(QStringLiteral("Toolbar1"));
+    toolBar_->setObjectName(QStringLiteral("Toolbar1"));
+    toolBar_->setMovable(false);
     struct Button {
         const char* caption;
         std::function<void()> run;
@@ -253,10 +253,10 @@ void MainWindow::buildToolBars() {
         {"Page", [this] { onPageChange(1); }},
     };
     for (const Button& b : buttons) {
-        QAction* a = toolBar1_->addAction(ToolIcon(style(), b.caption), QString::fromLatin1(b.caption));
+        QAction* a = toolBar_->addAction(ToolIcon(style(), b.caption), QString::fromLatin1(b.caption));
         connect(a, &QAction::triggered, this, b.run);
         buttons_[QString::fromLatin1(b.caption)] =
-            qobject_cast<QToolButton*>(toolBar1_->widgetForAction(a));
+            qobject_cast<QToolButton*>(toolBar_->widgetForAction(a));
     }
     // The page button also offers the page menu.
     if (QToolButton* page = buttons_[QStringLiteral("Page")]) {
@@ -359,7 +359,7 @@ void MainWindow::setMenuBarShown(bool on) {
 void MainWindow::setToolBarShown(bool on) {
     settings_.toolBar = on;
     // Merged, the tool bar comes and goes with the path box.
-    if (toolBar1_) toolBar1_->setVisible(settings_.mergeToolBar ? settings_.pathBox : on);
+    if (toolBar_) toolBar_->setVisible(settings_.mergeToolBar ? settings_.pathBox : on);
     CheckLayoutItem(action("onToolbarVisible"), contextAction("onToolbarVisible"), on);
     setButtonText(on);
 }
@@ -367,7 +367,7 @@ void MainWindow::setToolBarShown(bool on) {
 void MainWindow::setPathBoxShown(bool on) {
     settings_.pathBox = on;
     if (pathBar_) pathBar_->setVisible(on);
-    if (toolBar1_ && settings_.mergeToolBar) toolBar1_->setVisible(on);
+    if (toolBar_ && settings_.mergeToolBar) toolBar_->setVisible(on);
     CheckLayoutItem(action("onPathbox"), contextAction("onPathbox"), on);
 }
 
@@ -382,7 +382,7 @@ void MainWindow::setButtonText(bool on) {
     // Merged into one row, captions would push the path box into the overflow.
     const Qt::ToolButtonStyle style =
         on && !settings_.mergeToolBar ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly;
-    if (toolBar1_) toolBar1_->setToolButtonStyle(style);
+    if (toolBar_) toolBar_->setToolButtonStyle(style);
     if (pathBar_) pathBar_->setToolButtonStyle(style);
     CheckLayoutItem(action("onClassicStyle"), contextAction("onClassicStyle"), on);
 }
@@ -392,14 +392,14 @@ void MainWindow::setButtonText(bool on) {
 namespace vimbra {
 
 void MainWindow::setMergedToolBar(bool on) {
-    if (!toolBar1_ || !pathBar_) return;
+    if (!toolBar_ || !pathBar_) return;
     settings_.mergeToolBar = on;
     const bool apart = toolBarBreak(pathBar_);
     if (on && apart) removeToolBarBreak(pathBar_);
     else if (!on && !apart) insertToolBarBreak(pathBar_);
-    toolBar1_->setVisible(on ? settings_.pathBox : settings_.toolBar);
+    toolBar_->setVisible(on ? settings_.pathBox : settings_.toolBar);
     if (on) {
-        toolBar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
         pathBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
     } else {
         setButtonText(settings_.toolBar && settings_.buttonText);
@@ -410,7 +410,7 @@ void MainWindow::presetDone(const char* handler, bool centre) {
     for (const char* h : {"onStandard", "onCompact", "onMinimal"})
         if (QAction* a = action(h)) a->setChecked(std::string_view(h) == handler);
     // The bars' own layouts first: their heights change with the button style.
-    for (QToolBar* bar : {toolBar1_, pathBar_})
+    for (QToolBar* bar : {toolBar_, pathBar_})
         if (bar) QApplication::sendPostedEvents(bar, QEvent::LayoutRequest);
     QApplication::sendPostedEvents(this, QEvent::LayoutRequest);
     ChangeView();

@@ -75,14 +75,14 @@ class MainWindowMenusTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QFile::remove(fx_.path("settings.ini")); }
 
     void everyBuiltItemHasItsShortcut() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         std::map<std::pair<std::string, int>, QString> expected;
         for (const Expected& e : kShortcuts) expected[{e.handler, e.tag}] = QString::fromLatin1(e.keys);
@@ -125,7 +125,7 @@ private slots:
     }
 
     void bookmarksButtonOpensTheBookmarkMenu() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         QToolButton* b = form->toolButton(QStringLiteral("Bookmarks"));
         QVERIFY(b && b->menu());
@@ -139,7 +139,7 @@ private slots:
         const QString a = fx_.path("a.bmp"), b = fx_.path("b.bmp");
         WriteFlatPicture(a, 20, 20, 1, 1, 1);
         WriteFlatPicture(b, 20, 20, 2, 2, 2);
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         QMenu* menu = form->contextMenu();
         form->MainMenuPopup(MainWindow::PopupPlace::ToolBars);
@@ -190,7 +190,7 @@ private slots:
     // docs/menus.md is written from the built menu bar, never by hand:
     // VIMBRA_UPDATE_MENUS=1 rewrites it, otherwise it must match.
     void menuReferenceIsCurrent() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         QString text = QStringLiteral("# Menu reference\n\nGenerated from the menu table by the menu tests "
                                       "(`VIMBRA_UPDATE_MENUS=1`); `&` marks the access key.\n");
@@ -223,13 +223,13 @@ private slots:
     }
 
     void menuStateFollowsThePicture() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         Workspace mono;
         mono.setImage(Bitmap(16, 16, 1));
         const std::string monoPath =
             SaveImageFile(mono, fx_.path("mono.bmp").toStdString(), SaveFormat::Bmp).path;
-        QVERIFY(form->BtnOpenEx(monoPath));
+        QVERIFY(form->openPicture(monoPath));
         QMenu* colors = form->topMenu(QStringLiteral("&Colors"));
         emit colors->aboutToShow();
         QVERIFY(form->action("onNegative")->isEnabled());
@@ -242,25 +242,25 @@ private slots:
         const QString big = fx_.path("big.bmp"), thin = fx_.path("thin.bmp");
         WriteFlatPicture(big, 16, 16, 1, 1, 1);
         WriteFlatPicture(thin, 16, 15, 1, 1, 1);
-        QVERIFY(form->BtnOpenEx(big.toStdString()));
+        QVERIFY(form->openPicture(big.toStdString()));
         emit form->topMenu(QStringLiteral("&Image"))->aboutToShow();
         QVERIFY(smooth->menuAction()->isVisible() && sharpen->menuAction()->isVisible());
         QVERIFY(form->action("onNegative")->isEnabled());
         // 16 colours: no negative.
         Workspace four;
         four.setImage(Bitmap(16, 16, 4));
-        QVERIFY(form->BtnOpenEx(
+        QVERIFY(form->openPicture(
             SaveImageFile(four, fx_.path("four.bmp").toStdString(), SaveFormat::Bmp).path));
         QCOMPARE(form->workspace().ImageBitDepth, 4);
         emit colors->aboutToShow();
         QVERIFY(!form->action("onNegative")->isEnabled());
-        QVERIFY(form->BtnOpenEx(thin.toStdString()));
+        QVERIFY(form->openPicture(thin.toStdString()));
         emit form->topMenu(QStringLiteral("&File"))->aboutToShow();
         QVERIFY(!smooth->menuAction()->isVisible());
     }
 
     void helpMenuOpensThePageOfItsContext() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         std::vector<QUrl> opened;
         form->urlOpener = [&](const QUrl& u) {
@@ -286,8 +286,8 @@ private slots:
         QVERIFY(text.contains("<td>View &gt; Gamma</td><td><kbd>Ctrl+G</kbd></td>"));
         QVERIFY(!text.contains("menu shortcuts"));
         // F1 on the picture: the index.
-        form->sky()->setFocus();
-        QTest::keyClick(form->sky(), Qt::Key_F1);
+        form->view()->setFocus();
+        QTest::keyClick(form->view(), Qt::Key_F1);
         QCOMPARE(QFileInfo(opened.back().toLocalFile()).fileName(), QStringLiteral("index.html"));
         // Help from a question opens its context too.
         form->host().onHelp(104);

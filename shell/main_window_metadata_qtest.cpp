@@ -20,7 +20,7 @@ class MetadataOptionsTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
 
     // A 40 × 24 JPEG tagged by ExifTool with orientation 6.
     QString cameraJpeg(const char* name = "cam.jpg") {
@@ -91,9 +91,9 @@ private slots:
         if (!testutil::HaveExiftool()) QSKIP("ExifTool is not installed");
         const QString cam = cameraJpeg();
         QVERIFY(!cam.isEmpty());
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
-        QVERIFY(form->BtnOpenEx(cam.toStdString()));
+        QVERIFY(form->openPicture(cam.toStdString()));
         QCOMPARE(form->workspace().Image.width(), 24);
         fx_.answerSaveDialogs(*form, {{fx_.path("kept.png"), 3, 75, false}});
         form->onSave();
@@ -117,10 +117,10 @@ private slots:
         if (!testutil::HaveExiftool()) QSKIP("ExifTool is not installed");
         const QString cam = cameraJpeg();
         writeOptions(false, false);
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         QVERIFY(!form->settings().keepMetadata);
-        QVERIFY(form->BtnOpenEx(cam.toStdString()));
+        QVERIFY(form->openPicture(cam.toStdString()));
         QCOMPARE(form->workspace().Image.width(), 40);
         fx_.answerSaveDialogs(*form, {{fx_.path("bare.jpg"), 5, 75, false}});
         form->onSave();
@@ -160,9 +160,9 @@ private slots:
         jpeg.insert(jpeg.begin() + 2, app1.begin(), app1.end());
         const QString broken = fx_.path("broken.jpg");
         testutil::WriteBytes(broken.toStdString(), jpeg);
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
-        QVERIFY(form->BtnOpenEx(broken.toStdString()));
+        QVERIFY(form->openPicture(broken.toStdString()));
         QCOMPARE(form->workspace().StatusText, MetadataWarning("broken.jpg"));
         QVERIFY(form->workspace().Metadata.empty());
     }

@@ -26,7 +26,7 @@ namespace vimbra {
 Loader MainWindow::navigationLoader() {
     // Unsaved changes were settled before the step was taken.
     return [this](const std::string& path) {
-        if (openPreloaded(path) || BtnOpenEx(path, false)) return true;
+        if (openPreloaded(path) || openPicture(path, false)) return true;
         // The list has moved on to the file that failed: show that one as
         // unreadable instead of the picture before it under its old name.
         if (!ws_.CriticalProcess) {
@@ -76,7 +76,7 @@ bool MainWindow::openPreloaded(const std::string& path) {
     if (!preloader_ || ws_.CriticalProcess || ws_.BatchRunning) return false;
     std::optional<PreloadedPicture> ready = preloader_->take(path, preloadOptions());
     if (!ready) return false;
-    if (media_.MediaMode) AV_UI(false);
+    if (media_.MediaMode) setMediaMode(false);
     onHand();
     const LoadResult r = InstallPreloaded(ws_, path, std::move(*ready));
     FinishLoad(path, r.file);
@@ -153,7 +153,7 @@ void MainWindow::HistoryKeyPress() {
     const TypedPath t = vimbra::HistoryKeyPress(history_->text().toStdString(), ws_.CurrentFileName);
     switch (t.action) {
         case TypedPath::Nothing: break;
-        case TypedPath::Open: BtnOpenEx(t.path); break;
+        case TypedPath::Open: openPicture(t.path); break;
         case TypedPath::Explore:
             history_->setText(QString::fromStdString(t.path));
             QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(t.path)));

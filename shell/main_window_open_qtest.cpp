@@ -31,7 +31,7 @@ class MainWindowOpenTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
     QStringList dialogs_;  // "folder|name" each time the editor's Open dialog ran
 
     // The editor's Open dialog confirms the file it was set to.

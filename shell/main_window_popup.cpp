@@ -93,12 +93,12 @@ void MainWindow::buildContextMenu() {
         connect(w, &QWidget::customContextMenuRequested, this,
                 [this, w, place](const QPoint& p) { showContextMenu(place, w->mapToGlobal(p)); });
     };
-    route(toolBar1_, PopupPlace::ToolBars);
+    route(toolBar_, PopupPlace::ToolBars);
     route(pathBar_, PopupPlace::ToolBars);
     route(statusBar(), PopupPlace::ToolBars);
     route(history_, PopupPlace::PathBox);
     route(scrollBox_->viewport(), PopupPlace::Picture);
-    route(sky_, PopupPlace::Picture);
+    route(view_, PopupPlace::Picture);
     menuBar()->setContextMenuPolicy(Qt::PreventContextMenu);
 }
 

@@ -44,7 +44,7 @@ private:
     std::unique_ptr<QSettings> settings_;
     std::vector<std::string> asked_;
 
-    std::unique_ptr<MainWindow> makeForm(const QStringList& args, Answer answer = Answer::Yes) {
+    std::unique_ptr<MainWindow> makeWindow(const QStringList& args, Answer answer = Answer::Yes) {
         settings_ = std::make_unique<QSettings>(dir_.filePath(QStringLiteral("settings.ini")),
                                                 QSettings::IniFormat);
         auto form = std::make_unique<MainWindow>(args, settings_.get());
@@ -66,7 +66,7 @@ private slots:
     }
 
     void startsWithDefaultLayoutWithoutSettings() {
-        auto form = makeForm({});
+        auto form = makeWindow({});
         QVERIFY(form);
         QVERIFY(form->menuBar()->isVisible());
         QVERIFY(form->statusBar()->isVisible());
@@ -91,7 +91,7 @@ private slots:
         // The shell split the unquoted name at its blanks.
         const QStringList args = path.split(QLatin1Char(' '));
         QCOMPARE(args.size(), 4);
-        auto form = makeForm(args);
+        auto form = makeWindow(args);
         QVERIFY(form);
         QTRY_COMPARE(form->workspace().CurrentFileName, path.toStdString());
         QCOMPARE(form->workspace().ImageWidth, 40);
@@ -105,7 +105,7 @@ private slots:
     void closeWithUnsavedChangesAnsweredNoKeepsTheWindow() {
         const QString path = dir_.filePath(QStringLiteral("Edit Me.bmp"));
         WritePicture(path, 20, 20, 2);
-        auto form = makeForm({path}, Answer::No);
+        auto form = makeWindow({path}, Answer::No);
         QVERIFY(form);
         QTRY_COMPARE(form->workspace().CurrentFileName, path.toStdString());
         form->runMenuCommand("onNegative");
@@ -135,7 +135,7 @@ private slots:
         WritePicture(a, 10, 10, 3);
         WritePicture(b, 12, 10, 4);
         WritePicture(c, 14, 10, 5);
-        auto form = makeForm({});
+        auto form = makeWindow({});
         QVERIFY(form);
         form->openFiles({a.toStdString(), b.toStdString(), c.toStdString()});
         // The others are appended last first; the first opened goes in front.
@@ -157,8 +157,8 @@ private slots:
         form->onNextImage();
         QCOMPARE(form->workspace().CurrentFileName, a.toStdString());
         // The arrow keys on the picture walk the list too.
-        form->sky()->setFocus();
-        QTest::keyClick(form->sky(), Qt::Key_Left);
+        form->view()->setFocus();
+        QTest::keyClick(form->view(), Qt::Key_Left);
         QCOMPARE(form->workspace().CurrentFileName, b.toStdString());
         // With unsaved changes and No, nothing moves.
         form->runMenuCommand("onNegative");
@@ -179,7 +179,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArrayLiteral("\xFF\xD8\xFF\xE0 not really a JPEG"));
         f.close();
-        auto form = makeForm({});
+        auto form = makeWindow({});
         QVERIFY(form);
         form->openFiles({a.toStdString()});
         form->bookmarks().replace({a.toStdString(), broken.toStdString(), c.toStdString()}, 0);
@@ -204,7 +204,7 @@ private slots:
         const QString b = dir_.filePath(QStringLiteral("Two.bmp"));
         WritePicture(a, 10, 10, 6);
         WritePicture(b, 16, 10, 7);
-        auto form = makeForm({a});
+        auto form = makeWindow({a});
         QVERIFY(form);
         QTRY_COMPARE(form->workspace().CurrentFileName, a.toStdString());
         form->pathBox()->setText(b);
@@ -226,7 +226,7 @@ private slots:
     void undoRestoresThePictureBitForBit() {
         const QString path = dir_.filePath(QStringLiteral("undo.bmp"));
         WritePicture(path, 33, 17, 8);
-        auto form = makeForm({path});
+        auto form = makeWindow({path});
         QVERIFY(form);
         QTRY_COMPARE(form->workspace().CurrentFileName, path.toStdString());
         const Bitmap before = form->workspace().Image;
@@ -254,11 +254,11 @@ private slots:
     void fitAndZoomMapping() {
         const QString path = dir_.filePath(QStringLiteral("big.bmp"));
         WritePicture(path, 2000, 1500, 9);
-        auto form = makeForm({path});
+        auto form = makeWindow({path});
         QVERIFY(form);
         QTRY_COMPARE(form->workspace().ImageWidth, 2000);
         QTest::qWait(20);
-        PictureView* sky = form->sky();
+        PictureView* sky = form->view();
         const int vw = form->ViewAreaWidth(), vh = form->ViewAreaHeight();
         // Fit: the longer relative side fills the area, the control is centred.
         QVERIFY(sky->width() == vw || sky->height() == vh);
@@ -299,7 +299,7 @@ private slots:
     void rubberBandMapsToPicturePixels() {
         const QString path = dir_.filePath(QStringLiteral("sel.bmp"));
         WritePicture(path, 100, 80, 10);
-        auto form = makeForm({path});
+        auto form = makeWindow({path});
         QVERIFY(form);
         QTRY_COMPARE(form->workspace().ImageWidth, 100);
         form->setZoom(200);
@@ -307,7 +307,7 @@ private slots:
         // Red Eye works inside a selection only: none yet.
         QAction* redEye = form->action("onRedEye");
         QVERIFY(redEye && !redEye->isEnabled());
-        PictureView* sky = form->sky();
+        PictureView* sky = form->view();
         // At 200% the mouse snaps to even pixels: (11, 10) → (10, 10).
         testing::DragSelection(sky, QPoint{11, 10}, QPoint{51, 31});
         // Display (10, 10)-(50, 30): left 10 ÷ 2, right 50 ÷ 2 + 1.
@@ -324,7 +324,7 @@ private slots:
     void batchPerformRunsTheScriptWindow() {
         const QString path = dir_.filePath(QStringLiteral("batch.bmp"));
         WritePicture(path, 8, 8, 11);
-        auto form = makeForm({path});
+        auto form = makeWindow({path});
         QVERIFY(form);
         QTRY_COMPARE(form->workspace().CurrentFileName, path.toStdString());
         const Bitmap before = form->workspace().Image;

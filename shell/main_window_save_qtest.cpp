@@ -20,7 +20,7 @@ class MainWindowSaveTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
 
 private slots:
     void init() { QFile::remove(fx_.path("settings.ini")); }
@@ -43,7 +43,7 @@ private slots:
         mono.setImage(Bitmap(16, 8, 1));
         const std::string monoPath =
             SaveImageFile(mono, fx_.path("mono.bmp").toStdString(), SaveFormat::Bmp).path;
-        QVERIFY(form->BtnOpenEx(monoPath));
+        QVERIFY(form->openPicture(monoPath));
         QCOMPARE(form->workspace().ImageBitDepth, 1);
         form->onSave();
         QCOMPARE(fx_.setups.back().filters.size(), 18);

@@ -19,13 +19,13 @@ class MainWindowServicesTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
     QTemporaryDir xdg_;
     QTemporaryDir sane_;
     std::vector<Argv> calls_;
 
-    std::unique_ptr<MainWindow> makeForm() {
-        auto form = fx_.makeForm();
+    std::unique_ptr<MainWindow> makeWindow() {
+        auto form = fx_.makeWindow();
         calls_.clear();
         if (form) {
             form->desktopRunnerHook = [this](const Argv& argv) {
@@ -62,7 +62,7 @@ private slots:
     }
 
     void associationsSetAndRemove() {
-        auto form = makeForm();
+        auto form = makeWindow();
         QVERIFY(form);
         QString caption;
         form->listDialogHook = [&](int, const QString& c, QStringList& list) {
@@ -83,7 +83,7 @@ private slots:
     }
 
     void associationsChangeWithNothingPickedChangesNothing() {
-        auto form = makeForm();
+        auto form = makeWindow();
         QVERIFY(form);
         QString title;
         form->listDialogHook = [](int, const QString&, QStringList& list) {
@@ -105,17 +105,17 @@ private slots:
     }
 
     void wallpaperFitsTheScreenAndKeepsThePicture() {
-        auto form = makeForm();
+        auto form = makeWindow();
         QVERIFY(form);
         // The screen is wider in proportion than the picture below (offscreen: 800 x 800).
         const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
         QVERIFY(screen.width() * 2 <= screen.height() * 3);
         // 128 wide: nothing happens.
-        QVERIFY(form->BtnOpenEx(WriteFlatPicture(fx_.path("narrow.bmp"), 128, 300, 0, 0, 255)));
+        QVERIFY(form->openPicture(WriteFlatPicture(fx_.path("narrow.bmp"), 128, 300, 0, 0, 255)));
         form->onWallpaperSet();
         QVERIFY(calls_.empty());
 
-        QVERIFY(form->BtnOpenEx(WriteFlatPicture(fx_.path("wide.bmp"), 300, 200, 0, 0, 255)));
+        QVERIFY(form->openPicture(WriteFlatPicture(fx_.path("wide.bmp"), 300, 200, 0, 0, 255)));
         form->workspace().Modified = true;
         form->onWallpaperSet();
         const QString file =
@@ -140,7 +140,7 @@ private slots:
 
     void scanBecomesTheWorkingPicture() {
         if (!TestScannerPresent()) QSKIP("SANE test backend not available");
-        auto form = makeForm();
+        auto form = makeWindow();
         QVERIFY(form);
         form->deviceChoiceHook = [](const QStringList& labels) { return labels.front(); };
         form->scanDialogHook = [](ScanRequest& r) {
@@ -158,10 +158,10 @@ private slots:
 
     void cancelledScanKeepsTheEditedPicture() {
         if (!TestScannerPresent()) QSKIP("SANE test backend not available");
-        auto form = makeForm();
+        auto form = makeWindow();
         QVERIFY(form);
         const std::string pic = WriteFlatPicture(fx_.path("kept.bmp"), 20, 10, 0, 0, 255);
-        QVERIFY(form->BtnOpenEx(pic));
+        QVERIFY(form->openPicture(pic));
         form->workspace().Modified = true;
         form->scanDialogHook = [](ScanRequest& r) {
             r.resolution = 50;

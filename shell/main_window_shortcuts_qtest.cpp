@@ -16,11 +16,11 @@ class MainWindowShortcutsTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
     int dialogs_ = 0;
 
     std::unique_ptr<MainWindow> makeCountingForm(const QStringList& args = {}) {
-        auto form = fx_.makeForm(args);
+        auto form = fx_.makeWindow(args);
         if (!form) return form;
         dialogs_ = 0;
         // Ctrl+G opens the screen gamma dialog: count it, cancel it.

@@ -110,7 +110,7 @@ bool MainWindow::startShow(const std::string& avlPath) {
             host_.Ask(MessageKind::Warning, "Enhanced AVL slideshow already running.", Buttons::Ok);
         avlLock_->acquire();
     }
-    if (media_.MediaMode) AV_UI(false);
+    if (media_.MediaMode) setMediaMode(false);
     show_ = window;
     ws_.CriticalProcess = true;
     hideForShow();
@@ -131,7 +131,7 @@ bool MainWindow::startShow(const std::string& avlPath) {
 void MainWindow::hideForShow() {
     auto before = std::make_shared<BeforeShow>();
     before->menuBar = menuBar()->isVisibleTo(this);
-    before->toolBar = toolBar1_ && toolBar1_->isVisibleTo(this);
+    before->toolBar = toolBar_ && toolBar_->isVisibleTo(this);
     before->pathBar = pathBar_ && pathBar_->isVisibleTo(this);
     before->statusBar = statusBar()->isVisibleTo(this);
     before->scrollBox = scrollBox_->isVisibleTo(this);
@@ -164,7 +164,7 @@ void MainWindow::hideForShow() {
     }
     if (fileNameItem_) fileNameItem_->setEnabled(false);
     ShortCuts_Disable();
-    if (toolBar1_) toolBar1_->setVisible(false);
+    if (toolBar_) toolBar_->setVisible(false);
     if (pathBar_) pathBar_->setVisible(false);
     statusBar()->setVisible(false);
     scrollBox_->setVisible(false);
@@ -182,7 +182,7 @@ void MainWindow::restoreAfterShow() {
     }
     settings_.fullScreenMenus = before->fullScreenMenus;
     scrollBox_->setVisible(before->scrollBox);
-    if (toolBar1_) toolBar1_->setVisible(before->toolBar);
+    if (toolBar_) toolBar_->setVisible(before->toolBar);
     if (pathBar_) pathBar_->setVisible(before->pathBar);
     statusBar()->setVisible(before->statusBar);
     for (auto& [menu, enabled] : before->menus) menu->setEnabled(enabled);
@@ -228,7 +228,7 @@ void MainWindow::endShow(const QString& message, bool avl) {
         bookmarks_.setBookmarkIndex(int32_t(index));
         if (index < bookmarks_.size() && message.isEmpty()) {
             // Gone while the show ran: the blank picture rather than an error after a normal end.
-            if (QFileInfo::exists(QString::fromStdString(bookmarks_[index]))) BtnOpenEx(bookmarks_[index], false);
+            if (QFileInfo::exists(QString::fromStdString(bookmarks_[index]))) openPicture(bookmarks_[index], false);
             else ShowBlankImage(true);
         }
     }

@@ -56,16 +56,16 @@ class MainWindowShowTest : public QObject {
     Q_OBJECT
 
 private:
-    testing::FormFixture fx_;
+    testing::WindowFixture fx_;
     QString red_, green_, avl_;
 
     // A form with two bookmarked pictures, ready for a bookmark show.
     std::unique_ptr<MainWindow> twoPictures(bool fullScreenShows) {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         if (!form) return nullptr;
         form->showsFullScreen = fullScreenShows;
-        form->BtnOpenEx(red_.toStdString());
-        form->BtnOpenEx(green_.toStdString());
+        form->openPicture(red_.toStdString());
+        form->openPicture(green_.toStdString());
         return form;
     }
 
@@ -200,7 +200,7 @@ private slots:
         const QString avl = fx_.path("cd.avl");
         QVERIFY(testing::WriteAll(avl, "[Header]\r\nN=3\r\n[Directory]\r\n0=\r\n[1]\r\nF=red.bmp,0\r\nW=0\r\n"
                                        "[2]\r\nX=2\r\nW=0\r\n"));
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         form->showsFullScreen = false;
         form->setStatusBarShown(true);
@@ -222,14 +222,14 @@ private slots:
     }
 
     void aBookmarkGoneDuringTheShowLeavesTheBlankPicture() {
-        testing::FormFixture own;
+        testing::WindowFixture own;
         const QString a = own.path("a.bmp"), b = own.path("b.bmp");
         testing::WriteFlatPicture(a, 64, 48, 1, 2, 3);
         testing::WriteFlatPicture(b, 64, 48, 3, 2, 1);
-        auto form = own.makeForm();
+        auto form = own.makeWindow();
         QVERIFY(form);
         form->showsFullScreen = false;
-        QVERIFY(form->BtnOpenEx(a.toStdString()) && form->BtnOpenEx(b.toStdString()));
+        QVERIFY(form->openPicture(a.toStdString()) && form->openPicture(b.toStdString()));
         form->onHistorySlideshow();
         QVERIFY(form->showWindow());
         // The picture on screen is the bookmark reopened at the end.
@@ -271,8 +271,8 @@ private slots:
     }
 
     void programStartedForAScriptClosesAtItsEnd() {
-        testing::FormFixture played;
-        auto form = played.makeForm({avl_});
+        testing::WindowFixture played;
+        auto form = played.makeWindow({avl_});
         QVERIFY(form);
         QTRY_VERIFY(form->showWindow());
         QVERIFY(form->FullScreen);  // started to play: full screen whatever the option
@@ -281,20 +281,20 @@ private slots:
         QTRY_VERIFY(!form->isVisible());
 
         // Started with a picture, the program stays after a script's show.
-        testing::FormFixture viewing;
-        auto viewer = viewing.makeForm({red_});
+        testing::WindowFixture viewing;
+        auto viewer = viewing.makeWindow({red_});
         QVERIFY(viewer);
         viewer->showsFullScreen = false;
-        QVERIFY(viewer->BtnOpenEx(avl_.toStdString()));
+        QVERIFY(viewer->openPicture(avl_.toStdString()));
         QTest::keyClick(viewer->showWindow(), Qt::Key_Escape);
         QTest::qWait(20);
         QVERIFY(viewer->isVisible());
 
         // A bad script given on the command line is reported, then the program closes.
-        testing::FormFixture refusing;
+        testing::WindowFixture refusing;
         const QString bad = refusing.path("bad.avl");
         QVERIFY(testing::WriteAll(bad, "nothing here"));
-        auto refused = refusing.makeForm({bad});
+        auto refused = refusing.makeWindow({bad});
         QVERIFY(refused);
         QTRY_VERIFY(!refused->isVisible());
         QCOMPARE(refusing.asked, std::vector<std::string>{"Bad AVL file."});

@@ -30,7 +30,7 @@ inline std::string WriteFlatPicture(const QString& path, int w, int h, uint8_t b
     return SaveImageFile(ws, path.toStdString(), SaveFormat::Bmp).path;
 }
 
-class FormFixture {
+class WindowFixture {
 public:
     QTemporaryDir dir;
     std::unique_ptr<QSettings> settings;
@@ -41,7 +41,7 @@ public:
 
     QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
 
-    std::unique_ptr<MainWindow> makeForm(const QStringList& args = {}) {
+    std::unique_ptr<MainWindow> makeWindow(const QStringList& args = {}) {
         asked.clear();
         offered.clear();
         settings = std::make_unique<QSettings>(path("settings.ini"), QSettings::IniFormat);
@@ -71,7 +71,7 @@ public:
     std::unique_ptr<MainWindow> formWith(const char* name, int w = 20, int h = 10) {
         const QString p = path(name);
         WriteFlatPicture(p, w, h, 10, 20, 30);
-        auto form = makeForm({p});
+        auto form = makeWindow({p});
         if (form && !QTest::qWaitFor([&] { return form->workspace().CurrentFileName == p.toStdString(); }))
             return nullptr;
         return form;

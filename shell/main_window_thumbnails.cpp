@@ -27,11 +27,11 @@ void MainWindow::onThumbnails() {
         setCentralWidget(centralStack_);
         connect(thumbnailGrid_, &ThumbnailGrid::openRequested, this, [this](const QString& path) {
             onThumbnails();
-            BtnOpenEx(path.toStdString());
+            openPicture(path.toStdString());
         });
         // The cell's picture becomes the viewer's, then the viewer's Delete runs.
         connect(thumbnailGrid_, &ThumbnailGrid::deleteRequested, this, [this](const QString& path) {
-            if (!BtnOpenEx(path.toStdString())) return;
+            if (!openPicture(path.toStdString())) return;
             onDelete(QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier);
             thumbnailGrid_->reload(QString::fromStdString(ws_.CurrentFileName));
         });

@@ -43,7 +43,7 @@ void MainWindow::runGuarded(const std::function<void()>& command) {
         showError(e.what());
     }
     // The command may have changed the picture's size or depth.
-    sky_->refresh();
+    view_->refresh();
     ChangeView();
     StatusReady();
 }
@@ -54,7 +54,7 @@ void MainWindow::onUndo() {
     host_.Undo(ws_);
     // The picture back is no page of the file any more.
     setPageControlsEnabled(false);
-    sky_->refresh();
+    view_->refresh();
     ChangeView();
     StatusReady();
 }
@@ -66,7 +66,7 @@ ScriptWindow* MainWindow::scriptWindow(bool create) {
             script_->setGeometry(EditorWindowBounds(settings_.batchEditorBounds, s->size()));
         connect(script_, &ScriptWindow::performRequested, this, [this] {
             interpreter_->onPerformBatchStep();
-            sky_->refresh();
+            view_->refresh();
             ChangeView();
             UpdateCaption();
             refreshStatusBar();
@@ -88,7 +88,7 @@ void MainWindow::onPerformBatch() {
     ws_.StopRequested = false;
     ws_.CancelRequested = false;
     interpreter_->onPerformBatch();
-    sky_->refresh();
+    view_->refresh();
     ChangeView();
     UpdateCaption();
     HistoryControls();
@@ -101,7 +101,7 @@ void MainWindow::onHistogram() {
     if (ws_.ImageBitDepth != 24) {
         // As the histogram of the picture shown: made 24-bit, no undo copy.
         ws_.ForceTrueColor();
-        sky_->refresh();
+        view_->refresh();
     }
     DoCalcHistogram(ws_, PassTarget::preview(ws_.Image), true, false, false);
     const QString name = QFileInfo(QString::fromStdString(ws_.CurrentFileName)).fileName();
@@ -113,7 +113,7 @@ void MainWindow::onRgbInfo() {
     if (ws_.ImageBitDepth != 24) {
         if (!host_.AutoBackUp(ws_)) return;
         ws_.ForceTrueColor();
-        sky_->refresh();
+        view_->refresh();
     }
     onBatchEditor();
     for (const std::string& line : RgbInfoLines(ws_)) host_.RecordBatchLine(ws_, line);

@@ -20,8 +20,8 @@
 namespace vimbra {
 
 void MainWindow::ChangeView() {
-    if (!sky_) return;
-    sky_->setSuspendPaint(true);
+    if (!view_) return;
+    view_->setSuspendPaint(true);
     if (FitToWindow) {
         LayoutViewArea();
         ResizeImage();
@@ -30,8 +30,8 @@ void MainWindow::ChangeView() {
         LayoutViewArea();
     }
     DisplaySelection();
-    sky_->setSuspendPaint(false);
-    sky_->update();
+    view_->setSuspendPaint(false);
+    view_->update();
 }
 
 void MainWindow::ResizeImage() {
@@ -40,14 +40,14 @@ void MainWindow::ResizeImage() {
     scrollBox_->setAlignment(Qt::AlignCenter);
     const ViewRect r = FitLayout(ws_.ImageWidth, ws_.ImageHeight, ViewAreaWidth(),
                                  ViewAreaHeight(), Upsampled);
-    sky_->resize(r.width, r.height);
+    view_->resize(r.width, r.height);
     Pannable = false;
-    if (!SelectToolActive) sky_->setCursor(Qt::ArrowCursor);
+    if (!SelectToolActive) view_->setCursor(Qt::ArrowCursor);
 }
 
 void MainWindow::AutoZoom() {
     const ViewSize s = AutoZoomSize(ws_.ImageWidth, ws_.ImageHeight, ZoomPercent);
-    sky_->resize(std::max(1, s.width), std::max(1, s.height));
+    view_->resize(std::max(1, s.width), std::max(1, s.height));
 }
 
 void MainWindow::LayoutViewArea() {
@@ -60,27 +60,27 @@ void MainWindow::LayoutViewArea() {
     scrollBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scrollBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scrollBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    Pannable = sky_->width() > ViewAreaWidth() || sky_->height() > ViewAreaHeight();
-    if (!SelectToolActive) sky_->setCursor(Pannable ? Qt::OpenHandCursor : Qt::ArrowCursor);
+    Pannable = view_->width() > ViewAreaWidth() || view_->height() > ViewAreaHeight();
+    if (!SelectToolActive) view_->setCursor(Pannable ? Qt::OpenHandCursor : Qt::ArrowCursor);
 }
 
 void MainWindow::ApplyZoom(int percent) {
     onHand();
     QScrollBar* h = scrollBox_->horizontalScrollBar();
     QScrollBar* v = scrollBox_->verticalScrollBar();
-    const int oldW = sky_->width(), oldH = sky_->height();
+    const int oldW = view_->width(), oldH = view_->height();
     const int hPos = h->value(), vPos = v->value();
-    sky_->setSuspendPaint(true);
+    view_->setSuspendPaint(true);
     ZoomPercent = percent;
     AutoZoom();
     LayoutViewArea();
-    const int newW = sky_->width(), newH = sky_->height();
+    const int newW = view_->width(), newH = view_->height();
     // The scroll bars follow the new size once the scroll area has laid out.
     QApplication::sendPostedEvents(scrollBox_, QEvent::LayoutRequest);
     h->setValue(RescaledScrollPosition(hPos, oldW, newW, scrollBox_->viewport()->width(), percent));
     v->setValue(RescaledScrollPosition(vPos, oldH, newH, scrollBox_->viewport()->height(), percent));
     DisplaySelection();
-    sky_->setSuspendPaint(false);
+    view_->setSuspendPaint(false);
     refreshStatusBar();
 }
 
@@ -176,8 +176,8 @@ void MainWindow::onFitWindowTo(int k) {
     // Never narrower than the path box's row, or the box falls into the overflow.
     int rowWidth = 0;
     if (pathBar_ && pathBar_->isVisible()) rowWidth += pathBar_->sizeHint().width();
-    if (settings_.mergeToolBar && toolBar1_ && toolBar1_->isVisible())
-        rowWidth += toolBar1_->sizeHint().width();
+    if (settings_.mergeToolBar && toolBar_ && toolBar_->isVisible())
+        rowWidth += toolBar_->sizeHint().width();
     resize(std::max(s.width - frame.width(), rowWidth),
            s.height - (frameGeometry().height() - geometry().height()));
     if (!FitToWindow) {
@@ -199,11 +199,11 @@ void MainWindow::onOptimizeWindow() {
 // Room for the tool buttons after the first, or for the menu bar.
 int MainWindow::minimumWindowWidth() const {
     int minWidth = 360;
-    if (toolBar1_ && toolBar1_->isVisible() && !settings_.mergeToolBar) {
+    if (toolBar_ && toolBar_->isVisible() && !settings_.mergeToolBar) {
         minWidth = 16;
-        const QList<QAction*> tools = toolBar1_->actions();
+        const QList<QAction*> tools = toolBar_->actions();
         for (qsizetype i = 1; i < tools.size(); ++i)
-            if (QWidget* b = toolBar1_->widgetForAction(tools[i])) minWidth += b->sizeHint().width();
+            if (QWidget* b = toolBar_->widgetForAction(tools[i])) minWidth += b->sizeHint().width();
         if (menuBar()->isVisible()) minWidth = std::max(minWidth, 360);
     }
     return minWidth;
@@ -213,8 +213,8 @@ void MainWindow::optimizeWindow(bool centre) {
     if (FullScreen) return;
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
     const int panels = panelsHeight() + (menuBar()->isVisible() ? menuBar()->height() : 0);
-    int w = std::min(sky_->width(), screen.width());
-    int h = std::min(sky_->height() + panels, screen.height());
+    int w = std::min(view_->width(), screen.width());
+    int h = std::min(view_->height() + panels, screen.height());
     w = std::min(std::max(w, minimumWindowWidth()), screen.width());
     scrollBox_->horizontalScrollBar()->setValue(0);
     scrollBox_->verticalScrollBar()->setValue(0);
@@ -228,7 +228,7 @@ void MainWindow::optimizeWindow(bool centre) {
 
 void MainWindow::onFullScreen() {
     if (media_.MediaMode && !mediaFullScreenToggle_) {
-        AV_FullScrnClick();
+        toggleMediaFullScreen();
         return;
     }
     onHand();
@@ -237,7 +237,7 @@ void MainWindow::onFullScreen() {
         FullScreen = true;
         if (settings_.maxFullScreen) {
             if (!settings_.fullScreenMenus) menuBar()->setVisible(false);
-            if (toolBar1_) toolBar1_->setVisible(false);
+            if (toolBar_) toolBar_->setVisible(false);
             if (pathBar_) pathBar_->setVisible(false);
         }
         statusBar()->setVisible(false);
@@ -263,7 +263,7 @@ void MainWindow::onFullScreen() {
 
 void MainWindow::clearRubberBand() {
     rubberBand_ = QRect();
-    if (sky_) sky_->setRubberBand(QRect(), false);
+    if (view_) view_->setRubberBand(QRect(), false);
 }
 
 void MainWindow::onHand() {
@@ -273,26 +273,26 @@ void MainWindow::onHand() {
     setSelectionItemsEnabled(false);
     if (QAction* a = action("onHand")) a->setChecked(true);
     if (QAction* a = action("onSelect")) a->setChecked(false);
-    sky_->setCursor(Pannable ? Qt::OpenHandCursor : Qt::ArrowCursor);
+    view_->setCursor(Pannable ? Qt::OpenHandCursor : Qt::ArrowCursor);
 }
 
 void MainWindow::onSelect() {
     SelectToolActive = true;
     if (QAction* a = action("onHand")) a->setChecked(false);
     if (QAction* a = action("onSelect")) a->setChecked(true);
-    sky_->setCursor(Qt::CrossCursor);
+    view_->setCursor(Qt::CrossCursor);
 }
 
 void MainWindow::DisplaySelection() {
     if (rubberBand_.isEmpty()) return;
-    const ViewGeometry g{FitToWindow, sky_->width(), sky_->height(), ZoomPercent};
+    const ViewGeometry g{FitToWindow, view_->width(), view_->height(), ZoomPercent};
     const SelRect d = vimbra::DisplaySelection(ws_.SelectionRect, g, ws_.ImageWidth, ws_.ImageHeight);
     rubberBand_ = QRect(QPoint(d.left, d.top), QPoint(d.right - 1, d.bottom - 1));
-    sky_->setRubberBand(rubberBand_, false);
+    view_->setRubberBand(rubberBand_, false);
 }
 
 void MainWindow::onPictureMouseDown(QMouseEvent* e) {
-    sky_->setFocus();
+    view_->setFocus();
     if (e->button() != Qt::LeftButton) return;
     const int step = SnapStep(FitToWindow ? 100 : ZoomPercent, ws_.ImageBitDepth);
     dragging_ = true;
@@ -300,10 +300,10 @@ void MainWindow::onPictureMouseDown(QMouseEvent* e) {
         const QPoint p = e->position().toPoint();
         anchor_ = QPoint(SnapDown(std::max(0, p.x()), step), SnapDown(std::max(0, p.y()), step));
         rubberBand_ = QRect();
-        sky_->setRubberBand(QRect(), true);
+        view_->setRubberBand(QRect(), true);
     } else if (Pannable) {
         anchor_ = e->globalPosition().toPoint();
-        sky_->setCursor(Qt::ClosedHandCursor);
+        view_->setCursor(Qt::ClosedHandCursor);
     }
 }
 
@@ -312,11 +312,11 @@ void MainWindow::onPictureMouseMove(QMouseEvent* e) {
     const int step = SnapStep(FitToWindow ? 100 : ZoomPercent, ws_.ImageBitDepth);
     if (SelectToolActive) {
         const QPoint p = e->position().toPoint();
-        const int x = SnapDown(std::clamp(p.x(), 0, sky_->width()), step);
-        const int y = SnapDown(std::clamp(p.y(), 0, sky_->height()), step);
+        const int x = SnapDown(std::clamp(p.x(), 0, view_->width()), step);
+        const int y = SnapDown(std::clamp(p.y(), 0, view_->height()), step);
         rubberBand_ = QRect(QPoint(std::min(x, anchor_.x()), std::min(y, anchor_.y())),
                             QPoint(std::max(x, anchor_.x()) - 1, std::max(y, anchor_.y()) - 1));
-        sky_->setRubberBand(rubberBand_, true);
+        view_->setRubberBand(rubberBand_, true);
         return;
     }
     if (!Pannable) return;
@@ -339,14 +339,14 @@ void MainWindow::onPictureMouseUp(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton || !dragging_) return;
     dragging_ = false;
     if (!SelectToolActive) {
-        sky_->setCursor(Pannable ? Qt::OpenHandCursor : Qt::ArrowCursor);
+        view_->setCursor(Pannable ? Qt::OpenHandCursor : Qt::ArrowCursor);
         return;
     }
     if (rubberBand_.width() > 3 && rubberBand_.height() > 3) {
-        sky_->setRubberBand(rubberBand_, false);
+        view_->setRubberBand(rubberBand_, false);
         const SelRect screen{rubberBand_.left(), rubberBand_.top(), rubberBand_.right() + 1,
                              rubberBand_.bottom() + 1};
-        const ViewGeometry g{FitToWindow, sky_->width(), sky_->height(), ZoomPercent};
+        const ViewGeometry g{FitToWindow, view_->width(), view_->height(), ZoomPercent};
         ws_.SelectionRect = DisplayToImageRect(screen, g, ws_.ImageWidth, ws_.ImageHeight);
         lastRegion_ = ws_.SelectionRect;
         haveRegion_ = true;

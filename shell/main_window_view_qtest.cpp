@@ -32,10 +32,10 @@ class MainWindowViewTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
 
     std::unique_ptr<MainWindow> formWith(const QString& p) {
-        auto form = fx_.makeForm({p});
+        auto form = fx_.makeWindow({p});
         if (form && !QTest::qWaitFor([&] { return form->workspace().CurrentFileName == p.toStdString(); }))
             return nullptr;
         return form;
@@ -68,8 +68,8 @@ private slots:
             title = t, param = p, ++calls;
             return answer;
         };
-        form->sky()->setFocus();
-        QTest::keyClick(form->sky(), Qt::Key_G);
+        form->view()->setFocus();
+        QTest::keyClick(form->view(), Qt::Key_G);
         QCOMPARE(fx_.asked.back(),
                  std::string("All viewed images will be modified and gamma adjusted;\nsubsequent "
                              "gamma adjustments will be cumulative.\n\n[Ignore] avoids this "
@@ -88,11 +88,11 @@ private slots:
         QVERIFY(form->action("onViewGamma")->isChecked());
         QVERIFY(!form->workspace().Modified);
         // The next file is adjusted as it loads: 1 → 16, 0 and 255 stay.
-        QVERIFY(form->BtnOpenEx(b.toStdString()));
+        QVERIFY(form->openPicture(b.toStdString()));
         QCOMPARE(Pixel(*form), (std::array<int, 3>{0, 255, 16}));
         // An edited picture is adjusted in place and stays edited; undo takes it back.
         form->runMenuCommand("onNegative");
-        QVERIFY(form->BtnOpenEx(a.toStdString(), false));
+        QVERIFY(form->openPicture(a.toStdString(), false));
         form->runMenuCommand("onNegative");
         const std::array<int, 3> edited = Pixel(*form);
         QCOMPARE(edited, (std::array<int, 3>{127, 191, 95}));
@@ -144,7 +144,7 @@ private slots:
         QVERIFY(!form->workspace().Modified);
         QVERIFY(form->action("onAspect", kAspectTv)->isChecked());
         QVERIFY(!form->action("onAspect", kAspectMonitor)->isChecked());
-        QVERIFY(form->BtnOpenEx(b.toStdString()));
+        QVERIFY(form->openPicture(b.toStdString()));
         QCOMPARE(form->workspace().ImageWidth, 80);
         // Cancel returns to 1:1 and the file is read as it is.
         fx_.replies = {Reply::Cancel};
@@ -157,7 +157,7 @@ private slots:
         const QString pages = twoPageTiff();
         form->action("onAspect", kAspectWide)->trigger();
         QCOMPARE(form->workspace().ImageWidth, 107);  // 60 × 16 ÷ 9 = 106.7
-        QVERIFY(form->BtnOpenEx(pages.toStdString()));
+        QVERIFY(form->openPicture(pages.toStdString()));
         QCOMPARE(form->AspectMode, kAspectMonitor);
         QCOMPARE(form->workspace().ImageWidth, 40);
         fx_.replies = {Reply::Ok};
@@ -167,14 +167,14 @@ private slots:
         QCOMPARE(form->AspectMode, kAspectMonitor);
         QVERIFY(form->action("onAspect", kAspectMonitor)->isChecked());
         // Best fit asks nothing and only reduces what does not fit.
-        QVERIFY(form->BtnOpenEx(b.toStdString()));
+        QVERIFY(form->openPicture(b.toStdString()));
         const size_t asked = fx_.asked.size();
         form->action("onAspect", kAspectBestFit)->trigger();
         QCOMPARE(fx_.asked.size(), asked);
         QCOMPARE(form->workspace().ImageWidth, 90);
         const QString huge = fx_.path("huge.bmp");
         WriteFlatPicture(huge, 4000, 100, 7, 8, 9);
-        QVERIFY(form->BtnOpenEx(huge.toStdString()));
+        QVERIFY(form->openPicture(huge.toStdString()));
         QCOMPARE(form->workspace().ImageWidth, form->ViewAreaWidth());
         QCOMPARE(form->workspace().ImageHeight, MulDiv(100, form->ViewAreaWidth(), 4000));
     }
@@ -245,7 +245,7 @@ private slots:
     }
 
     void zoomStepsWaitForAScale() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         QVERIFY(form->FitToWindow);
         for (const char* b : {"Zoom -", "Zoom +"}) QVERIFY(!form->toolButton(QString::fromLatin1(b))->isEnabled());
@@ -254,7 +254,7 @@ private slots:
     }
 
     void mergedToolBarSharesThePathBoxRow() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         auto* toolBar = form->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
         auto* pathBar = form->findChild<QToolBar*>(QStringLiteral("PathBox"));
@@ -275,7 +275,7 @@ private slots:
         QTRY_VERIFY(form->pathBox()->isVisible());
         const QString small = fx_.path("small.bmp");
         WriteFlatPicture(small, 40, 30, 1, 2, 3);
-        QVERIFY(form->BtnOpenEx(small.toStdString()));
+        QVERIFY(form->openPicture(small.toStdString()));
         form->onFitWindowTo(2);
         QTRY_VERIFY(form->pathBox()->isVisible());
         QVERIFY(form->pathBox()->width() >= 64);
@@ -305,7 +305,7 @@ private slots:
         QVERIFY(page && !page->isEnabled());
         QVERIFY(!form->topMenu(QStringLiteral("&View/&Page"))->menuAction()->isVisible());
         QVERIFY(!form->action("onPageChange", 1)->isEnabled());
-        QVERIFY(form->BtnOpenEx(twoPageTiff().toStdString()));
+        QVERIFY(form->openPicture(twoPageTiff().toStdString()));
         QVERIFY(page->isEnabled());
         QVERIFY(form->topMenu(QStringLiteral("&View/&Page"))->menuAction()->isVisible());
         QVERIFY(form->action("onPageChange", 999)->isEnabled());
@@ -314,12 +314,12 @@ private slots:
         QCOMPARE(form->statusPanelText(0), QStringLiteral("Page 2 of 2"));
         form->action("onPageChange", 1)->trigger();
         QCOMPARE(form->statusPanelText(0), QStringLiteral("Page 1 of 2"));
-        QVERIFY(form->BtnOpenEx(single.toStdString()));
+        QVERIFY(form->openPicture(single.toStdString()));
         QVERIFY(!page->isEnabled());
     }
 
     void fileNameItemNamesTheFileAndShowsItsFacts() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         QAction* item = form->fileNameItem();
         QCOMPARE(item->text(), QStringLiteral("."));
@@ -330,7 +330,7 @@ private slots:
         QCOMPARE(fx_.asked.size(), asked);
         const QString p = fx_.path("fish & chips.bmp");
         WriteFlatPicture(p, 12, 7, 1, 1, 1);
-        QVERIFY(form->BtnOpenEx(p.toStdString()));
+        QVERIFY(form->openPicture(p.toStdString()));
         QCOMPARE(item->text(), QStringLiteral("fish && chips.bmp"));
         item->trigger();
         const QString info = QString::fromStdString(fx_.asked.back());
@@ -356,7 +356,7 @@ private slots:
     }
 
     void pictureCommandsWaitForTheFirstPicture() {
-        auto form = fx_.makeForm();
+        auto form = fx_.makeWindow();
         QVERIFY(form);
         const char* handlers[] = {"onSave", "onPrint", "onFullScreen", "onFitWindow", "onCopy",
                                   "onCopyTo", "onMoveTo", "onDelete", "onOptimizeWindow",
@@ -372,7 +372,7 @@ private slots:
         QVERIFY(form->toolButton(QStringLiteral("Open"))->isEnabled());
         const QString p = fx_.path("first.bmp");
         WriteFlatPicture(p, 10, 10, 1, 1, 1);
-        QVERIFY(form->BtnOpenEx(p.toStdString()));
+        QVERIFY(form->openPicture(p.toStdString()));
         for (const char* h : handlers) QVERIFY2(form->action(h)->isEnabled(), h);
         QVERIFY(form->action("onFitWindowTo", 1)->isEnabled());
         QVERIFY(form->toolButton(QStringLiteral("Save"))->isEnabled());

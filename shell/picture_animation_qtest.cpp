@@ -129,17 +129,17 @@ private slots:
     }
 
     void theViewerPlaysWhatItOpensAndStopsAtTheNext() {
-        vimbra::testing::FormFixture fx;
+        vimbra::testing::WindowFixture fx;
         auto form = fx.formWith("flat.bmp", 16, 12);
         QVERIFY(form);
-        QVERIFY(!form->sky()->animation());
-        QVERIFY(form->BtnOpenEx(anim_.toStdString()));
-        QVERIFY(form->sky()->animation());
+        QVERIFY(!form->view()->animation());
+        QVERIFY(form->openPicture(anim_.toStdString()));
+        QVERIFY(form->view()->animation());
         const Bitmap first = FlatPicture(16, 12, kColours[0]);
         QVERIFY(std::memcmp(form->workspace().Image.bits(), first.bits(), first.byteSize()) == 0);
-        QTRY_VERIFY_WITH_TIMEOUT(form->sky()->animation()->frameIndex() > 0, 2000);
-        QVERIFY(form->BtnOpenEx(fx.path("flat.bmp").toStdString()));
-        QVERIFY(!form->sky()->animation());
+        QTRY_VERIFY_WITH_TIMEOUT(form->view()->animation()->frameIndex() > 0, 2000);
+        QVERIFY(form->openPicture(fx.path("flat.bmp").toStdString()));
+        QVERIFY(!form->view()->animation());
         // A GIF, read through Qt's reader as its still is.
         const std::string im = testutil::ImageMagick();
         if (im.empty()) return;
@@ -147,9 +147,9 @@ private slots:
         QVERIFY(testutil::RunTool(im, "-delay 5 " + testutil::Q(dir_.filePath(QStringLiteral("f0.png")).toStdString()) +
                                           " " + testutil::Q(dir_.filePath(QStringLiteral("f1.png")).toStdString()) +
                                           " -loop 0 " + testutil::Q(gif)));
-        QVERIFY(form->BtnOpenEx(gif));
-        QVERIFY(form->sky()->animation());
-        QTRY_COMPARE_WITH_TIMEOUT(Shown(*form->sky()), kColours[1], 2000);
+        QVERIFY(form->openPicture(gif));
+        QVERIFY(form->view()->animation());
+        QTRY_COMPARE_WITH_TIMEOUT(Shown(*form->view()), kColours[1], 2000);
     }
 };
 

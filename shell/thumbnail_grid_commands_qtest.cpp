@@ -24,12 +24,12 @@ class ThumbnailGridCommandsTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
     QStringList pics_;  // in grid order
 
     // A form showing pics_[0], switched to the grid of its folder.
     std::unique_ptr<MainWindow> gridForm() {
-        auto form = fx_.makeForm({pics_[0]});
+        auto form = fx_.makeWindow({pics_[0]});
         if (!form || !QTest::qWaitFor([&] { return form->workspace().CurrentFileName == pics_[0].toStdString(); }))
             return nullptr;
         form->action("onThumbnails")->trigger();

@@ -28,7 +28,7 @@ class ThumbnailGridTest : public QObject {
 private:
     // The benchmark's cache, taken before initTestCase points XDG_CACHE_HOME at the fixture.
     const std::string benchCache_ = thumbs::CacheRootFromEnvironment();
-    FormFixture fx_;
+    WindowFixture fx_;
     QStringList names_;  // the pictures, in the order the grid shows them
 
     QString pic(int i) const { return fx_.path(names_[i].toUtf8().constData()); }
@@ -182,7 +182,7 @@ private slots:
     }
 
     void viewMenuSwitchesAndFollowsThePicture() {
-        auto form = fx_.makeForm({pic(4)});
+        auto form = fx_.makeWindow({pic(4)});
         QVERIFY(form);
         QTRY_COMPARE(QString::fromStdString(form->workspace().CurrentFileName), pic(4));
         QAction* item = form->action("onThumbnails");
@@ -206,7 +206,7 @@ private slots:
         QVERIFY(form->scrollBox()->isVisible());
 
         // The viewer moves on; back in the grid the selection is its picture.
-        QVERIFY(form->BtnOpenEx(pic(7).toStdString(), false));
+        QVERIFY(form->openPicture(pic(7).toStdString(), false));
         item->trigger();
         QTRY_VERIFY(grid->isVisible());
         QCOMPARE(grid->currentFile(), pic(7));
@@ -220,7 +220,7 @@ private slots:
     void screenshotForTheReadme() {
         const QString out = qEnvironmentVariable("VIMBRA_GRID_SCREENSHOT");
         if (out.isEmpty()) QSKIP("VIMBRA_GRID_SCREENSHOT not set");
-        auto form = fx_.makeForm({QStringLiteral(VIMBRA_SOURCE_DIR "/samples/colour_chart.bmp")});
+        auto form = fx_.makeWindow({QStringLiteral(VIMBRA_SOURCE_DIR "/samples/colour_chart.bmp")});
         QVERIFY(form);
         form->resize(640, 420);
         form->action("onThumbnails")->trigger();
@@ -268,7 +268,7 @@ private slots:
 
     void deleteRecyclesTheSelectedPicture() {
         // Last: the folder loses a picture.
-        auto form = fx_.makeForm({pic(0)});
+        auto form = fx_.makeWindow({pic(0)});
         QVERIFY(form);
         QTRY_COMPARE(QString::fromStdString(form->workspace().CurrentFileName), pic(0));
         form->action("onThumbnails")->trigger();

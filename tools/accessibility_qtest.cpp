@@ -46,7 +46,7 @@ class AccessibilityTest : public QObject {
     Q_OBJECT
 
 private:
-    FormFixture fx_;
+    WindowFixture fx_;
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -54,7 +54,7 @@ private slots:
     void mainWindowAndItsTools() {
         const QString a = fx_.path("a.bmp");
         WriteFlatPicture(a, 40, 30, 1, 2, 3);
-        auto form = fx_.makeForm({a});
+        auto form = fx_.makeWindow({a});
         QVERIFY(form);
         ExpectNamed(form.get());
         ExpectNamed(form->scriptWindow(true));

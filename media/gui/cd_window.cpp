@@ -36,7 +36,7 @@ CdWindow::CdWindow(CdPlayer::DeviceFactory factory, QWidget* parent)
     connect(&timer9_, &QTimer::timeout, this, &CdWindow::Timer9Timer);
 }
 
-CdWindow::~CdWindow() { player_.FormClose(); }
+CdWindow::~CdWindow() { player_.shutDown(); }
 
 QPushButton* CdWindow::button(const QString& caption) const {
     for (QPushButton* b : buttons_)
@@ -89,7 +89,7 @@ void CdWindow::keyPressEvent(QKeyEvent* event) {
 
 void CdWindow::closeEvent(QCloseEvent* event) {
     timer9_.stop();
-    player_.FormClose();
+    player_.shutDown();
     emit closed();
     QDialog::closeEvent(event);
 }

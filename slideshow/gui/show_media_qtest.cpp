@@ -355,12 +355,12 @@ private slots:
     }
 
     void aFatalErrorReleasesTheShowLock() {
-        testing::FormFixture fx;
-        auto form = fx.makeForm();
+        testing::WindowFixture fx;
+        auto form = fx.makeWindow();
         QVERIFY(form);
         form->showsFullScreen = false;
         const QString avl = script("fatal.avl", "[1]\r\nF=red.bmp,0\r\nW=9\r\n[2]\r\nF=green.bmp,0\r\n", 3);
-        QVERIFY(form->BtnOpenEx(avl.toStdString()));
+        QVERIFY(form->openPicture(avl.toStdString()));
         QVERIFY(form->showWindow());
         QVERIFY(QFile::exists(AvlRunningLock::DefaultPath()));
         int quit = -1;

@@ -129,8 +129,8 @@ private slots:
     }
 
     void viewerStartsShows() {
-        testing::FormFixture fx;
-        auto form = fx.makeForm();
+        testing::WindowFixture fx;
+        auto form = fx.makeWindow();
         QVERIFY(form);
         form->showsFullScreen = false;
         QAction* run = form->action("onHistorySlideshow");
@@ -140,7 +140,7 @@ private slots:
         const QString avl = write("viewer.avl", "[Header]\r\nN=3\r\n[Directory]\r\n0=\r\n[1]\r\nF=red.bmp,0\r\nW=9\r\n"
                                                 "[2]\r\nF=green.bmp,0\r\nW=9\r\n");
         // Opening a script plays it.
-        QVERIFY(form->BtnOpenEx(avl.toStdString()));
+        QVERIFY(form->openPicture(avl.toStdString()));
         QVERIFY(form->showWindow());
         QVERIFY(form->workspace().CriticalProcess);
         QTest::keyClick(form->showWindow(), Qt::Key_Escape);
@@ -149,14 +149,14 @@ private slots:
         QCOMPARE(form->workspace().CurrentFileName, std::string("Untitled"));
         QCOMPARE(form->settings().SlideDelay, delay);  // W never becomes the "Delay" option
         // A bookmark list of one entry is not a show.
-        QVERIFY(form->BtnOpenEx(red_.toStdString()));
+        QVERIFY(form->openPicture(red_.toStdString()));
         fx.asked.clear();
         form->onHistorySlideshow();
         QVERIFY(!form->showWindow());
         QCOMPARE(fx.asked.size(), size_t(1));
         QVERIFY(fx.asked[0].starts_with("Two or more slides are required for slideshow."));
         // Unsaved edits are asked about first; No keeps them and starts nothing.
-        QVERIFY(form->BtnOpenEx(green_.toStdString()));
+        QVERIFY(form->openPicture(green_.toStdString()));
         form->workspace().Modified = true;
         form->host().askHook = [&fx](MessageKind, std::string_view text, Buttons) {
             fx.asked.emplace_back(text);
@@ -180,7 +180,7 @@ private slots:
         // A bad script is reported, not played.
         fx.asked.clear();
         const QString bad = write("bad.avl", "[Header]\r\nN=3\r\nRUN=3\r\n[Directory]\r\n0=\r\n[1]\r\n[2]\r\n");
-        QVERIFY(!form->BtnOpenEx(bad.toStdString()));
+        QVERIFY(!form->openPicture(bad.toStdString()));
         QVERIFY(!form->showWindow());
         QCOMPARE(fx.asked, std::vector<std::string>{"Bad AVL file."});
     }
