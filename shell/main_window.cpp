@@ -167,11 +167,11 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (!activated_) {
         activated_ = true;
         // The command line's file opens once the window is up.
-        QTimer::singleShot(0, this, &MainWindow::FormActivate);
+        QTimer::singleShot(0, this, &MainWindow::openStartPicture);
     }
 }
 
-void MainWindow::FormActivate() {
+void MainWindow::openStartPicture() {
     setAcceptDrops(true);
     if (!startFile_.empty()) {
         if (!openPicture(startFile_, false)) ShowBlankImage(true);

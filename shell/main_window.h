@@ -389,7 +389,7 @@ protected:
 
 private:
     void onCreate();
-    void FormActivate();
+    void openStartPicture();
     void buildMenus();
     void buildToolBars();
     void buildStatusBar();

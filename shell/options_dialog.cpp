@@ -103,7 +103,7 @@ OptionsDialog::OptionsDialog(const SettingsRecord& settings, OptionsPage startPa
     main->addLayout(buttons);
 
     pages_->setCurrentIndex(int(startPage));
-    FormActivate();
+    loadControls();
 }
 
 void OptionsDialog::buildViewerPage(QWidget* page) {
@@ -229,7 +229,7 @@ void OptionsDialog::buildMultimediaPage(QWidget* page) {
     layout->addStretch();
 }
 
-void OptionsDialog::FormActivate() {
+void OptionsDialog::loadControls() {
     loading_ = true;
     const SettingsRecord& s = settings_;
     chkMenus_->setChecked(s.menuBar);

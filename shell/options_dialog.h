@@ -63,7 +63,7 @@ private:
     void buildGraphicsPage(QWidget* page);
     void buildSlideshowPage(QWidget* page);
     void buildMultimediaPage(QWidget* page);
-    void FormActivate();  // loads every control from settings_
+    void loadControls();  // every control from settings_
     void readControls();  // controls → settings_
     void onMenubarOptionChanged();  // keeps the dependencies between controls
     void controlChanged();
